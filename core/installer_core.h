@@ -1,0 +1,101 @@
+// The installer core: the catalogue of mods, the status scan, and the Install
+// and Remove operations on a mod's liblist.gam and dlls folder.
+//
+// No user-interface code lives here. The dialog owns one InstallerCore and
+// hands it the list control as the ModRowSink that receives the scan's rows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The Half-Life directory, at most 255 characters, set once at start-up. Every
+// path the core composes starts with it, followed by a backslash.
+extern char g_szGameDir[256];
+
+// The one catalogue slot whose mod is offered the weapon configuration.
+constexpr int WEAPON_CONFIG_SLOT = 7;
+
+// Number of catalogue slots; records beyond it are ignored.
+constexpr int MAX_MODS = 50;
+
+enum ModStatus { StatusInstalled = 1, StatusNotInstalled = 2, StatusNeedUpgrade = 3 };
+
+// The text the list shows for a status ("installed", "not installed",
+// "need upgrade"); an empty string for any other value.
+const char* StatusText(int status);
+
+struct InstallOptions {                       // each true when its box is ticked
+    bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false,
+         bCopyWpnConfigs = false, bCopyChat = false;
+};
+
+// Receives the rows of a scan. Row indexes count the mods shown, so they differ
+// from slots when a catalogued mod is absent; the slot travels in the item data
+// (100 * status + slot).
+class ModRowSink {
+public:
+    virtual ~ModRowSink() = default;
+    virtual void ClearModRows() = 0;
+    virtual void InsertModRow(int row, const std::string& name) = 0;
+    virtual void SetModRowData(int row, int32_t itemData) = 0;
+    virtual void SetModRowStatus(int row, const std::string& statusText) = 0;
+};
+
+// The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
+int32_t DateStampOfFile(const char* path);
+
+class InstallerCore {                         // the dialog owns one
+public:
+    int m_bLog = 0;                           // trace switch: Veldrin.log when nonzero
+    std::string m_strSourceDll;               // the package's bot library
+    int32_t m_nSourceDate = 0;                // 0 when the package's library is missing
+    std::string m_strModDll[MAX_MODS];        // catalogue line 3: the mod's own library
+    int32_t m_nModCount = 0;
+    std::string m_strModFolder[MAX_MODS];     // catalogue line 2: folder in the game directory
+    std::string m_strModName[MAX_MODS];       // catalogue line 1: display name
+
+    // Finds the package's bot library and stamps its last-write date.
+    void StampSourceLibrary();
+
+    // Reloads the catalogue and rebuilds the rows, one per catalogued mod
+    // whose liblist.gam can be opened, in catalogue order.
+    void ScanMods(ModRowSink& rows);
+
+    // Installs the bot into the slot named by itemData % 100, then rescans.
+    // Never leaves the mod's gamedll line naming a library that is not there:
+    // when the library cannot be put in place, the mod is left unchanged.
+    void InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows);
+
+    // Points the slot's gamedll line back at the mod's own library and deletes
+    // the bot library, then rescans. The library is deleted only once the
+    // rewritten liblist.gam is in place.
+    void RemoveMod(int32_t itemData, ModRowSink& rows);
+
+    // Appends one printf-style message to Veldrin.log in the working
+    // directory; the file is opened and closed for each message. A file that
+    // cannot be opened loses the message.
+    void WriteLog(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    // Reads the catalogue into the slots and sets m_nModCount. A missing
+    // catalogue leaves the table empty.
+    void LoadCatalogue();
+
+    // Decides the status of one catalogued mod: a ModStatus, or 0 when the mod
+    // gets no row (its liblist.gam cannot be opened or its folder is unusable).
+    int CheckModStatus(int slot);
+
+private:
+    void Trace(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+    bool SlotIsUsable(int slot) const;
+    bool PutLibraryInPlace(const char* target);
+    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder);
+    void CopyWaypoints(const std::string& folder);
+};
