@@ -1,0 +1,25 @@
+# Shared by the scripts: installing what is missing, and running the tests.
+
+section() { printf '\n== %s ==\n' "$*"; }
+
+# Installs the named Debian packages that are not installed yet.
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    section "Installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Runs ctest in a build folder, inside a private X server so the dialog tests
+# have a real window, with nothing of the user's own Wine or home read.
+run_ctest() {
+    local dir=$1
+    NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$dir" --output-on-failure -j"${JOBS:-2}"
+}
