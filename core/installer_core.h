@@ -95,6 +95,8 @@ private:
 #endif
         ;
     bool SlotIsUsable(int slot) const;
+    void InstallIntoSlot(int slot, const InstallOptions& options);
+    void RemoveFromSlot(int slot);
     bool PutLibraryInPlace(const char* target);
     void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder);
     void CopyWaypoints(const std::string& folder);

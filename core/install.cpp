@@ -1,0 +1,99 @@
+// Installing the bot into one mod.
+#include <vector>
+
+#include "core/install_layout.h"
+#include "core/installer_core.h"
+#include "core/liblist.h"
+#include "platform/file_system.h"
+
+bool InstallerCore::SlotIsUsable(int slot) const {
+    return slot >= 0 && slot < m_nModCount && layout::IsPlainFolderName(m_strModFolder[slot]);
+}
+
+void InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
+    int slot = itemData % 100;
+    if (SlotIsUsable(slot)) InstallIntoSlot(slot, options);
+    ScanMods(rows);
+}
+
+void InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
+    const std::string& folder = m_strModFolder[slot];
+    Trace("\nPerforming Install for mod: %s\n", m_strModName[slot].c_str());
+    Trace("------------------------------\n");
+
+    layout::PathBuffer libList;
+    layout::PathBuffer target;
+    if (!layout::ComposePath(libList, layout::kLibList, g_szGameDir, folder.c_str()) ||
+        !layout::ComposePath(target, layout::kInstalledLibrary, g_szGameDir, folder.c_str())) {
+        Trace("Paths of %s are too long, nothing changed\n", folder.c_str());
+        return;
+    }
+
+    // The mod must never be pointed at a library that is not there, so the
+    // library goes in first and liblist.gam is rewritten only after it.
+    auto source = m_strSourceDll.empty() ? nullptr : platform::TextFile::Open(m_strSourceDll.c_str(), "r");
+    if (!source) {
+        Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
+        return;
+    }
+    source->Close();
+    if (!PutLibraryInPlace(target)) {
+        Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
+        return;
+    }
+    Trace("Deleting old Veldrin.dll\n");
+    Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
+
+    liblist::RewriteResult result = liblist::RewriteLibList(
+        libList, liblist::kInstallRow, [this] { Trace("Found gamedll line in liblist.gam\n"); },
+        [this] { Trace("Writing new liblist.gam\n"); });
+    if (result == liblist::RewriteResult::Failed) Trace("Could not write %s, it is unchanged\n", libList);
+
+    if (options.bCopyWaypoints) CopyWaypoints(folder);
+    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder);
+    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder);
+    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder);
+    if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
+        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder);
+}
+
+bool InstallerCore::PutLibraryInPlace(const char* target) {
+    // A copy beside the target, renamed over it: the old library stays whole
+    // until the new one is complete, and a failure leaves it as it was.
+    const std::string temp = std::string(target) + ".veldrin-new";
+    if (platform::CopyOver(m_strSourceDll.c_str(), temp.c_str()) && platform::RenameOver(temp.c_str(), target))
+        return true;
+    platform::RemoveFile(temp.c_str());
+    return false;
+}
+
+void InstallerCore::CopyWaypoints(const std::string& folder) {
+    Trace("Looking for waypoints...\n");
+    std::vector<std::string> names;
+    layout::PathBuffer pattern;
+    if (layout::ComposePath(pattern, layout::kWaypointPattern, g_szGameDir, folder.c_str())) {
+        std::string name;
+        platform::FindHandle* search = nullptr;
+        while ((search = layout::NextFile(search, name, pattern)) != nullptr) names.push_back(name);
+    }
+    Trace("Found %d waypoint files.\n", static_cast<int>(names.size()));
+    for (const std::string& name : names) {
+        layout::PathBuffer source;
+        layout::PathBuffer target;
+        if (!layout::ComposePath(source, layout::kWaypointSource, g_szGameDir, folder.c_str(), name.c_str()) ||
+            !layout::ComposePath(target, layout::kWaypointTarget, g_szGameDir, folder.c_str(), name.c_str()))
+            continue;
+        Trace("Copying %s to %s\n", source, target);
+        platform::CopyOver(source, target);
+    }
+}
+
+void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder) {
+    layout::PathBuffer source;
+    layout::PathBuffer target;
+    if (!layout::ComposePath(source, sourceTemplate, g_szGameDir) ||
+        !layout::ComposePath(target, targetTemplate, g_szGameDir, folder.c_str()))
+        return;
+    platform::CopyOver(source, target);
+    Trace("Copyied %s to %s\n", source, target);
+}

@@ -1,0 +1,114 @@
+// The install layout, the date stamps and the trace file.
+#include "core/install_layout.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "core/installer_core.h"
+
+char g_szGameDir[256];
+
+namespace layout {
+
+bool ComposePath(PathBuffer& buffer, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buffer, kPathBufferSize, format, args);
+    va_end(args);
+    if (n < 0 || n >= kPathBufferSize) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool IsPlainFolderName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("\\/:") == std::string::npos;
+}
+
+int32_t DateStamp(const platform::FileDate& date) { return (date.year * 100 + date.month) * 100 + date.day; }
+
+}  // namespace layout
+
+const char* StatusText(int status) {
+    switch (status) {
+        case StatusInstalled: return "installed";
+        case StatusNotInstalled: return "not installed";
+        case StatusNeedUpgrade: return "need upgrade";
+        default: return "";
+    }
+}
+
+int32_t DateStampOfFile(const char* path) {
+    platform::FindData data;
+    platform::FindHandle* search = platform::FindFirst(path, data);
+    if (!search) return 0;
+    platform::FindEnd(search);
+    return layout::DateStamp(data.lastWrite);
+}
+
+void InstallerCore::StampSourceLibrary() {
+    layout::PathBuffer path;
+    // A path too long for the buffer leaves no source library: Install then
+    // refuses to touch any mod.
+    layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
+    m_strSourceDll = path;
+    m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
+    Trace("Veldrin.dll file time is: %d\n", m_nSourceDate);
+}
+
+namespace {
+void AppendToLog(const char* format, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    char small[512];
+    int n = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    if (n < 0) return;
+    std::string text;
+    if (static_cast<size_t>(n) < sizeof small) {
+        text.assign(small, static_cast<size_t>(n));
+    } else {
+        std::vector<char> big(static_cast<size_t>(n) + 1);
+        std::vsnprintf(big.data(), big.size(), format, args);
+        text.assign(big.data(), static_cast<size_t>(n));
+    }
+    // Opened and closed per message so that every line is handed to the
+    // system before the next step runs.
+    if (auto log = platform::TextFile::Open(layout::kTraceFile, "a")) {
+        log->Write(text);
+        log->Close();
+    }
+}
+}  // namespace
+
+void InstallerCore::WriteLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    AppendToLog(format, args);
+    va_end(args);
+}
+
+void InstallerCore::Trace(const char* format, ...) {
+    if (!m_bLog) return;
+    va_list args;
+    va_start(args, format);
+    AppendToLog(format, args);
+    va_end(args);
+}
+
+platform::FindHandle* layout::NextFile(platform::FindHandle* search, std::string& name, const char* pattern) {
+    name.clear();
+    platform::FindData data;
+    if (!search) {
+        search = platform::FindFirst(pattern, data);
+        if (!search) return nullptr;
+    } else if (!platform::FindNext(search, data)) {
+        platform::FindEnd(search);
+        return nullptr;
+    }
+    name = data.name;
+    return search;
+}

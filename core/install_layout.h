@@ -1,0 +1,60 @@
+// Where everything lives: the path templates of the package folder and of each
+// mod's folder, composed after the game directory, and the date stamps.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace layout {
+
+// Every path is composed into a buffer of this size, terminator included.
+constexpr int kPathBufferSize = 256;
+using PathBuffer = char[kPathBufferSize];
+
+// game
+constexpr const char* kSourceLibrary = "%s\\veldrin\\veldrin.dll";
+constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
+// game, folder
+constexpr const char* kLibList = "%s\\%s\\liblist.gam";
+constexpr const char* kInstalledLibrary = "%s\\%s\\dlls\\veldrin.dll";
+constexpr const char* kInstalledLibraryDate = "%s\\%s\\dlls\\Veldrin.dll";
+constexpr const char* kWaypointPattern = "%s\\Veldrin\\%s\\*.vwp";
+// game, folder, file
+constexpr const char* kWaypointSource = "%s\\Veldrin\\%s\\%s";
+constexpr const char* kWaypointTarget = "%s\\%s\\maps\\%s";
+// source: game; target: game, folder
+constexpr const char* kNamesSource = "%s\\Veldrin\\Veldrin_names.txt";
+constexpr const char* kNamesTarget = "%s\\%s\\Veldrin_names.txt";
+constexpr const char* kChatSource = "%s\\Veldrin\\Veldrin_chat.txt";
+constexpr const char* kChatTarget = "%s\\%s\\Veldrin_chat.txt";
+constexpr const char* kCfgSource = "%s\\Veldrin\\Veldrin.cfg";
+constexpr const char* kCfgTarget = "%s\\%s\\Veldrin.cfg";
+constexpr const char* kWeaponCfgSource = "%s\\Veldrin\\bot_weapon_config.cfg";
+constexpr const char* kWeaponCfgTarget = "%s\\%s\\bot_weapon_config.cfg";
+
+// The trace file, in the working directory.
+constexpr const char* kTraceFile = "Veldrin.log";
+
+// Fills buffer from a printf-style template. Returns false, leaving the
+// buffer empty, when the path does not fit: a cut path could name another file.
+bool ComposePath(PathBuffer& buffer, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// True when name can serve as a mod's folder: one plain name inside the game
+// directory (not empty, ".", "..", and without '\', '/' or ':').
+bool IsPlainFolderName(const std::string& name);
+
+// One step of a file enumeration: starts a search on pattern when search is
+// null, else advances it. Returns the search with name set to the match's bare
+// name, or null (the search closed, name empty) when there is no further match.
+platform::FindHandle* NextFile(platform::FindHandle* search, std::string& name, const char* pattern);
+
+// yyyymmdd of a calendar date.
+int32_t DateStamp(const platform::FileDate& date);
+
+}  // namespace layout

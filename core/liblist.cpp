@@ -1,0 +1,85 @@
+#include "core/liblist.h"
+
+#include <cstring>
+
+#include "platform/file_system.h"
+
+namespace liblist {
+
+std::string RemoveRow(const std::string& baseName) { return "gamedll \"dlls\\" + baseName + ".dll\"\n"; }
+
+bool LibListBuffer::Read(const char* path) {
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return false;
+    ReadFrom(*file);
+    file->Close();
+    return true;
+}
+
+void LibListBuffer::ReadFrom(platform::TextFile& file) {
+    data_.clear();
+    count_ = 0;
+    char row[kRowSize];
+    while (file.ReadRow(row, kRowSize)) {
+        data_.resize((count_ + 1) * kRowSize);
+        std::memcpy(&data_[count_ * kRowSize], row, kRowSize);
+        ++count_;
+    }
+}
+
+namespace {
+const char* SkipSpaces(const char* row) {
+    while (*row == ' ') ++row;
+    return row;
+}
+}  // namespace
+
+bool IsGamedllRow(const char* row) { return std::strncmp(SkipSpaces(row), kMarker, kMarkerLength) == 0; }
+
+bool LibraryNameOfRow(const char* row, std::string& name) {
+    const char* text = SkipSpaces(row);
+    if (std::strncmp(text, kMarker, kMarkerLength) != 0) return false;
+    const char* backslash = std::strchr(text, '\\');
+    if (!backslash) return false;
+    const char* start = backslash + 1;
+    const char* end = std::strchr(start, '"');
+    if (!end) {
+        end = std::strchr(start, '\n');
+        if (!end) end = start + std::strlen(start);
+    }
+    name.assign(start, end);
+    return true;
+}
+
+RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
+                             const std::function<void()>& written) {
+    LibListBuffer rows;
+    if (!rows.Read(path)) return RewriteResult::NotOpened;
+
+    std::vector<bool> replace(rows.RowCount());
+    for (size_t i = 0; i < rows.RowCount(); ++i) {
+        replace[i] = IsGamedllRow(rows.Row(i));
+        if (replace[i] && found) found();
+    }
+
+    // The temporary name sits beside the original so the final rename stays
+    // within one folder and one file system.
+    const std::string temp = std::string(path) + ".veldrin-new";
+    bool ok = false;
+    if (auto out = platform::TextFile::Open(temp.c_str(), "w")) {
+        ok = true;
+        for (size_t i = 0; i < rows.RowCount() && ok; ++i) {
+            ok = replace[i] ? out->Write(replacement) : out->Write(rows.Row(i), std::strlen(rows.Row(i)));
+        }
+        ok = out->Close() && ok;
+        ok = ok && platform::RenameOver(temp.c_str(), path);
+    }
+    if (!ok) {
+        platform::RemoveFile(temp.c_str());
+        return RewriteResult::Failed;
+    }
+    if (written) written();
+    return RewriteResult::Written;
+}
+
+}  // namespace liblist

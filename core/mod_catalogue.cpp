@@ -1,0 +1,123 @@
+// The catalogue of mods and the status scan.
+#include <cstring>
+
+#include "core/install_layout.h"
+#include "core/installer_core.h"
+#include "core/liblist.h"
+#include "platform/file_system.h"
+#include "platform/wildcard.h"
+
+namespace {
+
+// One catalogue line is read with this limit into a buffer one larger.
+constexpr int kCatalogueLineLimit = 179;
+
+void DropNewline(char* line) {
+    size_t n = std::strlen(line);
+    if (n > 0 && line[n - 1] == '\n') line[n - 1] = '\0';
+}
+
+}  // namespace
+
+void InstallerCore::LoadCatalogue() {
+    m_nModCount = 0;
+    layout::PathBuffer path;
+    if (!layout::ComposePath(path, layout::kCatalogue, g_szGameDir)) return;
+    Trace("Parsing veldrinins.ini:\n\n");
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return;
+
+    char name[kCatalogueLineLimit + 1];
+    char folder[kCatalogueLineLimit + 1];
+    char library[kCatalogueLineLimit + 1];
+    while (file->ReadRow(name, kCatalogueLineLimit) && file->ReadRow(folder, kCatalogueLineLimit) &&
+           file->ReadRow(library, kCatalogueLineLimit)) {
+        DropNewline(name);
+        DropNewline(folder);
+        DropNewline(library);
+        if (name[0] == '\0') continue;
+        if (m_nModCount == MAX_MODS) {
+            // The table has no room; the rest of the file is not read.
+            Trace("More than %d mods in veldrinins.ini, ignoring from: %s\n", MAX_MODS, name);
+            break;
+        }
+        m_strModFolder[m_nModCount] = folder;
+        m_strModName[m_nModCount] = name;
+        m_strModDll[m_nModCount] = library;
+        Trace("Found MOD name:   %s\n", name);
+        Trace("Found MOD folder: %s\n", folder);
+        Trace("Found MOD dll:    %s\n", library);
+        ++m_nModCount;
+    }
+    file->Close();
+}
+
+int InstallerCore::CheckModStatus(int slot) {
+    if (slot < 0 || slot >= m_nModCount) return 0;
+    const std::string& folder = m_strModFolder[slot];
+    if (!layout::IsPlainFolderName(folder)) {
+        Trace("Skipping %s: \"%s\" is not a folder of the game directory\n", m_strModName[slot].c_str(),
+              folder.c_str());
+        return 0;
+    }
+    layout::PathBuffer path;
+    if (!layout::ComposePath(path, layout::kLibList, g_szGameDir, folder.c_str())) return 0;
+    Trace("Checking:\t\t%s\n", path);
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return 0;
+    Trace("Found mod: %s\n", m_strModName[slot].c_str());
+
+    bool installed = false;
+    bool outdated = false;
+    char row[liblist::kRowSize];
+    std::string library;
+    while (file->ReadRow(row, liblist::kRowSize)) {
+        if (!liblist::LibraryNameOfRow(row, library)) continue;
+        if (platform::CompareIgnoringCase(library.c_str(), liblist::kBotLibrary) != 0) continue;
+        installed = true;
+        Trace("Found veldrin.dll in liblist.gam\n");
+        layout::PathBuffer dated;
+        int32_t stamp = layout::ComposePath(dated, layout::kInstalledLibraryDate, g_szGameDir, folder.c_str())
+                            ? DateStampOfFile(dated)
+                            : 0;
+        if (stamp < m_nSourceDate) {
+            outdated = true;
+            Trace("Found veldrin.dll in liblist.gam to be older from current\n");
+        }
+    }
+
+    layout::PathBuffer dll;
+    std::unique_ptr<platform::TextFile> present;
+    if (layout::ComposePath(dll, layout::kInstalledLibrary, g_szGameDir, folder.c_str()))
+        present = platform::TextFile::Open(dll, "r");
+    if (present) {
+        present->Close();
+    } else {
+        installed = false;
+        Trace("veldrin.dll is missing from mod dlls dir\n");
+    }
+    file->Close();
+
+    if (!installed) return StatusNotInstalled;
+    return outdated ? StatusNeedUpgrade : StatusInstalled;
+}
+
+void InstallerCore::ScanMods(ModRowSink& rows) {
+    Trace("\nInitializing MOD list\n");
+    Trace("-----------------------\n");
+    m_nModCount = 0;
+    rows.ClearModRows();
+    LoadCatalogue();
+    if (m_nModCount < 1) return;
+
+    int row = 0;
+    for (int slot = 0; slot < m_nModCount; ++slot) {
+        int status = CheckModStatus(slot);
+        if (status == 0) continue;
+        rows.InsertModRow(row, m_strModName[slot]);
+        rows.SetModRowData(row, 100 * status + slot);
+        if (status == StatusNotInstalled) Trace("Marked as not installed\n");
+        rows.SetModRowStatus(row, StatusText(status));
+        ++row;
+    }
+}

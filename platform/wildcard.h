@@ -1,0 +1,20 @@
+// Wildcard matching of file names as the Windows file search does it for long
+// names: '*' matches any run of characters, '?' any one character, and
+// letters are compared ignoring ASCII case.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// True when name matches pattern.
+bool WildcardMatch(const char* pattern, const char* name);
+
+// ASCII case-insensitive comparison: negative, zero or positive like strcmp.
+int CompareIgnoringCase(const char* a, const char* b);
+
+// Orders names the way a search returns them: ignoring case first, then by
+// plain bytes so that the order is total.
+bool SearchOrderLess(const std::string& a, const std::string& b);
+
+}  // namespace platform

@@ -1,0 +1,237 @@
+// The file layer against real files: text mode, case-blind Windows paths,
+// wildcard search, copy, delete and rename.
+#include "platform/file_system.h"
+
+#include "platform/wildcard.h"
+#include "test_fixtures.h"
+
+using platform::TextFile;
+using test::ReadBytes;
+using test::WriteBytes;
+
+namespace {
+
+class FileSystemTest : public test::GameFolderTest {
+protected:
+    std::vector<std::string> Rows(const fs::path& path, int limit) {
+        std::vector<std::string> rows;
+        auto file = TextFile::Open(path.c_str(), "r");
+        if (!file) return rows;
+        std::vector<char> buffer(static_cast<size_t>(limit));
+        while (file->ReadRow(buffer.data(), limit)) rows.emplace_back(buffer.data());
+        return rows;
+    }
+
+    std::vector<std::string> Search(const std::string& pattern) {
+        std::vector<std::string> names;
+        platform::FindData data;
+        platform::FindHandle* search = platform::FindFirst(pattern.c_str(), data);
+        if (!search) return names;
+        do names.push_back(data.name);
+        while (platform::FindNext(search, data));
+        platform::FindEnd(search);
+        return names;
+    }
+};
+
+TEST_F(FileSystemTest, TextReadTranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
+    WriteBytes(root_ / "t.txt", "one\r\ntwo\rstill two\r\n\r\nlast\x1a" "after eof\r\n");
+    EXPECT_EQ((std::vector<std::string>{"one\n", "two\rstill two\n", "\n", "last"}), Rows(root_ / "t.txt", 80));
+}
+
+TEST_F(FileSystemTest, ReadRowHasFgetsLimits) {
+    std::string line(100, 'x');
+    WriteBytes(root_ / "t.txt", line + "\r\n" + std::string(79, 'y') + "\r\nz");
+    auto rows = Rows(root_ / "t.txt", 80);
+    ASSERT_EQ(5u, rows.size());
+    EXPECT_EQ(std::string(79, 'x'), rows[0]);
+    EXPECT_EQ(std::string(21, 'x') + "\n", rows[1]);
+    EXPECT_EQ(std::string(79, 'y'), rows[2]);  // the newline does not fit ...
+    EXPECT_EQ("\n", rows[3]);                  // ... and comes as a row alone
+    EXPECT_EQ("z", rows[4]);
+}
+
+TEST_F(FileSystemTest, CrLfSplitAcrossTheRowLimitIsStillOneNewline) {
+    WriteBytes(root_ / "t.txt", std::string(78, 'a') + "\r\nb\r\n");
+    EXPECT_EQ((std::vector<std::string>{std::string(78, 'a') + "\n", "b\n"}), Rows(root_ / "t.txt", 80));
+}
+
+TEST_F(FileSystemTest, TextWriteAndAppendUseCrLf) {
+    std::string path = (root_ / "out.txt").string();
+    {
+        auto f = TextFile::Open(path.c_str(), "w");
+        ASSERT_TRUE(f);
+        EXPECT_TRUE(f->Write("a\nb\r\n\n"));
+        EXPECT_TRUE(f->Close());
+    }
+    auto f = TextFile::Open(path.c_str(), "a");
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->Write("c\n"));
+    EXPECT_TRUE(f->Close());
+    EXPECT_EQ("a\r\nb\r\r\n\r\nc\r\n", ReadBytes(path));
+    // "w" truncates.
+    f = TextFile::Open(path.c_str(), "w");
+    ASSERT_TRUE(f);
+    f->Close();
+    EXPECT_EQ("", ReadBytes(path));
+}
+
+TEST_F(FileSystemTest, OpenFailsForMissingFilesFoldersAndReadOnlyWrites) {
+    EXPECT_FALSE(TextFile::Open((root_ / "missing.txt").c_str(), "r"));
+    EXPECT_FALSE(TextFile::Open(root_.c_str(), "r"));
+    EXPECT_FALSE(TextFile::Open((root_ / "no-such-dir/x.txt").c_str(), "w"));
+    WriteBytes(root_ / "ro.txt", "keep");
+    fs::permissions(root_ / "ro.txt", fs::perms::owner_read);
+    EXPECT_FALSE(TextFile::Open((root_ / "ro.txt").c_str(), "w"));
+    EXPECT_TRUE(TextFile::Open((root_ / "ro.txt").c_str(), "r"));
+    EXPECT_EQ("keep", ReadBytes(root_ / "ro.txt"));
+}
+
+TEST_F(FileSystemTest, WindowsPathsReachFilesIgnoringCase) {
+    WriteBytes(Game("CStrike/Dlls/MP.dll"), "mp");
+    std::string path = std::string(g_szGameDir) + "\\cstrike\\dlls\\mp.DLL";
+    EXPECT_EQ(Game("CStrike/Dlls/MP.dll").string(), platform::ResolvePath(path.c_str()));
+    EXPECT_TRUE(platform::PathExists(path.c_str()));
+    auto f = TextFile::Open(path.c_str(), "r");
+    ASSERT_TRUE(f);
+    char row[80];
+    ASSERT_TRUE(f->ReadRow(row, 80));
+    EXPECT_STREQ("mp", row);
+}
+
+TEST_F(FileSystemTest, ExactMatchWinsThenFirstInByteOrder) {
+    WriteBytes(Game("Mod/a.txt"), "Mod");
+    WriteBytes(Game("mod/a.txt"), "mod");
+    WriteBytes(Game("MOD/a.txt"), "MOD");
+    auto resolve = [&](const char* folder) {
+        return platform::ResolvePath((std::string(g_szGameDir) + "\\" + folder + "\\a.txt").c_str());
+    };
+    EXPECT_EQ(Game("mod/a.txt").string(), resolve("mod"));
+    EXPECT_EQ(Game("Mod/a.txt").string(), resolve("Mod"));
+    // No exact match: "MOD" < "Mod" < "mod" in byte order.
+    EXPECT_EQ(Game("MOD/a.txt").string(), resolve("mOd"));
+}
+
+TEST_F(FileSystemTest, MissingComponentsKeepTheirSpelling) {
+    fs::create_directories(Game("Valve"));
+    std::string path = std::string(g_szGameDir) + "\\VALVE\\New\\File.TXT";
+    EXPECT_EQ(Game("Valve/New/File.TXT").string(), platform::ResolvePath(path.c_str()));
+    std::string created = std::string(g_szGameDir) + "\\VALVE\\Created.Txt";
+    auto f = TextFile::Open(created.c_str(), "w");
+    ASSERT_TRUE(f);
+    f->Close();
+    EXPECT_TRUE(fs::exists(Game("Valve/Created.Txt")));
+}
+
+TEST_F(FileSystemTest, DriveLetterGoesThroughTheWinePrefix) {
+    fs::create_directories(root_ / "wine/drive_c/Games/Half-Life");
+    fs::create_directories(root_ / "wine/dosdevices");
+    fs::create_symlink("../drive_c", root_ / "wine/dosdevices/c:");
+    WriteBytes(root_ / "wine/drive_c/Games/Half-Life/Veldrin/veldrinins.ini", "x");
+    EXPECT_TRUE(platform::PathExists("C:\\games\\half-life\\veldrin\\VELDRININS.INI"));
+    EXPECT_TRUE(platform::PathExists("c:/Games/Half-Life/Veldrin/veldrinins.ini"));
+    EXPECT_FALSE(platform::PathExists("D:\\Games"));
+}
+
+TEST_F(FileSystemTest, RelativePathsStartInTheWorkingDirectory) {
+    WriteBytes(root_ / "Veldrin.LOG", "x");
+    EXPECT_EQ("Veldrin.LOG", platform::ResolvePath("veldrin.log"));
+    EXPECT_EQ("sub/new.txt", platform::ResolvePath("sub\\new.txt"));
+}
+
+TEST_F(FileSystemTest, SearchMatchesIgnoringCaseInFixedOrderWithBareNames) {
+    for (const char* name : {"b.vwp", "A.VWP", "c.Vwp", "a.vwpx", "notes.txt", "x.vwp.bak"})
+        WriteBytes(Game("Veldrin/cstrike/") / name, name);
+    fs::create_directories(Game("Veldrin/cstrike/Sub"));
+    std::string pattern = std::string(g_szGameDir) + "\\veldrin\\CSTRIKE\\*.vwp";
+    EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), Search(pattern));
+    EXPECT_EQ((std::vector<std::string>{"A.VWP", "a.vwpx"}),
+              Search(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\a.vw?*"));
+    EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\nothing\\*.vwp").empty());
+    EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\*.bsp").empty());
+}
+
+TEST_F(FileSystemTest, SearchOnAPlainNameGivesItsLastWriteDateInUtc) {
+    WriteBytes(Game("Veldrin/Veldrin.dll"), "x");
+    // 23:30 on 10 March in New York is 04:30 on 11 March in UTC.
+    test::SetModified(Game("Veldrin/Veldrin.dll"), test::kNoon20240310 + 16 * 3600 + 30 * 60);
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    platform::FindData data;
+    auto* search = platform::FindFirst((std::string(g_szGameDir) + "\\veldrin\\veldrin.dll").c_str(), data);
+    unsetenv("TZ");
+    tzset();
+    ASSERT_NE(nullptr, search);
+    EXPECT_EQ("Veldrin.dll", data.name);
+    EXPECT_EQ(2024, data.lastWrite.year);
+    EXPECT_EQ(3, data.lastWrite.month);
+    EXPECT_EQ(11, data.lastWrite.day);
+    EXPECT_FALSE(platform::FindNext(search, data));
+    platform::FindEnd(search);
+}
+
+TEST_F(FileSystemTest, WildcardMatcher) {
+    using platform::WildcardMatch;
+    EXPECT_TRUE(WildcardMatch("*.vwp", "de_dust.VWP"));
+    EXPECT_FALSE(WildcardMatch("*.vwp", "de_dust.vwpx"));
+    EXPECT_TRUE(WildcardMatch("*", ""));
+    EXPECT_TRUE(WildcardMatch("a*b*c", "aXbYbZc"));
+    EXPECT_FALSE(WildcardMatch("a*b*c", "aXbYbZ"));
+    EXPECT_TRUE(WildcardMatch("?", "x"));
+    EXPECT_FALSE(WildcardMatch("?", ""));
+    EXPECT_FALSE(WildcardMatch("", "x"));
+    // Many stars against a long near-miss must not take exponential time.
+    EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*a*b", std::string(5000, 'a').c_str()));
+}
+
+TEST_F(FileSystemTest, CopyOverwritesAndTakesTheSourceTime) {
+    WriteBytes(root_ / "src.bin", std::string("binary\0\r\n\x1a data", 16));
+    test::SetModified(root_ / "src.bin", test::kNoon20240310);
+    WriteBytes(root_ / "Dst.bin", "old content that is longer");
+    EXPECT_TRUE(platform::CopyOver((root_ / "src.bin").c_str(), (root_ / "dst.BIN").c_str()));
+    EXPECT_EQ(ReadBytes(root_ / "src.bin"), ReadBytes(root_ / "Dst.bin"));
+    EXPECT_EQ(test::kNoon20240310, test::Modified(root_ / "Dst.bin"));
+    EXPECT_FALSE(platform::CopyOver((root_ / "missing").c_str(), (root_ / "x").c_str()));
+    EXPECT_FALSE(fs::exists(root_ / "x"));
+    EXPECT_FALSE(platform::CopyOver((root_ / "src.bin").c_str(), (root_ / "no-dir/x").c_str()));
+}
+
+TEST_F(FileSystemTest, RemoveTreatsAMissingFileAsRemoved) {
+    WriteBytes(root_ / "File.dll", "x");
+    EXPECT_TRUE(platform::RemoveFile((root_ / "file.dll").c_str()));
+    EXPECT_FALSE(fs::exists(root_ / "File.dll"));
+    EXPECT_TRUE(platform::RemoveFile((root_ / "file.dll").c_str()));
+    EXPECT_TRUE(platform::RemoveFile((root_ / "no-dir/file.dll").c_str()));
+    fs::create_directories(root_ / "dir");
+    EXPECT_FALSE(platform::RemoveFile((root_ / "dir").c_str()));
+}
+
+TEST_F(FileSystemTest, RenameOverKeepsTargetPermissionsAndRefusesReadOnlyTargets) {
+    WriteBytes(root_ / "new", "new");
+    WriteBytes(root_ / "Target", "old");
+    fs::permissions(root_ / "Target", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(platform::RenameOver((root_ / "new").c_str(), (root_ / "TARGET").c_str()));
+    EXPECT_EQ("new", ReadBytes(root_ / "Target"));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+              fs::status(root_ / "Target").permissions());
+    WriteBytes(root_ / "new", "newer");
+    fs::permissions(root_ / "Target", fs::perms::owner_read);
+    EXPECT_FALSE(platform::RenameOver((root_ / "new").c_str(), (root_ / "Target").c_str()));
+    EXPECT_EQ("new", ReadBytes(root_ / "Target"));
+}
+
+TEST_F(FileSystemTest, FaultHookFailsTheNamedOperationOnly) {
+    WriteBytes(root_ / "a", "a");
+    platform::SetFaultHook([](platform::FileOp op, const std::string& path) {
+        return op == platform::FileOp::Copy && path.find("blocked") != std::string::npos;
+    });
+    EXPECT_FALSE(platform::CopyOver((root_ / "a").c_str(), (root_ / "blocked").c_str()));
+    EXPECT_TRUE(platform::CopyOver((root_ / "a").c_str(), (root_ / "open").c_str()));
+    platform::SetFaultHook([](platform::FileOp op, const std::string&) { return op == platform::FileOp::Write; });
+    auto f = TextFile::Open((root_ / "w").c_str(), "w");
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(f->Write("x\n"));
+    EXPECT_FALSE(f->Close());
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+// Test fixtures: a real temporary game folder, made fresh for each test and
+// removed afterwards, and a row sink that records what a scan produced.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/installer_core.h"
+#include "platform/file_system.h"
+
+namespace fs = std::filesystem;
+
+namespace test {
+
+// A fixed moment: 2024-03-10 12:00:00 UTC.
+constexpr time_t kNoon20240310 = 1710072000;
+constexpr time_t kDay = 24 * 60 * 60;
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline void SetModified(const fs::path& path, time_t when) {
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
+}
+
+inline time_t Modified(const fs::path& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mtime;
+}
+
+// Turns "a\nb\n" into "a\r\nb\r\n", as a Windows editor would have saved it.
+inline std::string Crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+struct CatalogueEntry {
+    std::string name, folder, library;
+};
+
+class RecordingSink : public ModRowSink {
+public:
+    struct Row {
+        std::string name;
+        int32_t data = -1;
+        std::string status;
+    };
+    std::vector<Row> rows;
+    int clears = 0;
+
+    void ClearModRows() override {
+        rows.clear();
+        ++clears;
+    }
+    void InsertModRow(int row, const std::string& name) override {
+        rows.insert(rows.begin() + row, Row{name, -1, ""});
+    }
+    void SetModRowData(int row, int32_t itemData) override { rows.at(static_cast<size_t>(row)).data = itemData; }
+    void SetModRowStatus(int row, const std::string& statusText) override {
+        rows.at(static_cast<size_t>(row)).status = statusText;
+    }
+
+    // The row showing the mod of a slot, or null.
+    const Row* ForSlot(int slot) const {
+        for (const Row& r : rows)
+            if (r.data % 100 == slot) return &r;
+        return nullptr;
+    }
+};
+
+// A temporary working directory holding a game folder "Half-Life" whose path
+// is the core's game directory. HOME and WINEPREFIX point inside it so that
+// nothing of the machine's own is read.
+class GameFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/veldrin-test-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        root_ = pattern;
+        game_ = root_ / "Half-Life";
+        fs::create_directories(game_ / "Veldrin");
+        oldCwd_ = fs::current_path();
+        fs::current_path(root_);
+        setenv("HOME", root_.c_str(), 1);
+        setenv("WINEPREFIX", (root_ / "wine").c_str(), 1);
+        std::strcpy(g_szGameDir, game_.c_str());
+    }
+
+    void TearDown() override {
+        platform::SetFaultHook({});
+        fs::current_path(oldCwd_);
+        std::error_code ec;
+        fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path Game(const std::string& relative) const { return game_ / relative; }
+
+    void WriteCatalogue(const std::vector<CatalogueEntry>& entries) {
+        std::string text;
+        for (const auto& e : entries) text += e.name + "\n" + e.folder + "\n" + e.library + "\n";
+        WriteBytes(Game("Veldrin/veldrinins.ini"), Crlf(text));
+    }
+
+    // The package's bot library, written on the given day.
+    void WritePackageLibrary(time_t when = kNoon20240310, const std::string& bytes = "MZ veldrin bot v2") {
+        WriteBytes(Game("Veldrin/veldrin.dll"), bytes);
+        SetModified(Game("Veldrin/veldrin.dll"), when);
+    }
+
+    // A mod folder whose liblist.gam has the given lines (CR LF ends) and,
+    // when installedWhen is nonzero, a dlls/veldrin.dll written then.
+    void MakeMod(const std::string& folder, const std::string& liblist, time_t installedWhen = 0) {
+        WriteBytes(Game(folder + "/liblist.gam"), Crlf(liblist));
+        fs::create_directories(Game(folder + "/dlls"));
+        if (installedWhen) {
+            WriteBytes(Game(folder + "/dlls/veldrin.dll"), "MZ veldrin bot v1");
+            SetModified(Game(folder + "/dlls/veldrin.dll"), installedWhen);
+        }
+    }
+
+    std::string Log() const { return ReadBytes(root_ / "Veldrin.log"); }
+
+    fs::path root_;
+    fs::path game_;
+    fs::path oldCwd_;
+};
+
+}  // namespace test
