@@ -1,0 +1,78 @@
+// Paths, date stamps and the trace file.
+#include "core/install_layout.h"
+
+#include "test_fixtures.h"
+
+namespace {
+
+class LayoutTest : public test::GameFolderTest {};
+
+TEST_F(LayoutTest, ComposePathRefusesWhatDoesNotFit) {
+    layout::PathBuffer buffer;
+    std::string folder(255 - std::strlen(g_szGameDir) - 1, 'f');
+    EXPECT_TRUE(layout::ComposePath(buffer, "%s\\%s", g_szGameDir, folder.c_str()));
+    EXPECT_EQ(255u, std::strlen(buffer));
+    folder += 'f';
+    EXPECT_FALSE(layout::ComposePath(buffer, "%s\\%s", g_szGameDir, folder.c_str()));
+    EXPECT_STREQ("", buffer);
+}
+
+TEST_F(LayoutTest, PlainFolderNames) {
+    EXPECT_TRUE(layout::IsPlainFolderName("cstrike"));
+    EXPECT_TRUE(layout::IsPlainFolderName("my mod..v2"));
+    for (const char* bad : {"", ".", "..", "..\\..\\Windows", "a/b", "C:", "x\\y"})
+        EXPECT_FALSE(layout::IsPlainFolderName(bad)) << bad;
+}
+
+TEST_F(LayoutTest, StampIsTheUtcDayOfTheLastWrite) {
+    WritePackageLibrary(test::kNoon20240310);
+    InstallerCore core;
+    core.StampSourceLibrary();
+    EXPECT_EQ(20240310, core.m_nSourceDate);
+    EXPECT_EQ(std::string(g_szGameDir) + "\\veldrin\\veldrin.dll", core.m_strSourceDll);
+
+    // 23:59:59 and 00:00:00 UTC fall on two days, whatever the local zone.
+    setenv("TZ", "Pacific/Auckland", 1);
+    tzset();
+    test::WriteBytes(Game("a.dll"), "a");
+    test::SetModified(Game("a.dll"), test::kNoon20240310 + 12 * 3600 - 1);
+    EXPECT_EQ(20240310, DateStampOfFile(Game("a.dll").c_str()));
+    test::SetModified(Game("a.dll"), test::kNoon20240310 + 12 * 3600);
+    EXPECT_EQ(20240311, DateStampOfFile(Game("a.dll").c_str()));
+    unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(LayoutTest, MissingLibraryStampsZero) {
+    InstallerCore core;
+    core.StampSourceLibrary();
+    EXPECT_EQ(0, core.m_nSourceDate);
+    EXPECT_EQ(0, DateStampOfFile(Game("nothing.dll").c_str()));
+}
+
+TEST_F(LayoutTest, TraceAppendsOneMessagePerCallWithCrLf) {
+    InstallerCore core;
+    core.WriteLog("first %d\n", 1);
+    core.WriteLog("%s and %s\n", "two", "three");
+    EXPECT_EQ("first 1\r\ntwo and three\r\n", Log());
+    core.WriteLog("%s\n", std::string(2000, 'l').c_str());
+    EXPECT_EQ(std::string("first 1\r\ntwo and three\r\n") + std::string(2000, 'l') + "\r\n", Log());
+}
+
+TEST_F(LayoutTest, NextFileEnumeratesAndClosesAtTheEnd) {
+    test::WriteBytes(Game("Veldrin/valve/b.vwp"), "b");
+    test::WriteBytes(Game("Veldrin/valve/A.vwp"), "a");
+    std::string pattern = std::string(g_szGameDir) + "\\Veldrin\\valve\\*.vwp";
+    std::string name;
+    platform::FindHandle* search = layout::NextFile(nullptr, name, pattern.c_str());
+    ASSERT_NE(nullptr, search);
+    EXPECT_EQ("A.vwp", name);
+    search = layout::NextFile(search, name, pattern.c_str());
+    ASSERT_NE(nullptr, search);
+    EXPECT_EQ("b.vwp", name);
+    EXPECT_EQ(nullptr, layout::NextFile(search, name, pattern.c_str()));
+    EXPECT_EQ("", name);
+    EXPECT_EQ(nullptr, layout::NextFile(nullptr, name, (std::string(g_szGameDir) + "\\none\\*.vwp").c_str()));
+}
+
+}  // namespace

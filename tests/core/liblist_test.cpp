@@ -1,0 +1,158 @@
+// liblist.gam rows: recognising the gamedll line and rewriting it.
+#include "core/liblist.h"
+
+#include "test_fixtures.h"
+
+using liblist::LibraryNameOfRow;
+using liblist::RewriteLibList;
+using liblist::RewriteResult;
+using test::Crlf;
+using test::ReadBytes;
+using test::WriteBytes;
+
+namespace {
+
+std::string NameOf(const char* row) {
+    std::string name = "<none>";
+    LibraryNameOfRow(row, name);
+    return name;
+}
+
+TEST(LibraryNameOfRow, ReadsTheTextBetweenFirstBackslashAndQuote) {
+    EXPECT_EQ("veldrin.dll", NameOf("gamedll \"dlls\\veldrin.dll\"\n"));
+    EXPECT_EQ("mp.dll", NameOf("gamedll \"dlls\\mp.dll\""));
+    EXPECT_EQ("veldrin.dll", NameOf("  gamedll \"dlls\\veldrin.dll\"\n"));  // leading spaces
+    EXPECT_EQ("bin\\veldrin.dll", NameOf("gamedll \"dlls\\bin\\veldrin.dll\"\n"));
+    EXPECT_EQ("", NameOf("gamedll \"dlls\\\"\n"));
+}
+
+TEST(LibraryNameOfRow, RowsThatNameNoLibrary) {
+    EXPECT_EQ("<none>", NameOf("GAMEDLL \"dlls\\veldrin.dll\"\n"));   // the key is case-sensitive
+    EXPECT_EQ("<none>", NameOf("gamedll_linux \"dlls/mp_i386.so\"\n"));
+    EXPECT_EQ("<none>", NameOf("\tgamedll \"dlls\\veldrin.dll\"\n"));  // only spaces are skipped
+    EXPECT_EQ("<none>", NameOf("gamedll \"veldrin.dll\"\n"));         // no backslash
+    EXPECT_EQ("<none>", NameOf("game \"Counter-Strike\"\n"));
+    EXPECT_EQ("<none>", NameOf(""));
+}
+
+TEST(LibraryNameOfRow, AMissingQuoteEndsTheNameAtTheRowEnd) {
+    EXPECT_EQ("veldrin.dll", NameOf("gamedll \"dlls\\veldrin.dll\n"));
+    EXPECT_EQ("veldrin.dll", NameOf("gamedll dlls\\veldrin.dll"));
+}
+
+class RewriteTest : public test::GameFolderTest {
+protected:
+    std::string path() const { return Game("cstrike/liblist.gam").string(); }
+    RewriteResult Rewrite(const std::string& replacement, int* found = nullptr, int* written = nullptr) {
+        return RewriteLibList(
+            path().c_str(), replacement, [found] { if (found) ++*found; }, [written] { if (written) ++*written; });
+    }
+    bool TempLeft() const { return fs::exists(Game("cstrike/liblist.gam.veldrin-new")); }
+};
+
+TEST_F(RewriteTest, ReplacesEveryGamedllRowAndKeepsEveryOtherByte) {
+    const std::string before =
+        "// Valve Game Info file\n"
+        "game \"Counter-Strike\"\n"
+        "gamedll \"dlls\\mp.dll\"\n"
+        "  gamedll \"dlls\\old.dll\"\n"
+        "gamedll_linux \"dlls/cs.so\"\n"
+        "\tgamedll \"dlls\\tab.dll\"\n"
+        "gamedll \"dlls\\last.dll\"";  // no newline at the end
+    WriteBytes(path(), Crlf(before));
+    int found = 0, written = 0;
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow, &found, &written));
+    EXPECT_EQ(3, found);
+    EXPECT_EQ(1, written);
+    EXPECT_EQ(Crlf("// Valve Game Info file\n"
+                   "game \"Counter-Strike\"\n"
+                   "gamedll \"dlls\\veldrin.dll\"\n"
+                   "gamedll \"dlls\\veldrin.dll\"\n"
+                   "gamedll_linux \"dlls/cs.so\"\n"
+                   "\tgamedll \"dlls\\tab.dll\"\n"
+                   "gamedll \"dlls\\veldrin.dll\"\n"),
+              ReadBytes(path()));
+    EXPECT_FALSE(TempLeft());
+}
+
+TEST_F(RewriteTest, FileWithoutGamedllComesBackUnchanged) {
+    const std::string text = Crlf("game \"Half-Life\"\nstartmap \"c0a0\"\n") + "lone\rcr\r\n";
+    WriteBytes(path(), text);
+    int found = 0;
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow, &found));
+    EXPECT_EQ(0, found);
+    EXPECT_EQ(text, ReadBytes(path()));
+}
+
+TEST_F(RewriteTest, LongLinesAreRowsAndOnlyARowStartingWithTheMarkerChanges) {
+    // A 100-character comment whose second row begins with the marker, then a
+    // 100-character gamedll line whose tail becomes a line of its own.
+    std::string comment = "//" + std::string(77, '-') + "gamedll " + std::string(13, 'x');
+    std::string longGamedll = "gamedll \"dlls\\" + std::string(80, 'm') + ".dll\"" + std::string(1, ' ');
+    ASSERT_EQ(100u, comment.size());
+    ASSERT_EQ(100u, longGamedll.size());
+    WriteBytes(path(), Crlf(comment + "\n" + longGamedll + "\nkeep\n"));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(Crlf(comment.substr(0, 79) + "gamedll \"dlls\\veldrin.dll\"\n" + "gamedll \"dlls\\veldrin.dll\"\n" +
+                   longGamedll.substr(79) + "\nkeep\n"),
+              ReadBytes(path()));
+}
+
+TEST_F(RewriteTest, ALongRemoveRowIsWrittenWhole) {
+    WriteBytes(path(), Crlf("gamedll \"dlls\\veldrin.dll\"\n"));
+    std::string base(70, 'b');
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::RemoveRow(base)));
+    EXPECT_EQ(Crlf("gamedll \"dlls\\" + base + ".dll\"\n"), ReadBytes(path()));
+}
+
+TEST_F(RewriteTest, MoreThan256RowsAreAllKept) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "// line " + std::to_string(i) + "\n";
+    text += "gamedll \"dlls\\mp.dll\"\n";
+    WriteBytes(path(), Crlf(text));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    std::string expected = text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) +
+                           liblist::kInstallRow;
+    EXPECT_EQ(Crlf(expected), ReadBytes(path()));
+}
+
+TEST_F(RewriteTest, MissingFileIsNotOpenedAndNothingIsCreated) {
+    int found = 0, written = 0;
+    EXPECT_EQ(RewriteResult::NotOpened, Rewrite(liblist::kInstallRow, &found, &written));
+    EXPECT_FALSE(fs::exists(path()));
+    EXPECT_EQ(0, written);
+}
+
+TEST_F(RewriteTest, EveryWriteFailureLeavesTheOriginalByteForByte) {
+    const std::string original = Crlf("game \"CS\"\ngamedll \"dlls\\mp.dll\"\n");
+    for (platform::FileOp failing : {platform::FileOp::OpenWrite, platform::FileOp::Write, platform::FileOp::Close,
+                                     platform::FileOp::Rename}) {
+        WriteBytes(path(), original);
+        platform::SetFaultHook([failing](platform::FileOp op, const std::string&) { return op == failing; });
+        int written = 0;
+        EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow, nullptr, &written)) << int(failing);
+        platform::SetFaultHook({});
+        EXPECT_EQ(0, written);
+        EXPECT_EQ(original, ReadBytes(path())) << int(failing);
+        EXPECT_FALSE(TempLeft()) << int(failing);
+    }
+}
+
+TEST_F(RewriteTest, ReadOnlyFileIsLeftAlone) {
+    const std::string original = Crlf("gamedll \"dlls\\mp.dll\"\n");
+    WriteBytes(path(), original);
+    fs::permissions(path(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(original, ReadBytes(path()));
+    EXPECT_FALSE(TempLeft());
+}
+
+TEST_F(RewriteTest, PermissionsOfTheOriginalAreKept) {
+    WriteBytes(path(), Crlf("gamedll \"dlls\\mp.dll\"\n"));
+    auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+    fs::permissions(path(), perms);
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(perms, fs::status(path()).permissions());
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Remove on real mod folders, and the install/remove round trip.
+#include "test_fixtures.h"
+
+using test::Crlf;
+using test::kNoon20240310;
+using test::ReadBytes;
+using test::WriteBytes;
+
+namespace {
+
+const std::string kInstalled = Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\nsecure \"1\"\n");
+
+class RemoveTest : public test::GameFolderTest {
+protected:
+    void SetUp() override {
+        GameFolderTest::SetUp();
+        WriteCatalogue({{"Counter-Strike", "cstrike", "mp"}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
+        WritePackageLibrary(kNoon20240310);
+        WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
+        WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        test::SetModified(Game("cstrike/dlls/veldrin.dll"), kNoon20240310);
+        WriteBytes(Game("cstrike/Veldrin.cfg"), "cfg");
+        WriteBytes(Game("cstrike/maps/a.vwp"), "wp");
+        core_.StampSourceLibrary();
+        core_.ScanMods(sink_);
+    }
+    std::string Status(int slot) const {
+        const auto* row = sink_.ForSlot(slot);
+        return row ? row->status : "<no row>";
+    }
+    InstallerCore core_;
+    test::RecordingSink sink_;
+};
+
+TEST_F(RemoveTest, RestoresTheModsLibraryDeletesTheBotAndKeepsExtras) {
+    ASSERT_EQ("installed", Status(0));
+    core_.RemoveMod(100, sink_);
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
+              ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/Veldrin.cfg")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/maps/a.vwp")));
+    EXPECT_EQ("not installed", Status(0));
+}
+
+TEST_F(RemoveTest, IndentedGamedllLineIsRestoredUnindented) {
+    WriteBytes(Game("cstrike/liblist.gam"), Crlf("  gamedll \"dlls\\veldrin.dll\"\n"));
+    core_.RemoveMod(100, sink_);
+    EXPECT_EQ(Crlf("gamedll \"dlls\\mp.dll\"\n"), ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
+    const std::string original = Crlf("// mod info\ngame \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\n") +
+                                 "trailing without newline";
+    WriteBytes(Game("cstrike/liblist.gam"), original);
+    fs::remove(Game("cstrike/dlls/veldrin.dll"));
+    core_.ScanMods(sink_);
+    core_.InstallMod(200, {}, sink_);
+    ASSERT_EQ("installed", Status(0));
+    core_.RemoveMod(100, sink_);
+    EXPECT_EQ(original, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
+    struct Case {
+        platform::FileOp op;
+        bool readOnly;
+    };
+    for (Case c : {Case{platform::FileOp::OpenRead, false}, Case{platform::FileOp::OpenWrite, false},
+                   Case{platform::FileOp::Write, false}, Case{platform::FileOp::Rename, false},
+                   Case{platform::FileOp::Copy, true}}) {
+        if (c.readOnly) fs::permissions(Game("cstrike/liblist.gam"), fs::perms::owner_read);
+        platform::SetFaultHook([c](platform::FileOp op, const std::string& path) {
+            return op == c.op && path.find("liblist") != std::string::npos;
+        });
+        core_.RemoveMod(100, sink_);
+        platform::SetFaultHook({});
+        fs::permissions(Game("cstrike/liblist.gam"), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam"))) << int(c.op);
+        EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << int(c.op);
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin-new"))) << int(c.op);
+        core_.ScanMods(sink_);
+        EXPECT_EQ("installed", Status(0));
+    }
+}
+
+TEST_F(RemoveTest, WithoutLiblistTheLibraryIsDeleted) {
+    core_.ScanMods(sink_);
+    fs::remove(Game("cstrike/liblist.gam"));
+    core_.RemoveMod(100, sink_);
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam")));
+}
+
+TEST_F(RemoveTest, EmptyBaseNameAndTheBotsOwnName) {
+    WriteBytes(Game("blank/liblist.gam"), kInstalled);
+    WriteBytes(Game("blank/dlls/veldrin.dll"), "bot");
+    core_.RemoveMod(101, sink_);
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\.dll\"\nsecure \"1\"\n"),
+              ReadBytes(Game("blank/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("blank/dlls/veldrin.dll")));
+
+    // A catalogue that calls the mod's own library "veldrin" would have the
+    // restored line name the bot: the library must then stay.
+    WriteBytes(Game("self/liblist.gam"), kInstalled);
+    WriteBytes(Game("self/dlls/veldrin.dll"), "bot");
+    core_.RemoveMod(102, sink_);
+    EXPECT_TRUE(fs::exists(Game("self/dlls/veldrin.dll")));
+}
+
+TEST_F(RemoveTest, TraceOfARemove) {
+    core_.m_bLog = 1;
+    core_.RemoveMod(100, sink_);
+    const std::string expectedStart = Crlf(
+        "\nPerforming Remove on Counter-Strike\n-------------------------\n"
+        "Found gamedll line...\nWritten new liblist.gam\nDeleted veldrin.dll\n\nInitializing MOD list\n");
+    EXPECT_EQ(expectedStart, Log().substr(0, expectedStart.size()));
+}
+
+}  // namespace
