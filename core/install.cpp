@@ -10,6 +10,14 @@ bool InstallerCore::SlotIsUsable(int slot) const {
     return slot >= 0 && slot < m_nModCount && layout::IsPlainFolderName(m_strModFolder[slot]);
 }
 
+bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]) {
+    if (layout::ComposePath(libList, layout::kLibList, g_szGameDir, folder.c_str()) &&
+        layout::ComposePath(library, layout::kInstalledLibrary, g_szGameDir, folder.c_str()))
+        return true;
+    Trace("Paths of %s are too long, nothing changed\n", folder.c_str());
+    return false;
+}
+
 void InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
     int slot = itemData % 100;
     if (SlotIsUsable(slot)) InstallIntoSlot(slot, options);
@@ -23,11 +31,7 @@ void InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
 
     layout::PathBuffer libList;
     layout::PathBuffer target;
-    if (!layout::ComposePath(libList, layout::kLibList, g_szGameDir, folder.c_str()) ||
-        !layout::ComposePath(target, layout::kInstalledLibrary, g_szGameDir, folder.c_str())) {
-        Trace("Paths of %s are too long, nothing changed\n", folder.c_str());
-        return;
-    }
+    if (!ComposeModPaths(folder, libList, target)) return;
 
     // The mod must never be pointed at a library that is not there, so the
     // library goes in first and liblist.gam is rewritten only after it.

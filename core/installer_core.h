@@ -97,6 +97,7 @@ private:
     bool SlotIsUsable(int slot) const;
     void InstallIntoSlot(int slot, const InstallOptions& options);
     void RemoveFromSlot(int slot);
+    bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
     bool PutLibraryInPlace(const char* target);
     void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder);
     void CopyWaypoints(const std::string& folder);

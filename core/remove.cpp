@@ -18,11 +18,7 @@ void InstallerCore::RemoveFromSlot(int slot) {
 
     layout::PathBuffer libList;
     layout::PathBuffer library;
-    if (!layout::ComposePath(libList, layout::kLibList, g_szGameDir, folder.c_str()) ||
-        !layout::ComposePath(library, layout::kInstalledLibrary, g_szGameDir, folder.c_str())) {
-        Trace("Paths of %s are too long, nothing changed\n", folder.c_str());
-        return;
-    }
+    if (!ComposeModPaths(folder, libList, library)) return;
 
     const std::string restored = liblist::RemoveRow(m_strModDll[slot]);
     liblist::RewriteResult result = liblist::RewriteLibList(
