@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a finished build, then checks its control
+# fields and its file list, and unpacks it to check that the menu entry, the
+# icons and the metainfo point at files the package really installs.
+# Exit 77 (skipped) where dpkg-deb is missing.
+#
+# usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM
+set -euo pipefail
+cpack=$1 config=$2 program=$3
+command -v dpkg-deb >/dev/null || { echo "dpkg-deb is not installed"; exit 77; }
+[ -f "$config" ] || { echo "no $config: the build defines no package"; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+if ! "$cpack" --config "$config" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    exit 1
+fi
+debs=("$work"/out/*.deb)
+[ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || { echo "cpack made no single .deb"; cat "$work/cpack.log"; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+
+# Control fields.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = veldrinins ] && ok "Package: veldrinins" || fail "Package is '$(field Package)'"
+[ "$(field Version)" = 1.0.0.2 ] && ok "Version: 1.0.0.2" || fail "Version is '$(field Version)'"
+[ "$(field Section)" = games ] && ok "Section: games" || fail "Section is '$(field Section)'"
+[[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] && ok "Maintainer: $(field Maintainer)" \
+    || fail "Maintainer '$(field Maintainer)' is not 'name <address>'"
+depends=$(field Depends)
+grep -q 'libwx[a-z]*3\.2' <<<"$depends" && ok "Depends: $depends" \
+    || fail "Depends '$depends' names no wxWidgets runtime"
+[ -n "$(field Description)" ] && ok "has a description" || fail "no Description"
+
+# File list: everything under /usr, and the files the desktop needs.
+dpkg-deb -c "$deb" >"$work/list"
+awk '{ print $1, $6 }' "$work/list" >"$work/files"
+outside=$(awk '$2 !~ /^\.\/usr\// && $2 != "./" && $2 != "./usr/" { print $2 }' "$work/files")
+[ -z "$outside" ] && ok "every file is under /usr" || fail "files outside /usr: $outside"
+listed() {
+    local path=$1 mode=${2:-}
+    if awk -v p="./$path" -v m="$mode" '$2 == p && ($1 ~ "^" m) { found = 1 } END { exit !found }' "$work/files"; then
+        ok "lists /$path"
+    else
+        fail "does not list /$path${mode:+ with mode $mode}"
+    fi
+}
+listed "usr/bin/$program" '-rwxr-xr-x'
+listed usr/share/applications/veldrinins.desktop '-rw-r--r--'
+listed usr/share/metainfo/io.github.veldrin.VeldrinIns.metainfo.xml '-rw-r--r--'
+for size in 16 24 32 48 64 128 256; do
+    listed "usr/share/icons/hicolor/${size}x${size}/apps/veldrinins.png" '-rw-r--r--'
+done
+
+# Unpacked: the menu entry runs a program on the PATH that the package
+# installs, under an icon name the package installs, and the metainfo names
+# the same entry and program.
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+desktop=$root/usr/share/applications/veldrinins.desktop
+metainfo=$root/usr/share/metainfo/io.github.veldrin.VeldrinIns.metainfo.xml
+if [ -f "$desktop" ]; then
+    exec_cmd=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+    [ -x "$root/usr/bin/$exec_cmd" ] && ok "Exec=$exec_cmd is /usr/bin/$exec_cmd" \
+        || fail "Exec=$exec_cmd is not a program in /usr/bin"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] && ok "Icon=$icon is in the hicolor theme" \
+        || fail "Icon=$icon has no 48x48 image in the hicolor theme"
+    if command -v desktop-file-validate >/dev/null; then
+        out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] \
+            && ok "installed entry validates" || fail "installed entry: $out"
+    fi
+    if [ -f "$metainfo" ]; then
+        grep -qF '<launchable type="desktop-id">veldrinins.desktop</launchable>' "$metainfo" \
+            && ok "metainfo launches veldrinins.desktop" || fail "metainfo does not launch veldrinins.desktop"
+        grep -qF "<binary>$exec_cmd</binary>" "$metainfo" \
+            && ok "metainfo provides $exec_cmd" || fail "metainfo does not provide binary $exec_cmd"
+    fi
+fi
+
+[ "$failures" -eq 0 ]
