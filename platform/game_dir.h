@@ -1,0 +1,40 @@
+// Finding the Half-Life directory, the folder the installer works in.
+//
+// One implementation per OS: game_dir_posix.cpp reads the Wine registry and
+// the Steam folders of a Linux home, game_dir_win32.cpp the Windows registry.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The longest game directory the installer can use: its paths are composed
+// in 256-byte buffers.
+constexpr size_t kMaxGameDirLength = 255;
+
+// The game directory, from the first of these that gives one:
+//  1. the value "directory" of the key Software\Sierra OnLine\Setup\HALFLIFE
+//     of HKEY_LOCAL_MACHINE (on Linux, in the Wine prefix's system.reg);
+//  2. the folder above the package folder, when the program runs from inside
+//     one: its own folder, else the working directory;
+//  3. the Half-Life folder of a Steam installation.
+// A candidate longer than kMaxGameDirLength counts as missing, never cut.
+// Returns an empty string when none is found.
+std::string FindGameDirectory();
+
+// Step 1 alone: the registry value as stored, or an empty string when the key
+// or value is missing or too long.
+std::string RegistryGameDirectory();
+
+// Step 2 for one folder: its parent when the folder is a package folder (the
+// parent's "Veldrin\veldrinins.ini" reaches the catalogue inside it, names
+// matched ignoring case); otherwise an empty string.
+std::string GameDirectoryAbovePackage(const std::string& folder);
+
+// Step 3 alone: the first Steam Half-Life folder found, or an empty string.
+std::string SteamGameDirectory();
+
+// The folder holding the running program; empty if it cannot be told.
+std::string ProgramDirectory();
+
+}  // namespace platform
