@@ -1,0 +1,89 @@
+#include "ui/mod_list.h"
+
+#include "ui/narrow_text.h"
+
+namespace {
+// The control's text buffer holds 80 bytes with the terminating zero.
+constexpr size_t kShownNameLength = 79;
+}  // namespace
+
+int wxCALLBACK CompareByStatus(wxIntPtr itemData1, wxIntPtr itemData2, wxIntPtr sortParam) {
+    int s1 = ItemDataStatus(itemData1);
+    int s2 = ItemDataStatus(itemData2);
+    switch (sortParam) {
+    case 0: return s1 - s2;
+    case 1: return s2 - s1;
+    default: return 0;
+    }
+}
+
+std::string ShownModName(const std::string& name) { return name.substr(0, kShownNameLength); }
+
+wxIMPLEMENT_DYNAMIC_CLASS(CModListCtrl, wxListCtrl);
+
+wxBEGIN_EVENT_TABLE(CModListCtrl, wxListCtrl)
+    EVT_LIST_ITEM_SELECTED(wxID_ANY, CModListCtrl::OnItemNotification)
+    EVT_LIST_ITEM_DESELECTED(wxID_ANY, CModListCtrl::OnItemNotification)
+    EVT_LIST_ITEM_FOCUSED(wxID_ANY, CModListCtrl::OnItemNotification)
+wxEND_EVENT_TABLE()
+
+void CModListCtrl::SetUpColumns() {
+    int w = GetSize().GetWidth() - 4;
+    InsertColumn(0, "Mod name", wxLIST_FORMAT_LEFT, w - w / 3);
+    InsertColumn(1, "Status", wxLIST_FORMAT_LEFT, w / 3);
+}
+
+void CModListCtrl::ClearModRows() {
+    // Deleting a selected row may report a deselection; the rows being
+    // replaced are not the player's doing, so the dialog never hears of it.
+    ++m_nFilling;
+    DeleteAllItems();
+    --m_nFilling;
+    m_nSelectionMark = -1;
+}
+
+void CModListCtrl::InsertModRow(int row, const std::string& name) {
+    InsertItem(row, NarrowToWx(ShownModName(name)));
+}
+
+void CModListCtrl::SetModRowData(int row, int32_t itemData) { SetItemPtrData(row, itemData); }
+
+void CModListCtrl::SetModRowStatus(int row, const std::string& statusText) {
+    SetItem(row, 1, NarrowToWx(statusText));
+}
+
+wxIntPtr CModListCtrl::SelectedItemData() const {
+    if (m_nSelectionMark < 0 || m_nSelectionMark >= GetItemCount()) return 0;
+    return static_cast<wxIntPtr>(GetItemData(m_nSelectionMark));
+}
+
+void CModListCtrl::SortByStatus(int column) {
+    long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    wxUIntPtr selectedData = selected >= 0 ? GetItemData(selected) : 0;
+    bool hasMark = m_nSelectionMark >= 0 && m_nSelectionMark < GetItemCount();
+    wxUIntPtr markData = hasMark ? GetItemData(m_nSelectionMark) : 0;
+
+    // The rows are the same before and after, so the selection the player
+    // made has not changed: nothing of the sort reaches the dialog. GTK's
+    // list forgets its selection when it sorts; it is put back by item data,
+    // which is unique to a row.
+    ++m_nFilling;
+    SortItems(CompareByStatus, column);
+    if (selected >= 0) {
+        long row = FindItem(-1, selectedData);
+        if (row >= 0) {
+            SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                         wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+            EnsureVisible(row);
+        }
+    }
+    --m_nFilling;
+    if (hasMark) m_nSelectionMark = FindItem(-1, markData);
+}
+
+void CModListCtrl::OnItemNotification(wxListEvent& event) {
+    if (IsFilling()) return;  // swallowed: the dialog is not told
+    if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED && event.GetIndex() >= 0)
+        m_nSelectionMark = event.GetIndex();
+    event.Skip();
+}

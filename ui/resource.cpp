@@ -1,0 +1,77 @@
+#include "ui/resource.h"
+
+#include "ui/toolkit_style.h"
+
+#include <wx/fontenum.h>
+#include <wx/image.h>
+#include <wx/xml/xml.h>
+#include <wx/xrc/xmlres.h>
+
+// Made by wxrc from res/veldrinins_main.xrc at build time.
+extern void InitVeldrinInsXmlResource();
+
+namespace {
+
+const char kTemplateFace[] = "MS Sans Serif";
+
+void RegisterResourceIds() {
+    static const struct {
+        const char* name;
+        int id;
+    } ids[] = {
+        {"IDD_ABOUTBOX", IDD_ABOUTBOX},
+        {"IDD_VELDRININS_DIALOG", IDD_VELDRININS_DIALOG},
+        {"IDC_INSTALL", IDC_INSTALL},
+        {"IDC_REMOVE", IDC_REMOVE},
+        {"IDC_COPY_WAYPOINTS", IDC_COPY_WAYPOINTS},
+        {"IDC_COPY_CFG", IDC_COPY_CFG},
+        {"IDC_GAME_DIR", IDC_GAME_DIR},
+        {"IDC_COPY_CHAT", IDC_COPY_CHAT},
+        {"IDC_MOD_LIST", IDC_MOD_LIST},
+        {"IDC_COPY_NAMES", IDC_COPY_NAMES},
+        {"IDC_ABOUT", IDC_ABOUT},
+        {"IDC_LOGO", IDC_LOGO},
+        {"IDC_COPY_WPN_CONFIGS", IDC_COPY_WPN_CONFIGS},
+        {"IDC_DUMPING", IDC_DUMPING},
+        {"IDC_BROWSE", IDC_BROWSE},
+    };
+    for (const auto& entry : ids) wxXmlResource::GetXRCID(entry.name, entry.id);
+}
+
+// The templates ask for 8-point MS Sans Serif. Where that face is missing,
+// an 8-point stand-in would be smaller than anything else on the desktop, so
+// the dialog keeps the system's dialog font instead: its font entry is
+// dropped before anything is built from it.
+void UseSystemFontWithoutTemplateFace() {
+    if (wxFontEnumerator::IsValidFacename(kTemplateFace)) return;
+    for (const char* name : {"IDD_VELDRININS_DIALOG", "IDD_ABOUTBOX"}) {
+        auto* dialog = const_cast<wxXmlNode*>(wxXmlResource::Get()->GetResourceNode(name));
+        if (!dialog) continue;
+        for (wxXmlNode* child = dialog->GetChildren(); child; child = child->GetNext()) {
+            if (child->GetType() == wxXML_ELEMENT_NODE && child->GetName() == "font") {
+                dialog->RemoveChild(child);
+                delete child;
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void LoadVeldrinInsResources() {
+    static bool loaded = false;
+    if (loaded) return;
+    loaded = true;
+
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxXmlResource* resources = wxXmlResource::Get();
+    // The templates are compiled in and never change while the program runs;
+    // without this flag an edited copy of the tree could be read again.
+    resources->SetFlags(resources->GetFlags() | wxXRC_NO_RELOADING);
+    resources->InitAllHandlers();
+    RegisterResourceIds();
+    InitVeldrinInsXmlResource();
+    UseSystemFontWithoutTemplateFace();
+    FitToolkitStyleToTemplates();
+}

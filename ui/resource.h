@@ -1,0 +1,32 @@
+// Resource identifiers of the installer's dialogs, strings, icons and bitmaps.
+//
+// The dialog templates live in res/veldrinins_main.xrc and are compiled into
+// the program; each control there is named after its constant below, and
+// RegisterResourceIds gives every name its number before a template is loaded.
+#pragma once
+
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDS_ABOUTBOX = 101;
+constexpr int IDD_VELDRININS_DIALOG = 102;
+constexpr int IDR_MAINFRAME = 128;
+constexpr int IDB_LOGO = 130;
+constexpr int IDM_ABOUTBOX = 0x0010;
+
+constexpr int IDC_INSTALL = 1002;
+constexpr int IDC_REMOVE = 1003;
+constexpr int IDC_COPY_WAYPOINTS = 1004;
+constexpr int IDC_COPY_CFG = 1005;
+constexpr int IDC_GAME_DIR = 1006;
+constexpr int IDC_COPY_CHAT = 1007;
+constexpr int IDC_MOD_LIST = 1008;
+constexpr int IDC_COPY_NAMES = 1009;
+constexpr int IDC_ABOUT = 1010;
+constexpr int IDC_LOGO = 1011;
+constexpr int IDC_COPY_WPN_CONFIGS = 1012;
+constexpr int IDC_DUMPING = 1013;
+constexpr int IDC_BROWSE = 1014;
+
+// Gives each control name of the templates its number and loads the compiled
+// templates, icons and bitmaps into wxXmlResource::Get(). Safe to call more
+// than once; only the first call does anything. Needs a running wxApp.
+void LoadVeldrinInsResources();

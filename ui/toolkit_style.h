@@ -1,0 +1,9 @@
+// Fitting the toolkit's own look to the dialog templates.
+#pragma once
+
+// Where the toolkit draws controls with more room around their text than the
+// templates were drawn for (GTK's check boxes, buttons and edit fields), sets
+// a compact style for this program's windows, so every text fits the size its
+// template gives it. Does nothing where the native controls already fit, and
+// nothing when the toolkit cannot be told. Call once, after wxWidgets starts.
+void FitToolkitStyleToTemplates();

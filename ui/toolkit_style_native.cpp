@@ -1,0 +1,4 @@
+// Toolkits whose native controls are the ones the templates were drawn for.
+#include "ui/toolkit_style.h"
+
+void FitToolkitStyleToTemplates() {}

@@ -1,0 +1,193 @@
+#include "ui/veldrinins_dlg.h"
+
+#include <wx/msgdlg.h>
+#include <wx/xrc/xmlres.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/game_dir.h"
+#include "ui/narrow_text.h"
+#include "ui/resource.h"
+
+namespace {
+
+const char kStartQuestion[] =
+    "\nBrowse to your <steam>\\<email>\\counter-strike\\ folder if you install in CS 1.6\n\n"
+    "You are using this program at you own risk!\n"
+    "Make sure to backup any important files and read the readme file.\n"
+    "Do you wish to continue?";
+const char kStartCaption[] = "Are you sure?";
+
+// Template 102's client size, in dialog units.
+const wxSize kDialogSize(282, 228);
+
+template <typename T>
+T* BindControl(wxWindow* dialog, int id) {
+    T* control = dynamic_cast<T*>(dialog->FindWindow(id));
+    wxASSERT_MSG(control, "dialog template lacks a control");
+    return control;
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
+    EVT_MENU(IDM_ABOUTBOX, CVeldrinInsDlg::OnSysCommand)
+    EVT_PAINT(CVeldrinInsDlg::OnPaint)
+    EVT_LIST_COL_CLICK(IDC_MOD_LIST, CVeldrinInsDlg::OnColumnClickModList)
+    EVT_LIST_ITEM_SELECTED(IDC_MOD_LIST, CVeldrinInsDlg::OnItemChangedModList)
+    EVT_LIST_ITEM_DESELECTED(IDC_MOD_LIST, CVeldrinInsDlg::OnItemChangedModList)
+    EVT_LIST_ITEM_FOCUSED(IDC_MOD_LIST, CVeldrinInsDlg::OnItemChangedModList)
+    EVT_BUTTON(IDC_INSTALL, CVeldrinInsDlg::OnInstall)
+    EVT_BUTTON(IDC_REMOVE, CVeldrinInsDlg::OnRemove)
+    EVT_BUTTON(IDC_ABOUT, CVeldrinInsDlg::OnAbout)
+    EVT_BUTTON(IDC_BROWSE, CVeldrinInsDlg::OnBrowse)
+wxEND_EVENT_TABLE()
+
+CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
+    LoadVeldrinInsResources();
+    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_VELDRININS_DIALOG");
+    // The loader sizes the dialog before it applies the template's font, so
+    // the size is converted again with the font the controls were laid out in.
+    SetClientSize(ConvertDialogToPixels(kDialogSize));
+    Centre();
+    m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
+    m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
+}
+
+int CVeldrinInsDlg::DoModal() {
+    OnInitDialog();
+    return ShowModal();
+}
+
+void CVeldrinInsDlg::DoDataExchange() {
+    m_chkCopyChat = BindControl<wxCheckBox>(this, IDC_COPY_CHAT);
+    m_stcDumping = BindControl<wxStaticText>(this, IDC_DUMPING);
+    m_chkCopyWpnConfigs = BindControl<wxCheckBox>(this, IDC_COPY_WPN_CONFIGS);
+    m_btnRemove = BindControl<wxButton>(this, IDC_REMOVE);
+    m_btnInstall = BindControl<wxButton>(this, IDC_INSTALL);
+    m_chkCopyNames = BindControl<wxCheckBox>(this, IDC_COPY_NAMES);
+    m_lstMods = BindControl<CModListCtrl>(this, IDC_MOD_LIST);
+    m_edtGameDir = BindControl<wxTextCtrl>(this, IDC_GAME_DIR);
+    m_chkCopyCfg = BindControl<wxCheckBox>(this, IDC_COPY_CFG);
+    m_chkCopyWaypoints = BindControl<wxCheckBox>(this, IDC_COPY_WAYPOINTS);
+}
+
+bool CVeldrinInsDlg::OnInitDialog() {
+    // 1. The framework's part: bind the controls, hand them their data.
+    DoDataExchange();
+    TransferDataToWindow();
+
+    // 2. The About item of the system menu arrives with the About box.
+
+    // 3. Large and small icon.
+    SetIcons(m_hIcon);
+
+    // 4. Nothing is read or shown before the player agrees.
+    ConfirmStartOrExit();
+
+    // 5. The trace stays off: nothing in the dialog turns it on.
+    m_bLog = 0;
+    m_stcDumping->Hide();
+    if (m_bLog) {
+        WriteLog("Veldrin Tarnwise v1.1d LOG\n");
+        WriteLog("-----------------------------\n");
+    }
+
+    // 6. The extras most players want.
+    m_chkCopyCfg->SetValue(true);
+    m_chkCopyWaypoints->SetValue(true);
+    m_chkCopyNames->SetValue(true);
+    m_chkCopyChat->SetValue(true);
+
+    // 7. The game directory; FindGameDirectory never yields more than the
+    // 255 characters g_szGameDir holds.
+    std::string gameDir = platform::FindGameDirectory();
+    std::strncpy(g_szGameDir, gameDir.c_str(), sizeof g_szGameDir - 1);
+    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
+    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
+    if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
+
+    // 8. - 10.
+    StampSourceLibrary();
+    m_lstMods->SetUpColumns();
+    ScanMods(*m_lstMods);
+
+    // 11. Nothing is selected yet.
+    m_btnInstall->Disable();
+    m_btnRemove->Disable();
+
+    // 12. Offered only when the weapon-configuration mod is selected.
+    m_chkCopyWpnConfigs->SetValue(true);
+    m_chkCopyWpnConfigs->Hide();
+
+    // 13. The first control, Exit, takes the focus when the dialog shows.
+    return true;
+}
+
+void CVeldrinInsDlg::ConfirmStartOrExit() {
+    int answer = wxMessageBox(kStartQuestion, kStartCaption, wxYES_NO | wxICON_EXCLAMATION, this);
+    // Closing the box without an answer is no consent either.
+    if (answer != wxYES) std::exit(0);
+}
+
+void CVeldrinInsDlg::OnSysCommand(wxCommandEvent& event) {
+    // The About item of the system menu arrives with the About box.
+    event.Skip();
+}
+
+void CVeldrinInsDlg::OnPaint(wxPaintEvent& event) {
+    // The minimised window's icon arrives with the About box; until then the
+    // window paints as any dialog does.
+    event.Skip();
+}
+
+void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) {
+    m_lstMods->SortByStatus(event.GetColumn());
+}
+
+void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
+    long row = event.GetIndex();
+    if (row < 0 || row >= m_lstMods->GetItemCount()) return;  // names no row
+    wxIntPtr itemData = static_cast<wxIntPtr>(m_lstMods->GetItemData(row));
+
+    m_chkCopyWpnConfigs->Show(ItemDataSlot(itemData) == WEAPON_CONFIG_SLOT);
+
+    int status = ItemDataStatus(itemData);
+    bool canInstall = status == StatusNotInstalled || status == StatusNeedUpgrade;
+    m_btnInstall->Enable(canInstall);
+    m_btnRemove->Enable(!canInstall);
+}
+
+void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
+    // With no row at the selection mark there is no mod the player chose;
+    // item data 0 would name slot 0, whatever mod that is.
+    if (m_lstMods->GetSelectionMark() >= 0) {
+        InstallOptions options;
+        options.bCopyNames = m_chkCopyNames->GetValue();
+        options.bCopyWaypoints = m_chkCopyWaypoints->GetValue();
+        options.bCopyCfg = m_chkCopyCfg->GetValue();
+        options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
+        options.bCopyChat = m_chkCopyChat->GetValue();
+        InstallMod(static_cast<int32_t>(SelectedItemData()), options, *m_lstMods);
+    }
+    m_btnInstall->Disable();
+    m_btnRemove->Disable();
+}
+
+void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
+    if (m_lstMods->GetSelectionMark() >= 0)
+        RemoveMod(static_cast<int32_t>(SelectedItemData()), *m_lstMods);
+    m_btnInstall->Disable();
+    m_btnRemove->Disable();
+}
+
+void CVeldrinInsDlg::OnAbout(wxCommandEvent&) {
+    // The About box is not part of the program yet.
+}
+
+void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
+    // The game directory comes only from the registry (or where the package
+    // lies); the button is there and does nothing.
+}

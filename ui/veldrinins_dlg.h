@@ -1,0 +1,68 @@
+// The main dialog: the whole user interface of the installer. It owns the
+// installer core, shows the game directory and the mods with their status,
+// and runs Install and Remove on the selected mod with the ticked extras.
+#pragma once
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dialog.h>
+#include <wx/iconbndl.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <functional>
+
+#include "core/installer_core.h"
+#include "ui/mod_list.h"
+
+class CVeldrinInsDlg : public wxDialog, public InstallerCore {
+public:
+    // Builds the dialog from template 102 (hidden) and loads the application
+    // icon. parent is null for the program's main window.
+    explicit CVeldrinInsDlg(wxWindow* parent = nullptr);
+
+    // Initialises the dialog and, unless the player declines, shows it
+    // modally. Returns the code the dialog was closed with.
+    int DoModal();
+
+    // The start-up sequence: asks the player to confirm (ending the process
+    // with status 0 on "No"), ticks the default extras, finds and shows the
+    // game directory, stamps the package's library, sets up the list and
+    // scans the mods. Runs before the dialog is shown. Returns true.
+    bool OnInitDialog();
+
+    // Binds the control members to the controls of the template.
+    void DoDataExchange();
+
+    // The item data of the list row at the selection mark; 0 when none.
+    wxIntPtr SelectedItemData() const { return m_lstMods->SelectedItemData(); }
+
+    // The message map's handlers.
+    void OnSysCommand(wxCommandEvent& event);
+    void OnPaint(wxPaintEvent& event);
+    void OnColumnClickModList(wxListEvent& event);
+    void OnItemChangedModList(wxListEvent& event);
+    void OnInstall(wxCommandEvent& event);
+    void OnRemove(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    void OnBrowse(wxCommandEvent& event);
+
+    // Controls, bound by DoDataExchange.
+    wxCheckBox* m_chkCopyChat = nullptr;
+    wxStaticText* m_stcDumping = nullptr;
+    wxCheckBox* m_chkCopyWpnConfigs = nullptr;
+    wxButton* m_btnRemove = nullptr;
+    wxButton* m_btnInstall = nullptr;
+    wxCheckBox* m_chkCopyNames = nullptr;
+    CModListCtrl* m_lstMods = nullptr;
+    wxTextCtrl* m_edtGameDir = nullptr;
+    wxCheckBox* m_chkCopyCfg = nullptr;
+    wxCheckBox* m_chkCopyWaypoints = nullptr;
+    wxIconBundle m_hIcon;
+
+private:
+    // Stops the process with status 0 when the player declines to go on.
+    void ConfirmStartOrExit();
+
+    wxDECLARE_EVENT_TABLE();
+};
