@@ -84,4 +84,14 @@ if [ -f "$desktop" ]; then
     fi
 fi
 
+# AppStream's own check of an installed tree: metainfo, desktop entry and
+# icons together.
+if command -v appstreamcli >/dev/null; then
+    if out=$(appstreamcli validate-tree --no-net "$root" 2>&1); then
+        ok "appstreamcli validate-tree"
+    else
+        fail "appstreamcli validate-tree: $out"
+    fi
+fi
+
 [ "$failures" -eq 0 ]
