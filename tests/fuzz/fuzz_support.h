@@ -1,0 +1,119 @@
+// Shared by the fuzz targets: a real temporary folder that lives as long as
+// the fuzzing process, and reference models of the Windows text-mode reading
+// that the targets compare the program against.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+namespace fs = std::filesystem;
+
+// Stops the run with a message when a property does not hold; libFuzzer then
+// saves the input that broke it.
+#define FUZZ_CHECK(cond)                                                                 \
+    do {                                                                                 \
+        if (!(cond)) {                                                                   \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                \
+        }                                                                                \
+    } while (0)
+
+// A folder made once per process (in memory when /dev/shm is there, so runs
+// are fast) and removed when the process exits normally.
+inline const fs::path& Scratch() {
+    static fs::path root = [] {
+        std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path().string();
+        std::string pattern = base + "/veldrin-fuzz-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (!mkdtemp(buf.data())) std::abort();
+        fs::path made(buf.data());
+        static fs::path cleanup;
+        cleanup = made;
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(cleanup, ec);
+        });
+        // Nothing of the machine's own Wine prefix or home is read.
+        setenv("HOME", made.c_str(), 1);
+        setenv("WINEPREFIX", (made / "wine").c_str(), 1);
+        return made;
+    }();
+    return root;
+}
+
+inline void WriteBytes(const fs::path& path, const uint8_t* data, size_t size) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    WriteBytes(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What a text-mode read delivers: CR LF as LF, a lone CR kept, nothing after
+// the first Ctrl-Z.
+inline std::string TextModeRead(const std::string& bytes) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c == '\x1a') break;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// What a text-mode write stores: every LF as CR LF.
+inline std::string TextModeWrite(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// The pieces an fgets loop with this limit returns from text, each at most
+// limit - 1 characters and ending after a newline when one comes in time.
+inline std::vector<std::string> FgetsPieces(const std::string& text, size_t limit) {
+    std::vector<std::string> pieces;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t n = 0;
+        while (i + n < text.size() && n < limit - 1) {
+            ++n;
+            if (text[i + n - 1] == '\n') break;
+        }
+        pieces.emplace_back(text, i, n);
+        i += n;
+    }
+    return pieces;
+}
+
+// A piece as a C string sees it: up to its first NUL.
+inline std::string AsCString(const std::string& piece) { return std::string(piece.c_str()); }
+
+}  // namespace fuzz
