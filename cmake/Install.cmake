@@ -7,7 +7,11 @@
 #
 # Include this file after the program's target is defined.
 
-if(NOT TARGET VeldrinIns OR NOT UNIX OR APPLE)
+if(NOT UNIX OR APPLE)
+  return()
+endif()
+if(NOT TARGET VeldrinIns)
+  message(STATUS "No VeldrinIns target: no install rules and no package")
   return()
 endif()
 
