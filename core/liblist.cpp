@@ -53,27 +53,26 @@ bool LibraryNameOfRow(const char* row, std::string& name) {
 
 RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
                              const std::function<void()>& written) {
-    LibListBuffer rows;
-    if (!rows.Read(path)) return RewriteResult::NotOpened;
+    auto in = platform::TextFile::Open(path, "r");
+    if (!in) return RewriteResult::NotOpened;
 
-    std::vector<bool> replace(rows.RowCount());
-    for (size_t i = 0; i < rows.RowCount(); ++i) {
-        replace[i] = IsGamedllRow(rows.Row(i));
-        if (replace[i] && found) found();
-    }
-
-    // The temporary name sits beside the original so the final rename stays
-    // within one folder and one file system.
+    // Row by row from the original straight into the new file, so that memory
+    // stays one row however large the file is. The temporary name sits beside
+    // the original so the final rename stays within one folder and one file
+    // system.
     const std::string temp = std::string(path) + ".veldrin-new";
-    bool ok = false;
-    if (auto out = platform::TextFile::Open(temp.c_str(), "w")) {
-        ok = true;
-        for (size_t i = 0; i < rows.RowCount() && ok; ++i) {
-            ok = replace[i] ? out->Write(replacement) : out->Write(rows.Row(i), std::strlen(rows.Row(i)));
-        }
-        ok = out->Close() && ok;
-        ok = ok && platform::RenameOver(temp.c_str(), path);
+    auto out = platform::TextFile::Open(temp.c_str(), "w");
+    bool ok = out != nullptr;
+    char row[kRowSize];
+    while (in->ReadRow(row, kRowSize)) {
+        const bool replace = IsGamedllRow(row);
+        if (replace && found) found();
+        if (ok) ok = replace ? out->Write(replacement) : out->Write(row, std::strlen(row));
     }
+    // Closed before the rename: Windows cannot replace a file that is open.
+    in->Close();
+    if (out) ok = out->Close() && ok;
+    ok = ok && platform::RenameOver(temp.c_str(), path);
     if (!ok) {
         platform::RemoveFile(temp.c_str());
         return RewriteResult::Failed;
