@@ -123,6 +123,9 @@ bool CVeldrinInsDlg::OnInitDialog() {
     m_chkCopyWpnConfigs->Hide();
 
     // 13. The first control, Exit, takes the focus when the dialog shows.
+    // Left alone, GTK would give it to the topmost control that takes one,
+    // the game directory's field.
+    FindWindow(wxID_OK)->SetFocus();
     return true;
 }
 

@@ -1,0 +1,79 @@
+// What the dialog and game-directory tests share: a real temporary folder per
+// test, holding the game folder "Half-Life", with HOME and WINEPREFIX pointed
+// inside it so that nothing of the machine's own is read.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/installer_core.h"
+
+namespace fs = std::filesystem;
+
+namespace uitest {
+
+// 2024-03-10 12:00:00 UTC.
+constexpr time_t kNoon20240310 = 1710072000;
+constexpr time_t kDay = 24 * 60 * 60;
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline void SetModified(const fs::path& path, time_t when) {
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
+}
+
+// "a\nb\n" as a Windows editor saves it: "a\r\nb\r\n".
+inline std::string Crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+class TempGameFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/veldrin-ui-test-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        root_ = pattern;
+        game_ = root_ / "Half-Life";
+        fs::create_directories(game_ / "Veldrin");
+        oldCwd_ = fs::current_path();
+        fs::current_path(root_);
+        setenv("HOME", root_.c_str(), 1);
+        setenv("WINEPREFIX", (root_ / "wine").c_str(), 1);
+        std::memset(g_szGameDir, 0, sizeof g_szGameDir);
+    }
+
+    void TearDown() override {
+        fs::current_path(oldCwd_);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path root_, game_, oldCwd_;
+};
+
+}  // namespace uitest

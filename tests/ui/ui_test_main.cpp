@@ -1,0 +1,21 @@
+// Runs the dialog tests inside a wxWidgets application, in a real window: the
+// tests need a display (scripts/test gives them a private X server). Listing
+// the tests needs none.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+
+    wxApp::SetInstance(new wxApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        fprintf(stderr, "wxWidgets could not start: is there a display?\n");
+        return 2;
+    }
+    int result = RUN_ALL_TESTS();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}
