@@ -53,7 +53,8 @@ public:
 // The host path a Windows path reaches: each existing component matched
 // ignoring ASCII case (an exact match wins, else the first in byte order), a
 // missing component kept as spelled, a drive letter reached through the Wine
-// prefix's dosdevices. On Windows the path itself.
+// prefix's dosdevices. An empty path stays empty and names nothing. On
+// Windows the path itself.
 std::string ResolvePath(const char* path);
 
 // True when a file or folder exists at path.

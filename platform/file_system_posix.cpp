@@ -149,6 +149,9 @@ private:
 
 std::string ResolvePath(const char* path) {
     std::string p = path ? path : "";
+    // An empty path names no file on Windows; as "." it would name the
+    // working directory.
+    if (p.empty()) return p;
     std::string base;
     size_t i = 0;
     if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
