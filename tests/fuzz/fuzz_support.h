@@ -30,11 +30,15 @@ namespace fs = std::filesystem;
         }                                                                                \
     } while (0)
 
-// A folder made once per process (in memory when /dev/shm is there, so runs
-// are fast) and removed when the process exits normally.
+// A folder made once per process and removed when the process exits
+// normally: inside $VELDRIN_FUZZ_SCRATCH when set, else in memory when
+// /dev/shm is there, so that runs are fast.
 inline const fs::path& Scratch() {
     static fs::path root = [] {
-        std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path().string();
+        const char* given = std::getenv("VELDRIN_FUZZ_SCRATCH");
+        std::string base = given && *given                 ? given
+                           : fs::is_directory("/dev/shm") ? "/dev/shm"
+                                                          : fs::temp_directory_path().string();
         std::string pattern = base + "/veldrin-fuzz-XXXXXX";
         std::vector<char> buf(pattern.begin(), pattern.end());
         buf.push_back('\0');
