@@ -3,9 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +16,7 @@
 
 #include "core/installer_core.h"
 #include "platform/file_system.h"
+#include "test_os.h"
 
 namespace fs = std::filesystem;
 
@@ -39,16 +37,12 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline void SetModified(const fs::path& path, time_t when) {
-    struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
-}
+inline void SetModified(const fs::path& path, time_t when) { ASSERT_TRUE(SetModifiedTime(path, when)) << path; }
 
-inline time_t Modified(const fs::path& path) {
-    struct stat st {};
-    stat(path.c_str(), &st);
-    return st.st_mtime;
-}
+inline time_t Modified(const fs::path& path) { return ModifiedTime(path); }
+
+// A path as the core takes it: narrow text, whatever the host's own path type.
+inline std::string Narrow(const fs::path& path) { return path.string(); }
 
 // Turns "a\nb\n" into "a\r\nb\r\n", as a Windows editor would have saved it.
 inline std::string Crlf(const std::string& text) {
@@ -100,23 +94,28 @@ public:
 class GameFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/veldrin-test-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        root_ = pattern;
+        root_ = MakeTempFolder("veldrin-test-");
+        ASSERT_FALSE(root_.empty());
         game_ = root_ / "Half-Life";
         fs::create_directories(game_ / "Veldrin");
         oldCwd_ = fs::current_path();
         fs::current_path(root_);
-        setenv("HOME", root_.c_str(), 1);
-        setenv("WINEPREFIX", (root_ / "wine").c_str(), 1);
-        std::strcpy(g_szGameDir, game_.c_str());
+        SetEnv("HOME", Narrow(root_).c_str());
+        SetEnv("WINEPREFIX", Narrow(root_ / "wine").c_str());
+        std::strcpy(g_szGameDir, Narrow(game_).c_str());
     }
 
     void TearDown() override {
         platform::SetFaultHook({});
         fs::current_path(oldCwd_);
+        // Read-only files and folders go too (Windows refuses to delete them).
         std::error_code ec;
         fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec)) {
+            std::error_code ignored;
+            if (!it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
         fs::remove_all(root_, ec);
     }
 

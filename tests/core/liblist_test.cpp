@@ -149,10 +149,10 @@ TEST_F(RewriteTest, ReadOnlyFileIsLeftAlone) {
 
 TEST_F(RewriteTest, PermissionsOfTheOriginalAreKept) {
     WriteBytes(path(), Crlf("gamedll \"dlls\\mp.dll\"\n"));
-    auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
-    fs::permissions(path(), perms);
+    test::SetUnusualMarks(path());
+    const std::string marks = test::Marks(path());
     EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
-    EXPECT_EQ(perms, fs::status(path()).permissions());
+    EXPECT_EQ(marks, test::Marks(path()));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The file layer against real files: text mode, case-blind Windows paths,
-// wildcard search, copy, delete and rename.
+// wildcard search, copy, delete and rename. Every test here passes on each
+// host's layer; what only one layer does is tested in file_system_<os>_test.cpp.
 #include "platform/file_system.h"
 
 #include "platform/wildcard.h"
 #include "test_fixtures.h"
+
+#include <algorithm>
 
 using platform::TextFile;
 using test::ReadBytes;
@@ -13,9 +16,11 @@ namespace {
 
 class FileSystemTest : public test::GameFolderTest {
 protected:
+    static std::string P(const fs::path& path) { return path.string(); }
+
     std::vector<std::string> Rows(const fs::path& path, int limit) {
         std::vector<std::string> rows;
-        auto file = TextFile::Open(path.c_str(), "r");
+        auto file = TextFile::Open(P(path).c_str(), "r");
         if (!file) return rows;
         std::vector<char> buffer(static_cast<size_t>(limit));
         while (file->ReadRow(buffer.data(), limit)) rows.emplace_back(buffer.data());
@@ -30,6 +35,14 @@ protected:
         do names.push_back(data.name);
         while (platform::FindNext(search, data));
         platform::FindEnd(search);
+        return names;
+    }
+
+    // The matches in sorted order: the order of a search is the file
+    // system's (Wine and NTFS sort, FAT does not).
+    std::vector<std::string> SortedSearch(const std::string& pattern) {
+        std::vector<std::string> names = Search(pattern);
+        std::sort(names.begin(), names.end());
         return names;
     }
 };
@@ -57,7 +70,7 @@ TEST_F(FileSystemTest, CrLfSplitAcrossTheRowLimitIsStillOneNewline) {
 }
 
 TEST_F(FileSystemTest, TextWriteAndAppendUseCrLf) {
-    std::string path = (root_ / "out.txt").string();
+    std::string path = P(root_ / "out.txt");
     {
         auto f = TextFile::Open(path.c_str(), "w");
         ASSERT_TRUE(f);
@@ -77,20 +90,20 @@ TEST_F(FileSystemTest, TextWriteAndAppendUseCrLf) {
 }
 
 TEST_F(FileSystemTest, OpenFailsForMissingFilesFoldersAndReadOnlyWrites) {
-    EXPECT_FALSE(TextFile::Open((root_ / "missing.txt").c_str(), "r"));
-    EXPECT_FALSE(TextFile::Open(root_.c_str(), "r"));
-    EXPECT_FALSE(TextFile::Open((root_ / "no-such-dir/x.txt").c_str(), "w"));
+    EXPECT_FALSE(TextFile::Open(P(root_ / "missing.txt").c_str(), "r"));
+    EXPECT_FALSE(TextFile::Open(P(root_).c_str(), "r"));
+    EXPECT_FALSE(TextFile::Open(P(root_ / "no-such-dir/x.txt").c_str(), "w"));
     WriteBytes(root_ / "ro.txt", "keep");
     fs::permissions(root_ / "ro.txt", fs::perms::owner_read);
-    EXPECT_FALSE(TextFile::Open((root_ / "ro.txt").c_str(), "w"));
-    EXPECT_TRUE(TextFile::Open((root_ / "ro.txt").c_str(), "r"));
+    EXPECT_FALSE(TextFile::Open(P(root_ / "ro.txt").c_str(), "w"));
+    EXPECT_FALSE(TextFile::Open(P(root_ / "ro.txt").c_str(), "a"));
+    EXPECT_TRUE(TextFile::Open(P(root_ / "ro.txt").c_str(), "r"));
     EXPECT_EQ("keep", ReadBytes(root_ / "ro.txt"));
 }
 
 TEST_F(FileSystemTest, WindowsPathsReachFilesIgnoringCase) {
     WriteBytes(Game("CStrike/Dlls/MP.dll"), "mp");
     std::string path = std::string(g_szGameDir) + "\\cstrike\\dlls\\mp.DLL";
-    EXPECT_EQ(Game("CStrike/Dlls/MP.dll").string(), platform::ResolvePath(path.c_str()));
     EXPECT_TRUE(platform::PathExists(path.c_str()));
     auto f = TextFile::Open(path.c_str(), "r");
     ASSERT_TRUE(f);
@@ -99,68 +112,67 @@ TEST_F(FileSystemTest, WindowsPathsReachFilesIgnoringCase) {
     EXPECT_STREQ("mp", row);
 }
 
-TEST_F(FileSystemTest, ExactMatchWinsThenFirstInByteOrder) {
-    WriteBytes(Game("Mod/a.txt"), "Mod");
-    WriteBytes(Game("mod/a.txt"), "mod");
-    WriteBytes(Game("MOD/a.txt"), "MOD");
-    auto resolve = [&](const char* folder) {
-        return platform::ResolvePath((std::string(g_szGameDir) + "\\" + folder + "\\a.txt").c_str());
-    };
-    EXPECT_EQ(Game("mod/a.txt").string(), resolve("mod"));
-    EXPECT_EQ(Game("Mod/a.txt").string(), resolve("Mod"));
-    // No exact match: "MOD" < "Mod" < "mod" in byte order.
-    EXPECT_EQ(Game("MOD/a.txt").string(), resolve("mOd"));
-}
-
-TEST_F(FileSystemTest, MissingComponentsKeepTheirSpelling) {
+TEST_F(FileSystemTest, ANewFileKeepsItsSpellingInAnExistingFolder) {
     fs::create_directories(Game("Valve"));
-    std::string path = std::string(g_szGameDir) + "\\VALVE\\New\\File.TXT";
-    EXPECT_EQ(Game("Valve/New/File.TXT").string(), platform::ResolvePath(path.c_str()));
     std::string created = std::string(g_szGameDir) + "\\VALVE\\Created.Txt";
     auto f = TextFile::Open(created.c_str(), "w");
     ASSERT_TRUE(f);
     f->Close();
-    EXPECT_TRUE(fs::exists(Game("Valve/Created.Txt")));
-}
-
-TEST_F(FileSystemTest, DriveLetterGoesThroughTheWinePrefix) {
-    fs::create_directories(root_ / "wine/drive_c/Games/Half-Life");
-    fs::create_directories(root_ / "wine/dosdevices");
-    fs::create_symlink("../drive_c", root_ / "wine/dosdevices/c:");
-    WriteBytes(root_ / "wine/drive_c/Games/Half-Life/Veldrin/veldrinins.ini", "x");
-    EXPECT_TRUE(platform::PathExists("C:\\games\\half-life\\veldrin\\VELDRININS.INI"));
-    EXPECT_TRUE(platform::PathExists("c:/Games/Half-Life/Veldrin/veldrinins.ini"));
-    EXPECT_FALSE(platform::PathExists("D:\\Games"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Game("Valve"))) names.push_back(entry.path().filename().string());
+    EXPECT_EQ((std::vector<std::string>{"Created.Txt"}), names);
 }
 
 TEST_F(FileSystemTest, RelativePathsStartInTheWorkingDirectory) {
     WriteBytes(root_ / "Veldrin.LOG", "x");
-    EXPECT_EQ("Veldrin.LOG", platform::ResolvePath("veldrin.log"));
-    EXPECT_EQ("sub/new.txt", platform::ResolvePath("sub\\new.txt"));
+    EXPECT_TRUE(platform::PathExists("veldrin.log"));
+    fs::create_directories(root_ / "sub");
+    auto f = TextFile::Open("sub\\new.txt", "w");
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->Close());
+    EXPECT_TRUE(fs::exists(root_ / "sub" / "new.txt"));
 }
 
-TEST_F(FileSystemTest, SearchMatchesIgnoringCaseInFixedOrderWithBareNames) {
-    for (const char* name : {"b.vwp", "A.VWP", "c.Vwp", "a.vwpx", "notes.txt", "x.vwp.bak"})
+TEST_F(FileSystemTest, SearchMatchesIgnoringCaseWithBareNames) {
+    // No name here has a short 8.3 form that "*.vwp" would match as well
+    // ("a.vwpx" would: A~1.VWP).
+    for (const char* name : {"b.vwp", "A.VWP", "c.Vwp", "notes.txt", "x.vwp.bak", "vwp"})
         WriteBytes(Game("Veldrin/cstrike/") / name, name);
     fs::create_directories(Game("Veldrin/cstrike/Sub"));
     std::string pattern = std::string(g_szGameDir) + "\\veldrin\\CSTRIKE\\*.vwp";
-    EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), Search(pattern));
+    EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), SortedSearch(pattern));
+    for (const char* name : {"A.VWP", "a.vwpx", "b.vwpx"}) WriteBytes(Game("Veldrin/valve/") / name, name);
     EXPECT_EQ((std::vector<std::string>{"A.VWP", "a.vwpx"}),
-              Search(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\a.vw?*"));
+              SortedSearch(std::string(g_szGameDir) + "\\Veldrin\\valve\\a.vw?*"));
     EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\nothing\\*.vwp").empty());
     EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\*.bsp").empty());
+}
+
+TEST_F(FileSystemTest, SearchFindsFoldersTooAndGivesNamesAsStored) {
+    WriteBytes(Game("Veldrin/cstrike/De_Dust.VWP"), "w");
+    fs::create_directories(Game("Veldrin/cstrike/Folder.vwp"));
+    EXPECT_EQ((std::vector<std::string>{"De_Dust.VWP", "Folder.vwp"}),
+              SortedSearch(std::string(g_szGameDir) + "\\veldrin\\cstrike\\*.vwp"));
+}
+
+TEST_F(FileSystemTest, BothSeparatorsAndAnyCaseReachFilesAndFolders) {
+    WriteBytes(Game("CStrike/Dlls/MP.dll"), "mp");
+    EXPECT_TRUE(platform::PathExists((std::string(g_szGameDir) + "/cstrike\\DLLS/mp.dll").c_str()));
+    EXPECT_TRUE(platform::IsDirectory((std::string(g_szGameDir) + "\\CSTRIKE\\dlls").c_str()));
+    EXPECT_FALSE(platform::IsDirectory((std::string(g_szGameDir) + "\\CSTRIKE\\dlls\\mp.dll").c_str()));
+    EXPECT_FALSE(platform::PathExists((std::string(g_szGameDir) + "\\CSTRIKE\\dlls\\none.dll").c_str()));
 }
 
 TEST_F(FileSystemTest, SearchOnAPlainNameGivesItsLastWriteDateInUtc) {
     WriteBytes(Game("Veldrin/Veldrin.dll"), "x");
     // 23:30 on 10 March in New York is 04:30 on 11 March in UTC.
     test::SetModified(Game("Veldrin/Veldrin.dll"), test::kNoon20240310 + 16 * 3600 + 30 * 60);
-    setenv("TZ", "America/New_York", 1);
-    tzset();
     platform::FindData data;
-    auto* search = platform::FindFirst((std::string(g_szGameDir) + "\\veldrin\\veldrin.dll").c_str(), data);
-    unsetenv("TZ");
-    tzset();
+    platform::FindHandle* search = nullptr;
+    {
+        test::ScopedTimeZone zone("America/New_York");
+        search = platform::FindFirst((std::string(g_szGameDir) + "\\veldrin\\veldrin.dll").c_str(), data);
+    }
     ASSERT_NE(nullptr, search);
     EXPECT_EQ("Veldrin.dll", data.name);
     EXPECT_EQ(2024, data.lastWrite.year);
@@ -188,36 +200,51 @@ TEST_F(FileSystemTest, CopyOverwritesAndTakesTheSourceTime) {
     WriteBytes(root_ / "src.bin", std::string("binary\0\r\n\x1a data", 16));
     test::SetModified(root_ / "src.bin", test::kNoon20240310);
     WriteBytes(root_ / "Dst.bin", "old content that is longer");
-    EXPECT_TRUE(platform::CopyOver((root_ / "src.bin").c_str(), (root_ / "dst.BIN").c_str()));
+    EXPECT_TRUE(platform::CopyOver(P(root_ / "src.bin").c_str(), P(root_ / "dst.BIN").c_str()));
     EXPECT_EQ(ReadBytes(root_ / "src.bin"), ReadBytes(root_ / "Dst.bin"));
     EXPECT_EQ(test::kNoon20240310, test::Modified(root_ / "Dst.bin"));
-    EXPECT_FALSE(platform::CopyOver((root_ / "missing").c_str(), (root_ / "x").c_str()));
+    EXPECT_FALSE(platform::CopyOver(P(root_ / "missing").c_str(), P(root_ / "x").c_str()));
     EXPECT_FALSE(fs::exists(root_ / "x"));
-    EXPECT_FALSE(platform::CopyOver((root_ / "src.bin").c_str(), (root_ / "no-dir/x").c_str()));
+    EXPECT_FALSE(platform::CopyOver(P(root_ / "src.bin").c_str(), P(root_ / "no-dir/x").c_str()));
+}
+
+TEST_F(FileSystemTest, CopyOverRefusesAReadOnlyTarget) {
+    WriteBytes(root_ / "src", "new");
+    WriteBytes(root_ / "dst", "old");
+    fs::permissions(root_ / "dst", fs::perms::owner_read);
+    EXPECT_FALSE(platform::CopyOver(P(root_ / "src").c_str(), P(root_ / "dst").c_str()));
+    EXPECT_EQ("old", ReadBytes(root_ / "dst"));
 }
 
 TEST_F(FileSystemTest, RemoveTreatsAMissingFileAsRemoved) {
     WriteBytes(root_ / "File.dll", "x");
-    EXPECT_TRUE(platform::RemoveFile((root_ / "file.dll").c_str()));
+    EXPECT_TRUE(platform::RemoveFile(P(root_ / "file.dll").c_str()));
     EXPECT_FALSE(fs::exists(root_ / "File.dll"));
-    EXPECT_TRUE(platform::RemoveFile((root_ / "file.dll").c_str()));
-    EXPECT_TRUE(platform::RemoveFile((root_ / "no-dir/file.dll").c_str()));
+    EXPECT_TRUE(platform::RemoveFile(P(root_ / "file.dll").c_str()));
+    EXPECT_TRUE(platform::RemoveFile(P(root_ / "no-dir/file.dll").c_str()));
     fs::create_directories(root_ / "dir");
-    EXPECT_FALSE(platform::RemoveFile((root_ / "dir").c_str()));
+    EXPECT_FALSE(platform::RemoveFile(P(root_ / "dir").c_str()));
+    WriteBytes(root_ / "ro.dll", "x");
+    fs::permissions(root_ / "ro.dll", fs::perms::owner_read);
+    EXPECT_FALSE(platform::RemoveFile(P(root_ / "ro.dll").c_str()));
+    EXPECT_TRUE(fs::exists(root_ / "ro.dll"));
 }
 
-TEST_F(FileSystemTest, RenameOverKeepsTargetPermissionsAndRefusesReadOnlyTargets) {
+TEST_F(FileSystemTest, RenameOverKeepsTargetMarksAndRefusesReadOnlyTargets) {
     WriteBytes(root_ / "new", "new");
     WriteBytes(root_ / "Target", "old");
-    fs::permissions(root_ / "Target", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_TRUE(platform::RenameOver((root_ / "new").c_str(), (root_ / "TARGET").c_str()));
+    test::SetUnusualMarks(root_ / "Target");
+    const std::string marks = test::Marks(root_ / "Target");
+    ASSERT_NE(test::Marks(root_ / "new"), marks);
+    EXPECT_TRUE(platform::RenameOver(P(root_ / "new").c_str(), P(root_ / "TARGET").c_str()));
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
-    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
-              fs::status(root_ / "Target").permissions());
+    EXPECT_FALSE(fs::exists(root_ / "new"));
+    EXPECT_EQ(marks, test::Marks(root_ / "Target"));
     WriteBytes(root_ / "new", "newer");
     fs::permissions(root_ / "Target", fs::perms::owner_read);
-    EXPECT_FALSE(platform::RenameOver((root_ / "new").c_str(), (root_ / "Target").c_str()));
+    EXPECT_FALSE(platform::RenameOver(P(root_ / "new").c_str(), P(root_ / "Target").c_str()));
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
+    EXPECT_EQ("newer", ReadBytes(root_ / "new"));
 }
 
 TEST_F(FileSystemTest, FaultHookFailsTheNamedOperationOnly) {
@@ -225,10 +252,10 @@ TEST_F(FileSystemTest, FaultHookFailsTheNamedOperationOnly) {
     platform::SetFaultHook([](platform::FileOp op, const std::string& path) {
         return op == platform::FileOp::Copy && path.find("blocked") != std::string::npos;
     });
-    EXPECT_FALSE(platform::CopyOver((root_ / "a").c_str(), (root_ / "blocked").c_str()));
-    EXPECT_TRUE(platform::CopyOver((root_ / "a").c_str(), (root_ / "open").c_str()));
+    EXPECT_FALSE(platform::CopyOver(P(root_ / "a").c_str(), P(root_ / "blocked").c_str()));
+    EXPECT_TRUE(platform::CopyOver(P(root_ / "a").c_str(), P(root_ / "open").c_str()));
     platform::SetFaultHook([](platform::FileOp op, const std::string&) { return op == platform::FileOp::Write; });
-    auto f = TextFile::Open((root_ / "w").c_str(), "w");
+    auto f = TextFile::Open(P(root_ / "w").c_str(), "w");
     ASSERT_TRUE(f);
     EXPECT_FALSE(f->Write("x\n"));
     EXPECT_FALSE(f->Close());

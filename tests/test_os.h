@@ -1,0 +1,44 @@
+// The few services of the host that the tests need beyond the standard
+// library: environment variables, time zones, file times and the marks a
+// file carries besides its content. One implementation per OS
+// (test_os_posix.cpp, test_os_win32.cpp), chosen in CMake.
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+namespace test {
+
+// A new, empty folder under the system's temporary folder.
+std::filesystem::path MakeTempFolder(const std::string& prefix);
+
+// Sets or removes a variable of the process's environment.
+void SetEnv(const char* name, const char* value);
+void UnsetEnv(const char* name);
+
+// Sets a file's last-write (and last-access) time, in seconds since 1970 UTC;
+// false on failure.
+bool SetModifiedTime(const std::filesystem::path& path, time_t when);
+
+// A file's last-write time in seconds since 1970 UTC; -1 when unknown.
+time_t ModifiedTime(const std::filesystem::path& path);
+
+// Puts the process in a time zone far from UTC for its lifetime, so that a
+// local-time slip shows as a different day. Where the zone is the system's
+// and cannot be set from inside (Windows), the test run sets it instead.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+};
+
+// Gives a file a mark that a plain new file does not have (POSIX: an unusual
+// set of permission bits; Windows: the hidden attribute), and describes a
+// file's marks, so a test can tell whether a replaced file kept them.
+void SetUnusualMarks(const std::filesystem::path& path);
+std::string Marks(const std::filesystem::path& path);
+
+}  // namespace test
