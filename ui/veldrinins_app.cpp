@@ -1,5 +1,7 @@
 #include "ui/veldrinins_app.h"
 
+#include <wx/init.h>
+
 #include "ui/veldrinins_dlg.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CVeldrinInsApp);

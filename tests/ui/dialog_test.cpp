@@ -52,6 +52,18 @@ void Pump(int milliseconds = 150) {
     } while (watch.Time() < milliseconds);
 }
 
+// Lets the window system work until the condition holds, for at most a few
+// seconds (a loaded machine may take its time). Returns the condition.
+template <typename Condition>
+bool PumpUntil(Condition condition, int milliseconds = 5000) {
+    wxStopWatch watch;
+    while (!condition() && watch.Time() < milliseconds) {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return condition();
+}
+
 struct Row {
     std::string name, status;
     long data;
@@ -127,6 +139,7 @@ protected:
 
     // Real input: a mouse click at a point of a window, in its client area.
     void ClickAt(wxWindow* window, wxPoint point) {
+        dlg_->Raise();
         wxUIActionSimulator sim;
         sim.MouseMove(window->ClientToScreen(point));
         Pump(100);
@@ -139,6 +152,7 @@ protected:
         wxRect rect;
         ASSERT_TRUE(List().GetItemRect(row, rect));
         ClickAt(&List(), wxPoint(rect.x + 20, rect.y + rect.height / 2));
+        EXPECT_TRUE(PumpUntil([&] { return SelectedRow() == row; })) << "the click selected row " << row;
     }
 
     // The column headers stand at the top of the list's client area.
@@ -149,6 +163,12 @@ protected:
     }
 
     void ClickButton(wxWindow* button) { ClickAt(button, wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)); }
+
+    // Install and Remove end with both buttons disabled.
+    void ClickAction(wxButton* button) {
+        ClickButton(button);
+        EXPECT_TRUE(PumpUntil([&] { return !button->IsEnabled(); })) << "the click reached the button";
+    }
 
     std::unique_ptr<CVeldrinInsDlg> dlg_;
 };
@@ -311,6 +331,7 @@ TEST_F(DialogTest, HeaderClicksSortByStatusAndKeepTheSelection) {
     const std::vector<int> installedFirst = {1, 1, 2, 2, 2, 2, 2, 3};
     const std::vector<int> upgradeFirst = {3, 2, 2, 2, 2, 2, 1, 1};
     ClickHeader(0);  // "Mod name"
+    EXPECT_TRUE(PumpUntil([&] { return Statuses() == installedFirst; }));
     EXPECT_EQ(installedFirst, Statuses());
     ClickHeader(0);
     EXPECT_EQ(installedFirst, Statuses()) << "a second click on the same header keeps the order";
@@ -319,6 +340,7 @@ TEST_F(DialogTest, HeaderClicksSortByStatusAndKeepTheSelection) {
     EXPECT_EQ(303, dlg_->SelectedItemData());
 
     ClickHeader(1);  // "Status"
+    EXPECT_TRUE(PumpUntil([&] { return Statuses() == upgradeFirst; }));
     EXPECT_EQ(upgradeFirst, Statuses());
     EXPECT_EQ(0, RowOfSlot(uitest::kDmc));
     EXPECT_EQ(0, SelectedRow());
@@ -351,7 +373,16 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
     dlg_->m_chkCopyChat->SetValue(false);
     ClickRow(RowOfSlot(uitest::kFrontLine));
     ASSERT_TRUE(dlg_->m_btnInstall->IsEnabled());
-    ClickButton(dlg_->m_btnInstall);
+    int notifications = 0;
+    auto count = [&notifications](wxListEvent& event) {
+        ++notifications;
+        event.Skip();
+    };
+    for (auto type : {wxEVT_LIST_ITEM_SELECTED, wxEVT_LIST_ITEM_DESELECTED, wxEVT_LIST_ITEM_FOCUSED})
+        dlg_->Bind(type, count);
+    ClickAction(dlg_->m_btnInstall);
+    EXPECT_EQ(0, notifications) << "rebuilding the rows notifies nothing";
+    EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown()) << "as the last notification left it";
 
     fs::path mod = game_ / "frontline";
     EXPECT_NE(std::string::npos, uitest::ReadBytes(mod / "liblist.gam").find("gamedll \"dlls\\veldrin.dll\"\r\n"));
@@ -375,7 +406,7 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
 TEST_F(DialogTest, InstallOverAnOlderCopyMakesTheModCurrent) {
     Start();
     Select(RowOfSlot(uitest::kDmc));
-    ClickButton(dlg_->m_btnInstall);
+    ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ("installed", Rows()[2].status);
     EXPECT_EQ(103, Rows()[2].data);
     EXPECT_FALSE(fs::exists(game_ / "dmc" / "bot_weapon_config.cfg")) << "not slot 7";
@@ -385,7 +416,7 @@ TEST_F(DialogTest, RemoveThroughTheButtonRestoresTheModsOwnLibrary) {
     Start();
     ClickRow(RowOfSlot(uitest::kDod));
     ASSERT_TRUE(dlg_->m_btnRemove->IsEnabled());
-    ClickButton(dlg_->m_btnRemove);
+    ClickAction(dlg_->m_btnRemove);
 
     EXPECT_NE(std::string::npos, uitest::ReadBytes(game_ / "dod/liblist.gam").find("gamedll \"dlls\\dod.dll\"\r\n"));
     EXPECT_FALSE(fs::exists(game_ / "dod/dlls/veldrin.dll"));
@@ -400,7 +431,8 @@ TEST_F(DialogTest, InstallAndRemoveActOnTheMarkedRowAfterASort) {
     Start();
     Select(RowOfSlot(uitest::kOpFor));
     ClickHeader(1);  // the row moves; the mark goes with it
-    ClickButton(dlg_->m_btnInstall);
+    ASSERT_TRUE(PumpUntil([&] { return Statuses().front() == 3; }));
+    ClickAction(dlg_->m_btnInstall);
     EXPECT_NE(std::string::npos, uitest::ReadBytes(game_ / "gearbox/liblist.gam").find("dlls\\veldrin.dll"));
     EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("dlls\\veldrin.dll"));
 }
@@ -416,7 +448,7 @@ TEST_F(DialogTest, WithNoRowMarkedInstallAndRemoveTouchNothing) {
     ASSERT_EQ(-1, List().GetSelectionMark());
     std::string slot0 = uitest::ReadBytes(game_ / "cstrike/liblist.gam");
 
-    ClickButton(dlg_->m_btnInstall);
+    ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ(slot0, uitest::ReadBytes(game_ / "cstrike/liblist.gam"));
     EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin"));
     EXPECT_TRUE(fs::exists(game_ / "cstrike/dlls/veldrin.dll"));
@@ -447,6 +479,18 @@ TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
     sim.Char(WXK_RETURN);
     Pump(200);
     EXPECT_FALSE(dlg_->IsShown());
+}
+
+TEST_F(DialogTest, EscapeClosesTheDialogToo) {
+    Start();
+    Select(RowOfSlot(uitest::kTfc));
+    dlg_->m_lstMods->SetFocus();
+    Pump(50);
+    wxUIActionSimulator sim;
+    sim.Char(WXK_ESCAPE);
+    Pump(200);
+    EXPECT_FALSE(dlg_->IsShown());
+    EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
 }
 
 // Every control of the template shows its whole text in the room the

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # The real program, answered "No" at its start-up question, ends with status 0
-# and its main window never shows. Needs a display and xdotool.
-#   no_answer_test.sh PROGRAM
+# and its main window never shows. Needs a display and xdotool. A Windows
+# program runs under the given emulator (Wine), in the caller's Wine prefix.
+#   no_answer_test.sh PROGRAM [EMULATOR]
 set -euo pipefail
-program=$1
+program=$1 emulator=${2:-}
 
 work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-export HOME=$work WINEPREFIX=$work/wine
+export HOME=$work
+[ -n "$emulator" ] || export WINEPREFIX=$work/wine
 cd "$work"
 
 visible() { xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n 1 || true; }
 
-"$program" &
+$emulator "$program" &
 pid=$!
 question=
 for _ in $(seq 150); do

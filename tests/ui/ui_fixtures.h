@@ -4,9 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +14,7 @@
 #include <string>
 
 #include "core/installer_core.h"
+#include "test_os.h"
 
 namespace fs = std::filesystem;
 
@@ -37,10 +35,7 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline void SetModified(const fs::path& path, time_t when) {
-    struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
-}
+inline void SetModified(const fs::path& path, time_t when) { ASSERT_TRUE(test::SetModifiedTime(path, when)) << path; }
 
 // "a\nb\n" as a Windows editor saves it: "a\r\nb\r\n".
 inline std::string Crlf(const std::string& text) {
@@ -55,15 +50,14 @@ inline std::string Crlf(const std::string& text) {
 class TempGameFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/veldrin-ui-test-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        root_ = pattern;
+        root_ = test::MakeTempFolder("veldrin-ui-test-");
+        ASSERT_FALSE(root_.empty());
         game_ = root_ / "Half-Life";
         fs::create_directories(game_ / "Veldrin");
         oldCwd_ = fs::current_path();
         fs::current_path(root_);
-        setenv("HOME", root_.c_str(), 1);
-        setenv("WINEPREFIX", (root_ / "wine").c_str(), 1);
+        test::SetEnv("HOME", root_.string().c_str());
+        test::SetEnv("WINEPREFIX", (root_ / "wine").string().c_str());
         std::memset(g_szGameDir, 0, sizeof g_szGameDir);
     }
 

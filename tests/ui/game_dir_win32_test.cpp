@@ -1,0 +1,87 @@
+// The game-directory lookup on Windows, against the real registry and real
+// folders: the Half-Life key in the 32-bit view, the package folder to start
+// from. Each test removes the keys it wrote.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/game_dir.h"
+#include "ui_fixtures.h"
+
+namespace {
+
+const char kGameKey[] = "Software\\Sierra OnLine\\Setup\\HALFLIFE";
+
+class Win32GameDirTest : public uitest::TempGameFolderTest {
+protected:
+    void SetUp() override {
+        TempGameFolderTest::SetUp();
+        DeleteGameKeys();
+    }
+
+    void TearDown() override {
+        DeleteGameKeys();
+        TempGameFolderTest::TearDown();
+    }
+
+    static void DeleteGameKeys() {
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kGameKey, view, 0);
+    }
+
+    // Writes the value "directory" of the Half-Life key in one registry view.
+    static void WriteGameValue(REGSAM view, const std::string& text, DWORD type = REG_SZ) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, nullptr, 0, KEY_WRITE | view,
+                                                 nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "directory", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                                                static_cast<DWORD>(text.size() + 1)));
+        RegCloseKey(key);
+    }
+};
+
+TEST_F(Win32GameDirTest, ReadsTheKeyThatA32BitSetUpProgramWrote) {
+    WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life");
+    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::RegistryGameDirectory());
+    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::FindGameDirectory()) << "the registry comes first";
+}
+
+TEST_F(Win32GameDirTest, TheKeyOfThe64BitViewAloneIsNotTheGames) {
+    WriteGameValue(KEY_WOW64_64KEY, "C:\\Elsewhere");
+    EXPECT_EQ("", platform::RegistryGameDirectory());
+    WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life");
+    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::RegistryGameDirectory());
+}
+
+TEST_F(Win32GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
+    std::string fits = "C:\\" + std::string(252, 'a');  // 255 characters and the zero
+    WriteGameValue(KEY_WOW64_32KEY, fits);
+    EXPECT_EQ(fits, platform::RegistryGameDirectory());
+    WriteGameValue(KEY_WOW64_32KEY, fits + "a");
+    EXPECT_EQ("", platform::RegistryGameDirectory());
+}
+
+TEST_F(Win32GameDirTest, AValueOfAnotherTypeIsMissing) {
+    WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life", REG_BINARY);
+    EXPECT_EQ("", platform::RegistryGameDirectory());
+}
+
+TEST_F(Win32GameDirTest, WithoutTheKeyThePackageFolderNamesTheGame) {
+    uitest::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
+    EXPECT_EQ("", platform::RegistryGameDirectory());
+    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
+    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "\\"));
+    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage(game_.string() + "/VELDRIN"));
+    EXPECT_EQ("", platform::GameDirectoryAbovePackage(game_.string())) << "not a package folder";
+    fs::current_path(game_ / "Veldrin");
+    EXPECT_EQ(game_.string(), platform::FindGameDirectory());
+}
+
+TEST_F(Win32GameDirTest, TheProgramsFolderHoldsTheProgram) {
+    std::string dir = platform::ProgramDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_TRUE(fs::exists(fs::path(dir) / "veldrin_game_dir_tests.exe")) << dir;
+}
+
+}  // namespace
