@@ -21,6 +21,9 @@
 #if defined(__linux__)
 #include <sys/sendfile.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace platform {
 
@@ -43,11 +46,15 @@ bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
 // The name in folder dir that matches name ignoring case: the exact name
 // when present, otherwise the first such name in byte order; empty if none.
-std::string MatchComponent(const std::string& dir, const std::string& name) {
+// exactMissing tells that the exact name is already known not to exist;
+// listed, when given, is set to whether dir could be read.
+std::string MatchComponent(const std::string& dir, const std::string& name, bool exactMissing = false,
+                           bool* listed = nullptr) {
     struct stat st;
     std::string exact = dir + "/" + name;
-    if (::lstat(exact.c_str(), &st) == 0) return name;
+    if (!exactMissing && ::lstat(exact.c_str(), &st) == 0) return name;
     DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
+    if (listed) *listed = d != nullptr;
     if (!d) return std::string();
     std::string best;
     while (dirent* e = ::readdir(d)) {
@@ -72,17 +79,47 @@ FileDate DateOf(const struct stat& st) {
 
 class PosixTextFile final : public TextFile {
 public:
+    // A file open for writing ("w" or "a") through stdio.
     PosixTextFile(FILE* file, std::string path, char mode) : file_(file), path_(std::move(path)), mode_(mode) {}
+    // A file open for reading: read in blocks straight from the descriptor,
+    // its size as it was when opened telling where it ends.
+    PosixTextFile(int fd, std::string path, uint64_t size)
+        : fd_(fd), size_(size), path_(std::move(path)), mode_('r') {
+        block_ = size < kReadBlock ? static_cast<size_t>(size) + 1 : kReadBlock;
+    }
     ~PosixTextFile() override { Close(); }
 
     bool ReadRow(char* buffer, int limit) override {
-        if (!file_ || limit <= 0) return false;
-        int n = 0;
-        while (n < limit - 1) {
-            int c = Get();
-            if (c == EOF) break;
-            buffer[n++] = static_cast<char>(c);
-            if (c == '\n') break;
+        if (fd_ < 0 || limit <= 0) return false;
+        const size_t room = static_cast<size_t>(limit - 1);
+        size_t n = 0;
+        while (n < room) {
+            if (pos_ == len_ && !Refill()) break;
+            // The plain run up to a newline, a CR or a Ctrl-Z moves in one
+            // copy; only those three need a look of their own.
+            const char* from = buffer_.get() + pos_;
+            const size_t avail = std::min(len_ - pos_, room - n);
+            const size_t run = CopyPlainRun(buffer + n, from, avail);
+            n += run;
+            pos_ += run;
+            if (run == avail) continue;
+            const char c = from[run];
+            if (c == '\x1a') {  // the text mode's end of file
+                atEnd_ = true;
+                break;
+            }
+            ++pos_;
+            if (c == '\n') {
+                buffer[n++] = '\n';
+                break;
+            }
+            // CR LF reads as LF; a lone CR stays.
+            if (Peek() == '\n') {
+                ++pos_;
+                buffer[n++] = '\n';
+                break;
+            }
+            buffer[n++] = '\r';
         }
         buffer[n] = '\0';
         return n > 0;
@@ -106,6 +143,11 @@ public:
     }
 
     bool Close() override {
+        if (fd_ >= 0) {
+            closeResult_ = ::close(fd_) == 0;
+            fd_ = -1;
+            return closeResult_;
+        }
         if (!file_) return closeResult_;
         bool ok = !failed_;
         if (mode_ != 'r') {
@@ -121,29 +163,178 @@ public:
     }
 
 private:
-    // One character as the text mode delivers it.
-    int Get() {
-        if (atEnd_) return EOF;
-        int c = getc_unlocked(file_);
-        if (c == EOF || c == 0x1A) {
-            atEnd_ = true;
-            return EOF;
+    // Copies the plain text at the start of [text, text + n) to out: up to
+    // the first newline, CR or Ctrl-Z, the bytes a text-mode read must look
+    // at. Returns its length. out has room for n bytes, which may all be
+    // written. Sixteen bytes a step where the processor compares them at once.
+    static size_t CopyPlainRun(char* out, const char* text, size_t n) {
+        size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i nl = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), eof = _mm_set1_epi8(0x1a);
+        for (; i + 16 <= n; i += 16) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), block);
+            __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, nl), _mm_cmpeq_epi8(block, cr)),
+                                        _mm_cmpeq_epi8(block, eof));
+            if (int mask = _mm_movemask_epi8(hits)) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         }
-        if (c == '\r') {
-            int next = getc_unlocked(file_);
-            if (next == '\n') return '\n';
-            if (next != EOF) std::ungetc(next, file_);
-        }
-        return c;
+#endif
+        for (; i < n && text[i] != '\n' && text[i] != '\r' && text[i] != '\x1a'; ++i) out[i] = text[i];
+        return i;
     }
 
-    FILE* file_;
+    // Reads the next block of the file; false at its end (or a Ctrl-Z met).
+    bool Refill() {
+        if (atEnd_) return false;
+        if (!buffer_) buffer_.reset(new char[block_]);
+        pos_ = 0;
+        ssize_t got;
+        do {
+            got = ::read(fd_, buffer_.get(), block_);
+        } while (got < 0 && errno == EINTR);
+        len_ = got > 0 ? static_cast<size_t>(got) : 0;
+        done_ += len_;
+        // The block is one byte larger than a small file: a short read that
+        // has brought the whole file as it was when opened is its end, and
+        // needs no further read to tell.
+        if (got <= 0 || (len_ < block_ && done_ >= size_)) atEnd_ = true;
+        return len_ > 0;
+    }
+
+    // The next byte without taking it, or EOF.
+    int Peek() {
+        if (pos_ == len_ && !Refill()) return EOF;
+        return static_cast<unsigned char>(buffer_[pos_]);
+    }
+
+    static constexpr size_t kReadBlock = 64 * 1024;
+
+
+    FILE* file_ = nullptr;
+    int fd_ = -1;
+    uint64_t size_ = 0, done_ = 0;  // read mode: the size when opened, the bytes read
     std::string path_;
     char mode_;
+    std::unique_ptr<char[]> buffer_;  // read mode: the block being read
+    size_t block_ = kReadBlock;
+    size_t pos_ = 0, len_ = 0;
     bool atEnd_ = false;
     bool failed_ = false;
     bool closeResult_ = true;
 };
+
+}  // namespace
+
+namespace {
+
+// A Windows path taken apart: where it starts on the host (the root, the
+// working directory or a Wine drive) and its components.
+struct SplitPath {
+    std::string base;  // "" for the root, "." for the working directory
+    std::vector<std::string> parts;
+
+    // The host path of the first n components as spelled.
+    std::string Prefix(size_t n) const {
+        std::string out = base;
+        for (size_t i = 0; i < n; ++i) out += "/" + parts[i];
+        return out;
+    }
+};
+
+SplitPath Split(const std::string& p) {
+    SplitPath split;
+    size_t i = 0;
+    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+        split.base = WinePrefix() + "/dosdevices/" +
+                     static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+        i = 2;
+    } else if (!p.empty() && IsSeparator(p[0])) {
+        split.base = "";  // the root: components are appended as "/name"
+    } else {
+        split.base = ".";
+    }
+    while (i < p.size()) {
+        while (i < p.size() && IsSeparator(p[i])) ++i;
+        size_t start = i;
+        while (i < p.size() && !IsSeparator(p[i])) ++i;
+        if (i > start) split.parts.emplace_back(p, start, i - start);
+    }
+    return split;
+}
+
+// The host spelling of a composed host path: without the "./" of a relative
+// one, "/" for the bare root.
+std::string HostForm(const SplitPath& split, std::string path) {
+    if (split.base == "." && !split.parts.empty()) return path.substr(2);
+    return path.empty() ? "/" : path;
+}
+
+// The host path as spelled, without looking at the disk: the components of
+// Split(p) after its base, in one pass. Nearly every path is spelled as on
+// disk, so this is the one most calls need.
+std::string SpelledPath(const std::string& p) {
+    std::string out;
+    out.reserve(p.size() + 2);
+    size_t i = 0;
+    bool relative = false;
+    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+        out = WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+        i = 2;
+    } else {
+        relative = p.empty() || !IsSeparator(p[0]);
+    }
+    bool any = false;
+    while (i < p.size()) {
+        while (i < p.size() && IsSeparator(p[i])) ++i;
+        if (i == p.size()) break;
+        // A relative path is spelled without a leading "./".
+        if (any || !relative) out += '/';
+        any = true;
+        size_t start = i;
+        while (i < p.size() && !IsSeparator(p[i])) ++i;
+        out.append(p, start, i - start);
+    }
+    if (!any) return relative ? "." : (out.empty() ? "/" : out);
+    return out;
+}
+
+// Matches the components of split that are not spelled as on disk. Called
+// once the path as spelled is known not to exist.
+std::string MatchFromDisk(const SplitPath& split) {
+    // Exact spellings win at every level, so the longest prefix that exists
+    // as spelled is where the forward walk would stand anyway; it is found
+    // from the end, since mostly only the file name differs in case. The
+    // component after it is known not to exist as spelled.
+    size_t known = split.parts.size();
+    const std::string& last = split.parts.back();
+    if (known >= 2 && last != "." && last != "..") {
+        // Listing the parent tells at once whether it exists as spelled.
+        std::string parent = split.Prefix(known - 1);
+        bool listed = false;
+        std::string match = MatchComponent(parent, last, true, &listed);
+        if (listed) return HostForm(split, parent + "/" + (match.empty() ? last : match));
+    }
+    struct stat st;
+    while (known > 0) {
+        --known;
+        if (known == 0 || ::lstat(split.Prefix(known).c_str(), &st) == 0) break;
+    }
+    std::string current = split.Prefix(known);
+    bool exists = true;
+    for (size_t i = known; i < split.parts.size(); ++i) {
+        const std::string& part = split.parts[i];
+        if (exists && part != "." && part != "..") {
+            std::string match = MatchComponent(current, part, i == known);
+            if (!match.empty()) {
+                current += "/" + match;
+                continue;
+            }
+            exists = false;
+        }
+        current += "/" + part;
+    }
+    return HostForm(split, current);
+}
 
 }  // namespace
 
@@ -152,50 +343,13 @@ std::string ResolvePath(const char* path) {
     // An empty path names no file on Windows; as "." it would name the
     // working directory.
     if (p.empty()) return p;
-    std::string base;
-    size_t i = 0;
-    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
-        base = WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
-        i = 2;
-    } else if (!p.empty() && IsSeparator(p[0])) {
-        base = "";  // the root: components are appended as "/name"
-    } else {
-        base = ".";
-    }
-
-    std::vector<std::string> parts;
-    while (i < p.size()) {
-        while (i < p.size() && IsSeparator(p[i])) ++i;
-        size_t start = i;
-        while (i < p.size() && !IsSeparator(p[i])) ++i;
-        if (i > start) parts.emplace_back(p, start, i - start);
-    }
-
-    auto join = [&](const std::string& dir, const std::string& name) { return dir + "/" + name; };
-    std::string direct = base;
-    for (const std::string& part : parts) direct = join(direct, part);
+    std::string direct = SpelledPath(p);
     struct stat st;
     // Almost every path is spelled as on disk; one stat settles it.
-    if (parts.empty() || ::lstat(direct.c_str(), &st) == 0) {
-        if (base == "." && !parts.empty()) return direct.substr(2);
-        return direct.empty() ? "/" : direct;
-    }
-
-    std::string current = base;
-    bool exists = true;
-    for (const std::string& part : parts) {
-        if (exists && part != "." && part != "..") {
-            std::string match = MatchComponent(current, part);
-            if (!match.empty()) {
-                current = join(current, match);
-                continue;
-            }
-            exists = false;
-        }
-        current = join(current, part);
-    }
-    if (base == ".") return current.substr(2);
-    return current;
+    if (::lstat(direct.c_str(), &st) == 0) return direct;
+    SplitPath split = Split(p);
+    if (split.parts.empty()) return direct;
+    return MatchFromDisk(split);
 }
 
 bool PathExists(const char* path) {
@@ -212,13 +366,30 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     char m = mode ? mode[0] : '\0';
     if (m != 'r' && m != 'w' && m != 'a') return nullptr;
     if (FaultInjected(m == 'r' ? FileOp::OpenRead : FileOp::OpenWrite, path)) return nullptr;
+    if (!path || !*path) return nullptr;
+    if (m == 'r') {
+        // Almost every path is spelled as on disk: opening it settles that
+        // at once, and only a missing name is looked for in other casings.
+        int fd = ::open(SpelledPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+            SplitPath split = Split(path);
+            if (!split.parts.empty()) fd = ::open(MatchFromDisk(split).c_str(), O_RDONLY | O_CLOEXEC);
+        }
+        if (fd < 0) return nullptr;
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<PosixTextFile>(fd, path, static_cast<uint64_t>(st.st_size));
+    }
     std::string host = ResolvePath(path);
     struct stat st;
     bool exists = Stat(host, st);
     if (exists && S_ISDIR(st.st_mode)) return nullptr;
     // Windows refuses to write to a read-only file, even for an administrator.
-    if (exists && m != 'r' && IsReadOnly(st)) return nullptr;
-    FILE* f = std::fopen(host.c_str(), m == 'r' ? "rb" : (m == 'w' ? "wb" : "ab"));
+    if (exists && IsReadOnly(st)) return nullptr;
+    FILE* f = std::fopen(host.c_str(), m == 'w' ? "wb" : "ab");
     if (!f) return nullptr;
     return std::unique_ptr<TextFile>(new PosixTextFile(f, path, m));
 }
@@ -253,13 +424,23 @@ FindHandle* FindFirst(const char* pattern, FindData& data) {
     auto search = std::make_unique<FindHandle>();
     if (namePattern.find_first_of("*?") == std::string::npos) {
         // A plain name: resolving it finds the one match, if any, without
-        // listing the whole folder.
-        std::string host = ResolvePath(p.c_str());
+        // listing the whole folder; spelled as on disk, one stat does.
+        std::string host = SpelledPath(p);
         struct stat st;
-        if (!Stat(host, st)) return nullptr;
+        if (::stat(host.c_str(), &st) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) return nullptr;
+            SplitPath split = Split(p);
+            if (split.parts.empty()) return nullptr;
+            host = MatchFromDisk(split);
+            if (::stat(host.c_str(), &st) != 0) return nullptr;
+        }
         size_t slash = host.find_last_of('/');
         search->dir = slash == std::string::npos ? "." : host.substr(0, slash);
         search->names.push_back(slash == std::string::npos ? host : host.substr(slash + 1));
+        search->next = 1;
+        data.name = search->names.back();
+        data.lastWrite = DateOf(st);
+        return search.release();
     } else {
         search->dir = dirPart.empty() ? "." : ResolvePath(dirPart.c_str());
         DIR* d = ::opendir(search->dir.c_str());
