@@ -19,7 +19,6 @@ constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
 // game, folder
 constexpr const char* kLibList = "%s\\%s\\liblist.gam";
 constexpr const char* kInstalledLibrary = "%s\\%s\\dlls\\veldrin.dll";
-constexpr const char* kInstalledLibraryDate = "%s\\%s\\dlls\\Veldrin.dll";
 constexpr const char* kWaypointPattern = "%s\\Veldrin\\%s\\*.vwp";
 // game, folder, file
 constexpr const char* kWaypointSource = "%s\\Veldrin\\%s\\%s";

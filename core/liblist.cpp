@@ -32,13 +32,17 @@ const char* SkipSpaces(const char* row) {
     while (*row == ' ') ++row;
     return row;
 }
+
+// Most rows differ from the marker at their first letter, which is all that
+// needs a look then.
+bool StartsWithMarker(const char* text) { return text[0] == 'g' && std::strncmp(text, kMarker, kMarkerLength) == 0; }
 }  // namespace
 
-bool IsGamedllRow(const char* row) { return std::strncmp(SkipSpaces(row), kMarker, kMarkerLength) == 0; }
+bool IsGamedllRow(const char* row) { return StartsWithMarker(SkipSpaces(row)); }
 
 bool LibraryNameOfRow(const char* row, std::string& name) {
     const char* text = SkipSpaces(row);
-    if (std::strncmp(text, kMarker, kMarkerLength) != 0) return false;
+    if (!StartsWithMarker(text)) return false;
     const char* backslash = std::strchr(text, '\\');
     if (!backslash) return false;
     const char* start = backslash + 1;

@@ -76,8 +76,12 @@ int InstallerCore::CheckModStatus(int slot) {
         if (platform::CompareIgnoringCase(library.c_str(), liblist::kBotLibrary) != 0) continue;
         installed = true;
         Trace("Found veldrin.dll in liblist.gam\n");
+        // The date is looked up on the spelling the presence test and Install
+        // use. On Windows "Veldrin.dll" reaches the same file; on a
+        // case-sensitive disk one spelling keeps the two tests on one file,
+        // and finds it without listing the dlls folder for another casing.
         layout::PathBuffer dated;
-        int32_t stamp = layout::ComposePath(dated, layout::kInstalledLibraryDate, g_szGameDir, folder.c_str())
+        int32_t stamp = layout::ComposePath(dated, layout::kInstalledLibrary, g_szGameDir, folder.c_str())
                             ? DateStampOfFile(dated)
                             : 0;
         if (stamp < m_nSourceDate) {
