@@ -208,8 +208,8 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
     EXPECT_EQ(game_.string(), std::string(g_szGameDir));
     EXPECT_EQ(game_.string(), d.m_edtGameDir->GetValue().ToStdString());
     EXPECT_FALSE(d.m_edtGameDir->IsEditable());
-    EXPECT_EQ((game_ / "Veldrin" / "veldrin.dll").string(),
-              fs::path(platform::ResolvePath(d.m_strSourceDll.c_str())).string());
+    EXPECT_TRUE(fs::equivalent(game_ / "Veldrin" / "veldrin.dll", platform::ResolvePath(d.m_strSourceDll.c_str())))
+        << d.m_strSourceDll;
     EXPECT_EQ(20240310, d.m_nSourceDate);
 
     EXPECT_EQ(kStartRows, Rows()) << "catalogue order, Ricochet absent, the long name cut to 79 characters";
@@ -233,6 +233,8 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
 }
 
 TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter) {
+    if (test::HostIsWindows())
+        GTEST_SKIP() << "Windows reads its own registry: game_dir_win32_test.cpp and scripts/windows-screenshot";
     // The game lies on the prefix's drive C:, which is the folder cdrive.
     fs::path cdrive = root_ / "cdrive";
     fs::create_directories(cdrive / "Games");
@@ -468,7 +470,7 @@ TEST_F(DialogTest, BrowseChangesNothing) {
     EXPECT_EQ(RowOfSlot(uitest::kTfc), SelectedRow());
     EXPECT_TRUE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
-    EXPECT_STREQ(game_.c_str(), g_szGameDir);
+    EXPECT_EQ(game_.string(), std::string(g_szGameDir));
 }
 
 TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
@@ -507,15 +509,15 @@ TEST_F(DialogTest, TheLayoutFitsEveryTextAndNothingOverlaps) {
         EXPECT_TRUE(wxRect(dlg_->GetClientSize()).Contains(r)) << "inside the dialog";
         wxString text = wxStripMenuCodes(child->GetLabel());
         wxSize extent = child->GetTextExtent(text);
-        if (wxDynamicCast(child, wxStaticBox)) continue;
+        if (dynamic_cast<wxStaticBox*>(child)) continue;
         controls.push_back(child);
-        if (wxDynamicCast(child, wxCheckBox)) {
+        if (dynamic_cast<wxCheckBox*>(child)) {
             EXPECT_LE(child->GetBestSize().x, r.width);
             EXPECT_LE(child->GetBestSize().y, r.height);
-        } else if (wxDynamicCast(child, wxButton)) {
+        } else if (dynamic_cast<wxButton*>(child)) {
             EXPECT_LE(extent.x + 8, r.width);
             EXPECT_LE(extent.y, r.height);
-        } else if (wxDynamicCast(child, wxStaticText)) {
+        } else if (dynamic_cast<wxStaticText*>(child)) {
             // A label too long for one line wraps between words.
             int lines = 1, line = 0;
             for (const wxString& word : wxSplit(text, ' ')) {
