@@ -10,8 +10,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <functional>
-
 #include "core/installer_core.h"
 #include "ui/mod_list.h"
 
