@@ -10,6 +10,10 @@
 
 namespace test {
 
+// True on Windows, where the platform's own services stand in for what the
+// POSIX layer emulates (the registry, drive letters).
+bool HostIsWindows();
+
 // A new, empty folder under the system's temporary folder.
 std::filesystem::path MakeTempFolder(const std::string& prefix);
 

@@ -11,6 +11,8 @@
 
 namespace test {
 
+bool HostIsWindows() { return false; }
+
 std::filesystem::path MakeTempFolder(const std::string& prefix) {
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());

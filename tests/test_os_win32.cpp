@@ -8,6 +8,8 @@
 
 namespace test {
 
+bool HostIsWindows() { return true; }
+
 namespace {
 
 // Seconds from 1601 (FILETIME's start) to 1970, and FILETIME's ticks a second.
