@@ -59,6 +59,15 @@ void UseSystemFontWithoutTemplateFace() {
 
 }  // namespace
 
+const char* LoadResourceString(int id) {
+    // The same texts as res/veldrinins.rc's string table, which Windows
+    // programs carry; XRC has no strings of its own.
+    switch (id) {
+        case IDS_ABOUTBOX: return "&About VeldrinIns...";
+        default: return "";
+    }
+}
+
 void LoadVeldrinInsResources() {
     static bool loaded = false;
     if (loaded) return;

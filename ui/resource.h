@@ -26,6 +26,10 @@ constexpr int IDC_COPY_WPN_CONFIGS = 1012;
 constexpr int IDC_DUMPING = 1013;
 constexpr int IDC_BROWSE = 1014;
 
+// The string table. Returns the text of string id, or an empty string for an
+// id the table lacks.
+const char* LoadResourceString(int id);
+
 // Gives each control name of the templates its number and loads the compiled
 // templates, icons and bitmaps into wxXmlResource::Get(). Safe to call more
 // than once; only the first call does anything. Needs a running wxApp.

@@ -1,6 +1,9 @@
 #include "ui/veldrinins_dlg.h"
 
+#include <wx/dcclient.h>
 #include <wx/msgdlg.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
 #include <wx/xrc/xmlres.h>
 
 #include <cstdlib>
@@ -9,7 +12,9 @@
 
 #include "platform/game_dir.h"
 #include "ui/narrow_text.h"
+#include "ui/about_dlg.h"
 #include "ui/resource.h"
+#include "ui/window_chrome.h"
 
 namespace {
 
@@ -23,6 +28,9 @@ const char kStartCaption[] = "Are you sure?";
 // Template 102's client size, in dialog units.
 const wxSize kDialogSize(282, 228);
 
+// Windows keeps the low four bits of a system command for itself.
+constexpr int kSysCommandMask = 0xFFF0;
+
 template <typename T>
 T* BindControl(wxWindow* dialog, int id) {
     T* control = dynamic_cast<T*>(dialog->FindWindow(id));
@@ -35,6 +43,7 @@ T* BindControl(wxWindow* dialog, int id) {
 wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
     EVT_MENU(IDM_ABOUTBOX, CVeldrinInsDlg::OnSysCommand)
     EVT_PAINT(CVeldrinInsDlg::OnPaint)
+    EVT_CONTEXT_MENU(CVeldrinInsDlg::OnContextMenu)
     EVT_LIST_COL_CLICK(IDC_MOD_LIST, CVeldrinInsDlg::OnColumnClickModList)
     EVT_LIST_ITEM_SELECTED(IDC_MOD_LIST, CVeldrinInsDlg::OnItemChangedModList)
     EVT_LIST_ITEM_DESELECTED(IDC_MOD_LIST, CVeldrinInsDlg::OnItemChangedModList)
@@ -54,6 +63,7 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     Centre();
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
+    ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
 }
 
 int CVeldrinInsDlg::DoModal() {
@@ -79,7 +89,8 @@ bool CVeldrinInsDlg::OnInitDialog() {
     DoDataExchange();
     TransferDataToWindow();
 
-    // 2. The About item of the system menu arrives with the About box.
+    // 2. The About item of the system menu.
+    AddAboutToSystemMenu();
 
     // 3. Large and small icon.
     SetIcons(m_hIcon);
@@ -135,16 +146,72 @@ void CVeldrinInsDlg::ConfirmStartOrExit() {
     if (answer != wxYES) std::exit(0);
 }
 
+void CVeldrinInsDlg::AddAboutToSystemMenu() {
+    wxMenu* pSysMenu = WindowSystemMenu(this);
+    if (!pSysMenu) {
+        // The window manager keeps its menu to itself: the item goes into a
+        // menu of the dialog's own, shown on its background instead.
+        m_mnuWindow = std::make_unique<wxMenu>();
+        pSysMenu = m_mnuWindow.get();
+    }
+    wxString strAboutMenu = LoadResourceString(IDS_ABOUTBOX);
+    if (strAboutMenu.empty()) return;
+    // A separator would open the stand-in menu with an empty line.
+    if (!m_mnuWindow) pSysMenu->AppendSeparator();
+    pSysMenu->Append(IDM_ABOUTBOX, strAboutMenu);
+}
+
+void CVeldrinInsDlg::ShowAboutBox() {
+    CAboutDlg dlgAbout(this);
+    dlgAbout.DoModal();
+}
+
 void CVeldrinInsDlg::OnSysCommand(wxCommandEvent& event) {
-    // The About item of the system menu arrives with the About box.
-    event.Skip();
+    if ((event.GetId() & kSysCommandMask) == IDM_ABOUTBOX)
+        ShowAboutBox();
+    else
+        event.Skip();
+}
+
+void CVeldrinInsDlg::OnContextMenu(wxContextMenuEvent& event) {
+    // The field's own menu copies the game directory; that stays.
+    if (!m_mnuWindow || event.GetEventObject() == m_edtGameDir) {
+        event.Skip();
+        return;
+    }
+    // The Menu key gives no position: the menu then opens at the pointer.
+    wxPoint at = event.GetPosition();
+    PopupMenu(m_mnuWindow.get(), at == wxDefaultPosition ? wxDefaultPosition : ScreenToClient(at));
 }
 
 void CVeldrinInsDlg::OnPaint(wxPaintEvent& event) {
-    // The minimised window's icon arrives with the About box; until then the
-    // window paints as any dialog does.
-    event.Skip();
+    if (!IsIconized()) {
+        event.Skip();
+        return;
+    }
+    wxPaintDC dc(this);
+    EraseIconBackground(this, dc);
+    wxSize icon(wxSystemSettings::GetMetric(wxSYS_ICON_X, this), wxSystemSettings::GetMetric(wxSYS_ICON_Y, this));
+    wxIcon image = m_hIcon.GetIcon(icon);
+    if (image.IsOk()) dc.DrawIcon(image, MinimisedIconPosition(GetClientSize(), icon));
 }
+
+wxIcon CVeldrinInsDlg::OnQueryDragIcon() const {
+    return m_hIcon.GetIcon(wxSize(wxSystemSettings::GetMetric(wxSYS_ICON_X, this),
+                                  wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)));
+}
+
+#ifdef __WXMSW__
+WXLRESULT CVeldrinInsDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) {
+    // Windows asks a minimised window without a class icon what to show
+    // while it is dragged; wxDialog leaves the question unanswered.
+    if (message == WM_QUERYDRAGICON) {
+        wxIcon icon = OnQueryDragIcon();
+        if (icon.IsOk()) return reinterpret_cast<WXLRESULT>(icon.GetHICON());
+    }
+    return wxDialog::MSWWindowProc(message, wParam, lParam);
+}
+#endif
 
 void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) {
     m_lstMods->SortByStatus(event.GetColumn());
@@ -186,9 +253,7 @@ void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
     m_btnRemove->Disable();
 }
 
-void CVeldrinInsDlg::OnAbout(wxCommandEvent&) {
-    // The About box is not part of the program yet.
-}
+void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
 
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
     // The game directory comes only from the registry (or where the package

@@ -7,11 +7,14 @@
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
+#include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "core/installer_core.h"
 #include "ui/mod_list.h"
+
+#include <memory>
 
 class CVeldrinInsDlg : public wxDialog, public InstallerCore {
 public:
@@ -36,8 +39,19 @@ public:
     wxIntPtr SelectedItemData() const { return m_lstMods->SelectedItemData(); }
 
     // The message map's handlers.
+    // A command of the window's menu: the About item (its identifier with the
+    // low four bits ignored) shows the About box; any other command is left
+    // to the default processing.
     void OnSysCommand(wxCommandEvent& event);
+    // Draws the application icon centred while the window is minimised;
+    // otherwise the window paints as usual.
     void OnPaint(wxPaintEvent& event);
+    // The icon shown while the minimised window is dragged: the large icon.
+    wxIcon OnQueryDragIcon() const;
+    // Where the window manager owns the system menu: shows the window's menu
+    // (the About item) on a right click or the Menu key, except over the
+    // game-directory field, which keeps its own editing menu.
+    void OnContextMenu(wxContextMenuEvent& event);
     void OnColumnClickModList(wxListEvent& event);
     void OnItemChangedModList(wxListEvent& event);
     void OnInstall(wxCommandEvent& event);
@@ -58,7 +72,24 @@ public:
     wxCheckBox* m_chkCopyWaypoints = nullptr;
     wxIconBundle m_hIcon;
 
+#ifdef __WXMSW__
+    // Answers WM_QUERYDRAGICON with OnQueryDragIcon; all else as wxDialog.
+    WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+#endif
+
 private:
+    // Appends the About item, after a separator, to the window's system
+    // menu; where the platform has none for a program, to the context menu
+    // the dialog shows in its place.
+    void AddAboutToSystemMenu();
+
+    // Shows the About box modally.
+    void ShowAboutBox();
+
+    // The stand-in for the system menu, where the platform has none; null
+    // on Windows.
+    std::unique_ptr<wxMenu> m_mnuWindow;
+
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
 
