@@ -677,8 +677,20 @@ protected:
         EXPECT_EQ(liblists_, LibLists());
     }
 
+    // Picks the window menu's one item with the keyboard once the menu that
+    // the next input opens is up.
+    void PickMenuItemSoon() {
+        picker_.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+            wxUIActionSimulator sim;
+            sim.Char(WXK_DOWN);
+            sim.Char(WXK_RETURN);
+        });
+        picker_.StartOnce(700);
+    }
+
     DialogState before_{};
     std::vector<std::string> liblists_;
+    wxTimer picker_;
 };
 
 TEST_F(AboutTest, TheAboutButtonOpensTheAboutBoxAndOkReturnsToTheDialogUnchanged) {
@@ -694,14 +706,7 @@ TEST_F(AboutTest, TheAboutButtonOpensTheAboutBoxAndOkReturnsToTheDialogUnchanged
 TEST_F(AboutTest, ARightClickOnTheBackgroundOffersTheSameAboutBox) {
     StartWithChanges();
     AboutBoxCloser closer(dlg_.get());
-    // Picks the menu's one item with the keyboard once the menu is up.
-    wxTimer picker;
-    picker.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
-        wxUIActionSimulator sim;
-        sim.Char(WXK_DOWN);
-        sim.Char(WXK_RETURN);
-    });
-    picker.StartOnce(700);
+    PickMenuItemSoon();
     wxUIActionSimulator sim;
     sim.MouseMove(dlg_->ClientToScreen(wxPoint(4, 4)));  // above every control
     Pump(100);
@@ -713,13 +718,7 @@ TEST_F(AboutTest, ARightClickOnTheBackgroundOffersTheSameAboutBox) {
 TEST_F(AboutTest, TheMenuKeyOffersItToo) {
     StartWithChanges();
     AboutBoxCloser closer(dlg_.get());
-    wxTimer picker;
-    picker.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
-        wxUIActionSimulator sim;
-        sim.Char(WXK_DOWN);
-        sim.Char(WXK_RETURN);
-    });
-    picker.StartOnce(700);
+    PickMenuItemSoon();
     wxUIActionSimulator().MouseMove(dlg_->ClientToScreen(wxPoint(4, 4)));
     dlg_->FindWindow(wxID_OK)->SetFocus();
     Pump(100);
