@@ -81,6 +81,9 @@ void InstallerCore::CopyWaypoints(const std::string& folder) {
         while ((search = layout::NextFile(search, name, pattern)) != nullptr) names.push_back(name);
     }
     Trace("Found %d waypoint files.\n", static_cast<int>(names.size()));
+    // Each new target's name is matched ignoring case against the maps
+    // folder; the folder is listed once for all of them, not once each.
+    platform::ListingScope keepListings;
     for (const std::string& name : names) {
         layout::PathBuffer source;
         layout::PathBuffer target;

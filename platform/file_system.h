@@ -85,6 +85,24 @@ bool RemoveFile(const char* path);
 // exists. Fails, changing nothing, when the target is read-only.
 bool RenameOver(const char* from, const char* target);
 
+// While one lives, the folder listings that matching names ignoring case
+// needs are read once and then kept up to date with this program's own
+// changes, instead of being read again for every path: for an operation that
+// writes many new files into one folder, where each would otherwise read the
+// whole folder. A change another program makes to such a folder meanwhile
+// may go unseen. Scopes nest; the listings go with the outermost.
+class ListingScope {
+public:
+    ListingScope();
+    ~ListingScope();
+    ListingScope(const ListingScope&) = delete;
+    ListingScope& operator=(const ListingScope&) = delete;
+};
+
+// Used by the implementations: a number that identifies the outermost
+// ListingScope alive, or 0 when there is none.
+unsigned ListingGeneration();
+
 // The operations a test can make fail, one call at a time, without touching
 // the real file system.
 enum class FileOp { OpenRead, OpenWrite, Write, Close, Copy, Remove, Rename };

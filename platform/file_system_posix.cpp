@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,77 @@ bool Stat(const std::string& path, struct stat& st) { return ::stat(path.c_str()
 // read-only. Root may write anyway, so the bits are read rather than access().
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return folded;
+}
+
+// A folder's names by their spelling with ASCII letters in lower case.
+struct Listing {
+    bool readable = false;
+    std::unordered_map<std::string, std::vector<std::string>> byFolded;
+};
+
+// The listings kept while a ListingScope lives, by folder (a host path
+// without a leading "./"), and the scope they belong to.
+struct KeptListings {
+    unsigned generation = 0;
+    std::unordered_map<std::string, Listing> folders;
+};
+
+KeptListings& Kept() {
+    static KeptListings kept;
+    return kept;
+}
+
+std::string FolderKey(const std::string& dir) { return dir.compare(0, 2, "./") == 0 ? dir.substr(2) : dir; }
+
+// The kept listings of the scope alive, emptied when it is a new one; null
+// when no scope is alive.
+KeptListings* KeptForScope() {
+    KeptListings& kept = Kept();
+    unsigned generation = ListingGeneration();
+    if (kept.generation != generation) {
+        kept.folders.clear();
+        kept.generation = generation;
+    }
+    return generation ? &kept : nullptr;
+}
+
+// The kept listing of dir, read now if it is not kept yet; null when no
+// scope is alive.
+Listing* KeptListing(const std::string& dir) {
+    KeptListings* kept = KeptForScope();
+    if (!kept) return nullptr;
+    auto [it, added] = kept->folders.try_emplace(FolderKey(dir));
+    if (added) {
+        if (DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str())) {
+            it->second.readable = true;
+            while (dirent* e = ::readdir(d)) it->second.byFolded[Folded(e->d_name)].emplace_back(e->d_name);
+            ::closedir(d);
+        }
+    }
+    return &it->second;
+}
+
+// Keeps the kept listing of host's folder, if any, up to date with a file
+// this program made or removed there.
+void NoteChange(const std::string& host, bool exists) {
+    KeptListings* kept = KeptForScope();
+    if (!kept || host.empty()) return;
+    size_t slash = host.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : host.substr(0, slash);
+    auto folder = kept->folders.find(FolderKey(dir));
+    if (folder == kept->folders.end()) return;
+    std::string name = slash == std::string::npos ? host : host.substr(slash + 1);
+    std::vector<std::string>& names = folder->second.byFolded[Folded(name)];
+    auto at = std::find(names.begin(), names.end(), name);
+    if (exists && at == names.end()) names.push_back(name);
+    if (!exists && at != names.end()) names.erase(at);
+}
+
 // The name in folder dir that matches name ignoring case: the exact name
 // when present, otherwise the first such name in byte order; empty if none.
 // exactMissing tells that the exact name is already known not to exist;
@@ -52,6 +124,14 @@ std::string MatchComponent(const std::string& dir, const std::string& name, bool
                            bool* listed = nullptr) {
     struct stat st;
     std::string exact = dir + "/" + name;
+    if (const Listing* kept = KeptListing(dir)) {
+        if (listed) *listed = kept->readable;
+        auto match = kept->byFolded.find(Folded(name));
+        if (match == kept->byFolded.end() || match->second.empty()) return std::string();
+        const std::vector<std::string>& names = match->second;
+        if (std::find(names.begin(), names.end(), name) != names.end()) return name;
+        return *std::min_element(names.begin(), names.end());
+    }
     if (!exactMissing && ::lstat(exact.c_str(), &st) == 0) return name;
     DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
     if (listed) *listed = d != nullptr;
@@ -299,8 +379,10 @@ std::string SpelledPath(const std::string& p) {
 }
 
 // Matches the components of split that are not spelled as on disk. Called
-// once the path as spelled is known not to exist.
-std::string MatchFromDisk(const SplitPath& split) {
+// once the path as spelled is known not to exist. found, when given, is set
+// to whether the whole path matched something that exists.
+std::string MatchFromDisk(const SplitPath& split, bool* found = nullptr) {
+    if (found) *found = false;
     // Exact spellings win at every level, so the longest prefix that exists
     // as spelled is where the forward walk would stand anyway; it is found
     // from the end, since mostly only the file name differs in case. The
@@ -312,7 +394,10 @@ std::string MatchFromDisk(const SplitPath& split) {
         std::string parent = split.Prefix(known - 1);
         bool listed = false;
         std::string match = MatchComponent(parent, last, true, &listed);
-        if (listed) return HostForm(split, parent + "/" + (match.empty() ? last : match));
+        if (listed) {
+            if (found) *found = !match.empty();
+            return HostForm(split, parent + "/" + (match.empty() ? last : match));
+        }
     }
     struct stat st;
     while (known > 0) {
@@ -333,24 +418,59 @@ std::string MatchFromDisk(const SplitPath& split) {
         }
         current += "/" + part;
     }
+    if (found) *found = exists && split.parts.back() != "." && split.parts.back() != "..";
     return HostForm(split, current);
 }
 
 }  // namespace
 
-std::string ResolvePath(const char* path) {
+namespace {
+
+// Opens the file a Windows path reaches for reading; -1 when it cannot.
+int OpenForReading(const char* path) {
+    if (!path || !*path) return -1;
+    if (ListingGeneration() != 0) return ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Almost every path is spelled as on disk: opening it settles that at
+    // once, and only a missing name is looked for in other casings.
+    int fd = ::open(SpelledPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        SplitPath split = Split(path);
+        if (!split.parts.empty()) fd = ::open(MatchFromDisk(split).c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    return fd;
+}
+
+}  // namespace
+
+namespace {
+
+// ResolvePath, telling through found whether the path reached something
+// that exists (false when that is not known).
+std::string Resolve(const char* path, bool* found) {
+    if (found) *found = false;
     std::string p = path ? path : "";
     // An empty path names no file on Windows; as "." it would name the
     // working directory.
     if (p.empty()) return p;
     std::string direct = SpelledPath(p);
-    struct stat st;
-    // Almost every path is spelled as on disk; one stat settles it.
-    if (::lstat(direct.c_str(), &st) == 0) return direct;
+    // With folder listings kept, the parent's listing answers without a
+    // look at the disk; otherwise, since almost every path is spelled as on
+    // disk, one stat settles it.
+    if (ListingGeneration() == 0) {
+        struct stat st;
+        if (::lstat(direct.c_str(), &st) == 0) {
+            if (found) *found = true;
+            return direct;
+        }
+    }
     SplitPath split = Split(p);
     if (split.parts.empty()) return direct;
-    return MatchFromDisk(split);
+    return MatchFromDisk(split, found);
 }
+
+}  // namespace
+
+std::string ResolvePath(const char* path) { return Resolve(path, nullptr); }
 
 bool PathExists(const char* path) {
     struct stat st;
@@ -368,13 +488,7 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     if (FaultInjected(m == 'r' ? FileOp::OpenRead : FileOp::OpenWrite, path)) return nullptr;
     if (!path || !*path) return nullptr;
     if (m == 'r') {
-        // Almost every path is spelled as on disk: opening it settles that
-        // at once, and only a missing name is looked for in other casings.
-        int fd = ::open(SpelledPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
-            SplitPath split = Split(path);
-            if (!split.parts.empty()) fd = ::open(MatchFromDisk(split).c_str(), O_RDONLY | O_CLOEXEC);
-        }
+        int fd = OpenForReading(path);
         if (fd < 0) return nullptr;
         struct stat st;
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -391,6 +505,7 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     if (exists && IsReadOnly(st)) return nullptr;
     FILE* f = std::fopen(host.c_str(), m == 'w' ? "wb" : "ab");
     if (!f) return nullptr;
+    NoteChange(host, true);
     return std::unique_ptr<TextFile>(new PosixTextFile(f, path, m));
 }
 
@@ -462,25 +577,31 @@ void FindEnd(FindHandle* search) { delete search; }
 
 bool CopyOver(const char* source, const char* target) {
     if (FaultInjected(FileOp::Copy, target)) return false;
-    std::string from = ResolvePath(source);
-    std::string to = ResolvePath(target);
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int in = OpenForReading(source);
     if (in < 0) return false;
     struct stat st;
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(in);
         return false;
     }
-    struct stat old;
-    if (Stat(to, old) && (IsReadOnly(old) || S_ISDIR(old.st_mode))) {
-        ::close(in);
-        return false;
+    bool exists = false;
+    std::string to = Resolve(target, &exists);
+    // A new file needs no look at what was there; only an existing one is
+    // checked before it is overwritten.
+    int out = exists ? -1 : ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777);
+    if (out < 0 && (exists || errno == EEXIST)) {
+        struct stat old;
+        if (Stat(to, old) && (IsReadOnly(old) || S_ISDIR(old.st_mode))) {
+            ::close(in);
+            return false;
+        }
+        out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
     }
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
     if (out < 0) {
         ::close(in);
         return false;
     }
+    NoteChange(to, true);
     bool ok = true;
     off_t left = st.st_size;
 #if defined(__linux__)
@@ -522,7 +643,9 @@ bool RemoveFile(const char* path) {
     struct stat st;
     if (::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
     if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return false;
-    return ::unlink(host.c_str()) == 0;
+    if (::unlink(host.c_str()) != 0) return false;
+    NoteChange(host, false);
+    return true;
 }
 
 bool RenameOver(const char* from, const char* target) {
@@ -534,7 +657,10 @@ bool RenameOver(const char* from, const char* target) {
         if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return false;
         if (::chmod(source.c_str(), st.st_mode & 07777) != 0) return false;
     }
-    return ::rename(source.c_str(), to.c_str()) == 0;
+    if (::rename(source.c_str(), to.c_str()) != 0) return false;
+    NoteChange(source, false);
+    NoteChange(to, true);
+    return true;
 }
 
 }  // namespace platform

@@ -6,8 +6,9 @@
 // mixed case. Properties: without a ".." component the resolved path never
 // leaves the folder it started from; it has one component per input
 // component, each equal to it ignoring ASCII case; an existing name is used as
-// spelled on disk, and an exact spelling wins over other casings. A folder
-// line that the catalogue accepts never leads out of the game directory.
+// spelled on disk, and an exact spelling wins over other casings; kept
+// folder listings change no answer. A folder line that the catalogue accepts
+// never leads out of the game directory.
 #include <string>
 #include <vector>
 
@@ -99,6 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string host = platform::ResolvePath(windows.c_str());
     FUZZ_CHECK(host.find('\\') == std::string::npos);
     FUZZ_CHECK(host == platform::ResolvePath(windows.c_str()));
+    {
+        // Kept folder listings give the same answers while nothing changes.
+        platform::ListingScope keep;
+        FUZZ_CHECK(host == platform::ResolvePath(windows.c_str()));
+        FUZZ_CHECK(host == platform::ResolvePath(windows.c_str()));
+    }
     if (!climbs) CheckBelow(base, host, Components(rest));
 
     // The input as a catalogue folder line.
