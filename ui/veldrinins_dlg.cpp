@@ -5,6 +5,9 @@
 #include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/xrc/xmlres.h>
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>  // WM_QUERYDRAGICON
+#endif
 
 #include <cstdlib>
 #include <cstring>

@@ -12,6 +12,9 @@
 #include <wx/uiaction.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>  // SendMessage, WM_SYSCOMMAND
+#endif
 
 #include <algorithm>
 #include <memory>
