@@ -170,6 +170,9 @@ std::vector<std::string> SteamLibraries(const std::string& vdfFile) {
     while (std::getline(in, line)) {
         std::vector<std::string> tokens = VdfTokens(line);
         if (tokens.size() != 2 || tokens[0].empty()) continue;
+        // A path is handed to the file calls as a C string: one holding a NUL
+        // would name a different, shorter folder than the file says.
+        if (tokens[1].find('\0') != std::string::npos) continue;
         bool numbered = tokens[0].find_first_not_of("0123456789") == std::string::npos;
         if (EqualIgnoringCase(tokens[0], "path") || numbered) libraries.push_back(tokens[1]);
     }

@@ -110,4 +110,14 @@ TEST_F(GameDirTest, ReadsTheOlderLibraryListWithNumberedEntries) {
     EXPECT_EQ(inLibrary.string(), platform::FindGameDirectory());
 }
 
+TEST_F(GameDirTest, ALibraryPathHoldingANulByteNamesNoFolder) {
+    // Cut at its NUL, the first entry would name a real library.
+    fs::path library = root_ / "lib";
+    SteamGame(library);
+    std::string cut = library.string() + std::string("\0/elsewhere", 11);
+    uitest::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
+                     "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + cut + "\"\n\t}\n}\n");
+    EXPECT_EQ("", platform::SteamGameDirectory());
+}
+
 }  // namespace
