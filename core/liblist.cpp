@@ -73,6 +73,8 @@ RewriteResult RewriteLibList(const char* path, const std::string& replacement, c
         if (replace && found) found();
         if (ok) ok = replace ? out->Write(replacement) : out->Write(row, std::strlen(row));
     }
+    // A read that broke off would leave the rest of the file out of the new one.
+    if (in->ReadFailed()) ok = false;
     // Closed before the rename: Windows cannot replace a file that is open.
     in->Close();
     if (out) ok = out->Close() && ok;

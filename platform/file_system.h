@@ -40,6 +40,10 @@ public:
     // nothing could be read (end of file or error).
     virtual bool ReadRow(char* buffer, int limit) = 0;
 
+    // True when reading stopped at an error rather than at the end of the
+    // file: what was read is then only part of it.
+    virtual bool ReadFailed() const = 0;
+
     // Writes length bytes of text. Returns false on any error (disk full, ...).
     virtual bool Write(const char* text, size_t length) = 0;
     bool Write(const std::string& text) { return Write(text.data(), text.size()); }
@@ -105,7 +109,7 @@ unsigned ListingGeneration();
 
 // The operations a test can make fail, one call at a time, without touching
 // the real file system.
-enum class FileOp { OpenRead, OpenWrite, Write, Close, Copy, Remove, Rename };
+enum class FileOp { OpenRead, OpenWrite, Read, Write, Close, Copy, Remove, Rename };
 
 // Installs a hook asked before each operation above; when it returns true the
 // operation fails as if the platform had refused it. An empty hook removes it.

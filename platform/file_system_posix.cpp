@@ -205,6 +205,8 @@ public:
         return n > 0;
     }
 
+    bool ReadFailed() const override { return readError_; }
+
     bool Write(const char* text, size_t length) override {
         if (!file_ || failed_) return false;
         if (FaultInjected(FileOp::Write, path_.c_str())) {
@@ -269,9 +271,14 @@ private:
         if (!buffer_) buffer_.reset(new char[block_]);
         pos_ = 0;
         ssize_t got;
-        do {
-            got = ::read(fd_, buffer_.get(), block_);
-        } while (got < 0 && errno == EINTR);
+        if (FaultInjected(FileOp::Read, path_.c_str())) {
+            got = -1;
+        } else {
+            do {
+                got = ::read(fd_, buffer_.get(), block_);
+            } while (got < 0 && errno == EINTR);
+        }
+        if (got < 0) readError_ = true;
         len_ = got > 0 ? static_cast<size_t>(got) : 0;
         done_ += len_;
         // The block is one byte larger than a small file: a short read that
@@ -292,6 +299,7 @@ private:
 
     FILE* file_ = nullptr;
     int fd_ = -1;
+    bool readError_ = false;
     uint64_t size_ = 0, done_ = 0;  // read mode: the size when opened, the bytes read
     std::string path_;
     char mode_;

@@ -47,13 +47,21 @@ public:
 
     bool ReadRow(char* buffer, int limit) override {
         if (!file_ || limit <= 0) return false;
+        if (FaultInjected(FileOp::Read, path_.c_str())) {
+            readError_ = true;
+            buffer[0] = '\0';
+            return false;
+        }
         // The runtime's text mode turns CR LF into LF and ends at Ctrl-Z.
         if (!std::fgets(buffer, limit, file_)) {
+            if (std::ferror(file_)) readError_ = true;
             buffer[0] = '\0';
             return false;
         }
         return buffer[0] != '\0';
     }
+
+    bool ReadFailed() const override { return readError_; }
 
     bool Write(const char* text, size_t length) override {
         if (!file_ || failed_) return false;
@@ -86,6 +94,7 @@ private:
     std::string path_;
     char mode_;
     bool failed_ = false;
+    bool readError_ = false;
     bool closeResult_ = true;
 };
 

@@ -138,6 +138,24 @@ TEST_F(RewriteTest, EveryWriteFailureLeavesTheOriginalByteForByte) {
     }
 }
 
+TEST_F(RewriteTest, AReadThatBreaksOffPartWayLeavesTheOriginal) {
+    // Larger than one read, so the second read of the file is part way in.
+    std::string original = Crlf("game \"CS\"\ngamedll \"dlls\\mp.dll\"\n");
+    while (original.size() < 300 * 1024) original += Crlf("// a comment row of a long liblist.gam\n");
+    WriteBytes(path(), original);
+    int reads = 0;
+    platform::SetFaultHook([&reads](platform::FileOp op, const std::string&) {
+        return op == platform::FileOp::Read && ++reads == 2;
+    });
+    int written = 0;
+    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow, nullptr, &written));
+    platform::SetFaultHook({});
+    EXPECT_EQ(2, reads);
+    EXPECT_EQ(0, written);
+    EXPECT_EQ(original, ReadBytes(path()));
+    EXPECT_FALSE(TempLeft());
+}
+
 TEST_F(RewriteTest, ReadOnlyFileIsLeftAlone) {
     const std::string original = Crlf("gamedll \"dlls\\mp.dll\"\n");
     WriteBytes(path(), original);

@@ -22,8 +22,8 @@ const std::string kReplacements[] = {
     liblist::RemoveRow(std::string(70, 'b')),  // longer than one row
 };
 
-const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::OpenWrite, platform::FileOp::Write,
-                                    platform::FileOp::Close, platform::FileOp::Rename};
+const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,  platform::FileOp::OpenWrite,
+                                    platform::FileOp::Write,    platform::FileOp::Close, platform::FileOp::Rename};
 
 }  // namespace
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const std::string& replacement = kReplacements[data[0] & 3];
     const bool inject = (data[0] & 4) != 0;
-    const platform::FileOp failing = kFaults[(data[0] >> 3) % 5];
+    const platform::FileOp failing = kFaults[(data[0] >> 3) % 6];
     const int failingCall = data[1] % 8;
     const std::string original(reinterpret_cast<const char*>(data + 2), size - 2);
 

@@ -435,13 +435,14 @@ TEST_F(FaultTableTest, PackageLibraryVanishesBetweenScanAndInstall) {
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
 }
 
-// --- Every write, rename, copy and delete made to fail ------------------------
+// --- Every read, write, rename, copy and delete made to fail ------------------
 
 // Counts the calls of each operation an Install and a Remove make, then
 // reruns them once per call with that one call failing.
 TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
     using platform::FileOp;
-    const std::map<FileOp, const char*> ops = {{FileOp::OpenWrite, "open for writing"},
+    const std::map<FileOp, const char*> ops = {{FileOp::Read, "read"},
+                                               {FileOp::OpenWrite, "open for writing"},
                                                {FileOp::Write, "write"},
                                                {FileOp::Close, "close after writing"},
                                                {FileOp::Copy, "copy"},
