@@ -125,6 +125,7 @@ bool CVeldrinInsDlg::OnInitDialog() {
 
     // 8. - 10.
     StampSourceLibrary();
+    UseTemplateListStyles(m_lstMods);
     m_lstMods->SetUpColumns();
     ScanMods(*m_lstMods);
 

@@ -6,6 +6,7 @@
 #include <wx/bitmap.h>
 #include <wx/dc.h>
 #include <wx/gdicmn.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/toplevel.h>
@@ -35,3 +36,9 @@ wxMenu* WindowSystemMenu(wxTopLevelWindow* window);
 // Paints the ground under the minimised window's icon on the paint device
 // context dc, as the platform paints it for the window.
 void EraseIconBackground(wxWindow* window, wxDC& dc);
+
+// Gives a report list the styles of the installer's template where the
+// toolkit adds its own: its selection hidden while it lacks the focus, and no
+// extended list styles (full-row selection, label tips, double buffering).
+// Does nothing where the toolkit adds none.
+void UseTemplateListStyles(wxListCtrl* list);

@@ -8,3 +8,5 @@ void EraseIconBackground(wxWindow* window, wxDC& dc) {
     dc.SetBackground(wxBrush(window->GetBackgroundColour()));
     dc.Clear();
 }
+
+void UseTemplateListStyles(wxListCtrl*) {}
