@@ -3,6 +3,7 @@
 // the tests needs none.
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/init.h>
 
 int main(int argc, char** argv) {
@@ -14,7 +15,15 @@ int main(int argc, char** argv) {
         fprintf(stderr, "wxWidgets could not start: is there a display?\n");
         return 2;
     }
-    int result = RUN_ALL_TESTS();
+    int result;
+    {
+        // No main loop runs while the tests do; they let the window system
+        // work with wxYield, which on Windows dispatches nothing unless an
+        // event loop is active: the window would neither paint nor take input.
+        wxEventLoop loop;
+        wxEventLoopActivator activate(&loop);
+        result = RUN_ALL_TESTS();
+    }
     wxTheApp->OnExit();
     wxEntryCleanup();
     return result;
