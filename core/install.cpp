@@ -18,32 +18,44 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
     return false;
 }
 
-void InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
+ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
     int slot = itemData % 100;
-    if (SlotIsUsable(slot)) InstallIntoSlot(slot, options);
+    ChangeOutcome outcome;
+    if (SlotIsUsable(slot))
+        outcome = InstallIntoSlot(slot, options);
+    else
+        outcome.problem = ChangeProblem::NoSuchMod;
     ScanMods(rows);
+    return outcome;
 }
 
-void InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
+ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
     const std::string& folder = m_strModFolder[slot];
     Trace("\nPerforming Install for mod: %s\n", m_strModName[slot].c_str());
     Trace("------------------------------\n");
 
+    ChangeOutcome outcome;
     layout::PathBuffer libList;
     layout::PathBuffer target;
-    if (!ComposeModPaths(folder, libList, target)) return;
+    if (!ComposeModPaths(folder, libList, target)) {
+        outcome.problem = ChangeProblem::Failed;
+        outcome.detail = folder + ": the path is too long";
+        return outcome;
+    }
 
     // The mod must never be pointed at a library that is not there, so the
     // library goes in first and liblist.gam is rewritten only after it.
     auto source = m_strSourceDll.empty() ? nullptr : platform::TextFile::Open(m_strSourceDll.c_str(), "r");
     if (!source) {
         Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
-        return;
+        outcome = layout::FailureOutcome(m_strSourceDll.c_str());
+        outcome.problem = ChangeProblem::PackageLibraryUnusable;
+        return outcome;
     }
     source->Close();
     if (!PutLibraryInPlace(target)) {
         Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
-        return;
+        return layout::FailureOutcome(target);
     }
     Trace("Deleting old Veldrin.dll\n");
     Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
@@ -51,14 +63,18 @@ void InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
     liblist::RewriteResult result = liblist::RewriteLibList(
         libList, liblist::kInstallRow, [this] { Trace("Found gamedll line in liblist.gam\n"); },
         [this] { Trace("Writing new liblist.gam\n"); });
-    if (result == liblist::RewriteResult::Failed) Trace("Could not write %s, it is unchanged\n", libList);
+    if (result == liblist::RewriteResult::Failed) {
+        Trace("Could not write %s, it is unchanged\n", libList);
+        return layout::FailureOutcome(libList);
+    }
 
-    if (options.bCopyWaypoints) CopyWaypoints(folder);
-    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder);
-    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder);
-    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder);
+    if (options.bCopyWaypoints) CopyWaypoints(folder, outcome);
+    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder, outcome);
+    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder, outcome);
+    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder, outcome);
     if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
-        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder);
+        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder, outcome);
+    return outcome;
 }
 
 bool InstallerCore::PutLibraryInPlace(const char* target) {
@@ -71,7 +87,7 @@ bool InstallerCore::PutLibraryInPlace(const char* target) {
     return false;
 }
 
-void InstallerCore::CopyWaypoints(const std::string& folder) {
+void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outcome) {
     Trace("Looking for waypoints...\n");
     std::vector<std::string> names;
     layout::PathBuffer pattern;
@@ -91,16 +107,19 @@ void InstallerCore::CopyWaypoints(const std::string& folder) {
             !layout::ComposePath(target, layout::kWaypointTarget, g_szGameDir, folder.c_str(), name.c_str()))
             continue;
         Trace("Copying %s to %s\n", source, target);
-        platform::CopyOver(source, target);
+        if (!platform::CopyOver(source, target)) layout::NoteExtraNotCopied(outcome, target);
     }
 }
 
-void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder) {
+void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
+                              ChangeOutcome& outcome) {
     layout::PathBuffer source;
     layout::PathBuffer target;
     if (!layout::ComposePath(source, sourceTemplate, g_szGameDir) ||
         !layout::ComposePath(target, targetTemplate, g_szGameDir, folder.c_str()))
         return;
-    platform::CopyOver(source, target);
+    // A package without this extra has nothing to copy; that is no failure.
+    if (platform::PathExists(source) && !platform::CopyOver(source, target))
+        layout::NoteExtraNotCopied(outcome, target);
     Trace("Copyied %s to %s\n", source, target);
 }

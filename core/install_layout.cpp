@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "core/installer_core.h"
@@ -26,6 +27,38 @@ bool ComposePath(PathBuffer& buffer, const char* format, ...) {
 bool IsPlainFolderName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     return name.find_first_of("\\/:") == std::string::npos;
+}
+
+std::string ForPlayer(const char* path) {
+    std::string text = path ? path : "";
+    const size_t game = std::strlen(g_szGameDir);
+    if (game > 0 && text.compare(0, game, g_szGameDir) == 0 && text.size() > game &&
+        (text[game] == '\\' || text[game] == '/'))
+        text.erase(0, game + 1);
+#if !defined(_WIN32)
+    for (char& c : text)
+        if (c == '\\') c = '/';
+#endif
+    return text;
+}
+
+ChangeOutcome FailureOutcome(const char* path) {
+    const platform::Failure& failure = platform::LastFailure();
+    ChangeOutcome outcome;
+    switch (failure.error) {
+        case platform::FileError::InUse: outcome.problem = ChangeProblem::InUse; break;
+        case platform::FileError::AccessDenied: outcome.problem = ChangeProblem::AccessDenied; break;
+        case platform::FileError::DiskFull: outcome.problem = ChangeProblem::DiskFull; break;
+        case platform::FileError::Busy: outcome.problem = ChangeProblem::Busy; break;
+        default: outcome.problem = ChangeProblem::Failed; break;
+    }
+    outcome.detail = ForPlayer(path) + ": " + failure.reason;
+    return outcome;
+}
+
+void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {
+    if (outcome.extrasNotCopied.empty()) outcome.detail = ForPlayer(target) + ": " + platform::LastFailure().reason;
+    outcome.extrasNotCopied.push_back(ForPlayer(target));
 }
 
 int32_t DateStamp(const platform::FileDate& date) { return (date.year * 100 + date.month) * 100 + date.day; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/installer_core.h"
 #include "platform/file_system.h"
 
 namespace layout {
@@ -52,6 +53,17 @@ bool IsPlainFolderName(const std::string& name);
 // null, else advances it. Returns the search with name set to the match's bare
 // name, or null (the search closed, name empty) when there is no further match.
 platform::FindHandle* NextFile(platform::FindHandle* search, std::string& name, const char* pattern);
+
+// A path for the player: relative to the game directory when it lies inside
+// it, with the host's separators.
+std::string ForPlayer(const char* path);
+
+// The outcome of a change that failed on path: the problem the file layer's
+// last failure stands for, and the path with the system's reason.
+ChangeOutcome FailureOutcome(const char* path);
+
+// Adds an extra that could not be copied to target to the outcome.
+void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target);
 
 // yyyymmdd of a calendar date.
 int32_t DateStamp(const platform::FileDate& date);

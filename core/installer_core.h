@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The Half-Life directory, at most 255 characters, set once at start-up. Every
 // path the core composes starts with it, followed by a backslash.
@@ -41,6 +42,27 @@ public:
     virtual void SetModRowStatus(int row, const std::string& statusText) = 0;
 };
 
+// Why an Install or Remove did not end as asked.
+enum class ChangeProblem {
+    None,                    // the mod ended as asked
+    NoSuchMod,               // the item data names no catalogued mod of the game directory
+    PackageLibraryUnusable,  // the package's bot library is missing, empty or unreadable
+    OwnLibraryMissing,       // Remove: the mod lacks the library its gamedll line would name
+    InUse,                   // the game or a server has a file open
+    AccessDenied,            // a file or folder may not be changed (read-only, permissions)
+    DiskFull,                // no room left on the disk
+    Busy,                    // another installer is changing this game folder
+    Failed                   // anything else; the detail tells
+};
+
+// What an Install or Remove achieved.
+struct ChangeOutcome {
+    ChangeProblem problem = ChangeProblem::None;  // None: the mod ended as asked
+    std::string detail;       // for the player: the file (relative to the game folder) and the system's reason
+    std::vector<std::string> extrasNotCopied;     // extras that failed; the mod itself may still be done
+    bool Done() const { return problem == ChangeProblem::None; }
+};
+
 // The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
 int32_t DateStampOfFile(const char* path);
 
@@ -64,12 +86,15 @@ public:
     // Installs the bot into the slot named by itemData % 100, then rescans.
     // Never leaves the mod's gamedll line naming a library that is not there:
     // when the library cannot be put in place, the mod is left unchanged.
-    void InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows);
+    // Returns what was achieved: a problem leaves the mod as it was; extras
+    // that could not be copied are listed while the mod itself may be done.
+    ChangeOutcome InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows);
 
     // Points the slot's gamedll line back at the mod's own library and deletes
     // the bot library, then rescans. The library is deleted only once the
-    // rewritten liblist.gam is in place.
-    void RemoveMod(int32_t itemData, ModRowSink& rows);
+    // rewritten liblist.gam is in place. Returns what was achieved; a problem
+    // leaves the mod as it was.
+    ChangeOutcome RemoveMod(int32_t itemData, ModRowSink& rows);
 
     // Appends one printf-style message to Veldrin.log in the working
     // directory; the file is opened and closed for each message. A file that
@@ -95,10 +120,11 @@ private:
 #endif
         ;
     bool SlotIsUsable(int slot) const;
-    void InstallIntoSlot(int slot, const InstallOptions& options);
-    void RemoveFromSlot(int slot);
+    ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
+    ChangeOutcome RemoveFromSlot(int slot);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
     bool PutLibraryInPlace(const char* target);
-    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder);
-    void CopyWaypoints(const std::string& folder);
+    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
+                   ChangeOutcome& outcome);
+    void CopyWaypoints(const std::string& folder, ChangeOutcome& outcome);
 };

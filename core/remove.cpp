@@ -5,20 +5,30 @@
 #include "platform/file_system.h"
 #include "platform/wildcard.h"
 
-void InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
+ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
     int slot = itemData % 100;
-    if (SlotIsUsable(slot)) RemoveFromSlot(slot);
+    ChangeOutcome outcome;
+    if (SlotIsUsable(slot))
+        outcome = RemoveFromSlot(slot);
+    else
+        outcome.problem = ChangeProblem::NoSuchMod;
     ScanMods(rows);
+    return outcome;
 }
 
-void InstallerCore::RemoveFromSlot(int slot) {
+ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
     const std::string& folder = m_strModFolder[slot];
     Trace("\nPerforming Remove on %s\n", m_strModName[slot].c_str());
     Trace("-------------------------\n");
 
     layout::PathBuffer libList;
     layout::PathBuffer library;
-    if (!ComposeModPaths(folder, libList, library)) return;
+    ChangeOutcome outcome;
+    if (!ComposeModPaths(folder, libList, library)) {
+        outcome.problem = ChangeProblem::Failed;
+        outcome.detail = folder + ": the path is too long";
+        return outcome;
+    }
 
     const std::string restored = liblist::RemoveRow(m_strModDll[slot]);
     liblist::RewriteResult result = liblist::RewriteLibList(
@@ -36,8 +46,9 @@ void InstallerCore::RemoveFromSlot(int slot) {
         released = false;
     if (!released) {
         Trace("Kept veldrin.dll: %s still names it\n", libList);
-        return;
+        return result == liblist::RewriteResult::Failed ? layout::FailureOutcome(libList) : outcome;
     }
     platform::RemoveFile(library);
     Trace("Deleted veldrin.dll\n");
+    return outcome;
 }

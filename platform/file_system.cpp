@@ -11,9 +11,22 @@ FaultHook& Hook() {
     static FaultHook hook;
     return hook;
 }
+FileError g_faultError = FileError::Failed;
+
+thread_local Failure t_lastFailure;
 }  // namespace
 
-void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+void SetFaultHook(FaultHook hook, FileError as) {
+    Hook() = std::move(hook);
+    g_faultError = as;
+}
+
+const Failure& LastFailure() { return t_lastFailure; }
+
+void SetLastFailure(FileError error, std::string reason) {
+    t_lastFailure.error = error;
+    t_lastFailure.reason = std::move(reason);
+}
 
 namespace {
 unsigned g_scopeDepth = 0;
@@ -37,7 +50,9 @@ unsigned ListingGeneration() { return g_generation; }
 
 bool FaultInjected(FileOp op, const char* path) {
     const FaultHook& hook = Hook();
-    return hook && hook(op, path ? path : "");
+    if (!hook || !hook(op, path ? path : "")) return false;
+    SetLastFailure(g_faultError, ReasonText(g_faultError));
+    return true;
 }
 
 }  // namespace platform

@@ -32,6 +32,28 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+FileError ErrorOf(int err) {
+    switch (err) {
+        case ENOENT: case ENOTDIR: return FileError::NotFound;
+        case EACCES: case EPERM: case EROFS: return FileError::AccessDenied;
+        case ETXTBSY: case EBUSY: return FileError::InUse;
+        case ENOSPC: case EDQUOT: return FileError::DiskFull;
+        default: return FileError::Failed;
+    }
+}
+
+// Records errno as this thread's last failure; returns false for the caller
+// to pass on.
+bool Fail(int err = errno) {
+    SetLastFailure(ErrorOf(err), std::strerror(err));
+    return false;
+}
+
+bool FailReadOnly() {
+    SetLastFailure(FileError::AccessDenied, "the file is read-only");
+    return false;
+}
+
 std::string WinePrefix() {
     const char* prefix = std::getenv("WINEPREFIX");
     if (prefix && *prefix) return prefix;
@@ -219,6 +241,7 @@ public:
             size_t run = static_cast<size_t>((nl ? nl : end) - text);
             if (run && std::fwrite(text, 1, run, file_) != run) failed_ = true;
             if (nl && std::fwrite("\r\n", 1, 2, file_) != 2) failed_ = true;
+            if (failed_) return Fail();
             text += run + (nl ? 1 : 0);
         }
         return !failed_;
@@ -233,11 +256,11 @@ public:
         if (!file_) return closeResult_;
         bool ok = !failed_;
         if (mode_ != 'r') {
-            if (std::fflush(file_) != 0) ok = false;
+            if (std::fflush(file_) != 0) ok = Fail();
             // A rewritten file must be on disk before it replaces another.
-            if (mode_ == 'w' && ::fsync(::fileno(file_)) != 0) ok = false;
+            if (mode_ == 'w' && ::fsync(::fileno(file_)) != 0) ok = Fail();
         }
-        if (std::fclose(file_) != 0) ok = false;
+        if (std::fclose(file_) != 0) ok = Fail();
         file_ = nullptr;
         if (mode_ != 'r' && FaultInjected(FileOp::Close, path_.c_str())) ok = false;
         closeResult_ = ok;
@@ -497,7 +520,10 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     if (!path || !*path) return nullptr;
     if (m == 'r') {
         int fd = OpenForReading(path);
-        if (fd < 0) return nullptr;
+        if (fd < 0) {
+            Fail();
+            return nullptr;
+        }
         struct stat st;
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             ::close(fd);
@@ -508,11 +534,20 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     std::string host = ResolvePath(path);
     struct stat st;
     bool exists = Stat(host, st);
-    if (exists && S_ISDIR(st.st_mode)) return nullptr;
+    if (exists && S_ISDIR(st.st_mode)) {
+        Fail(EISDIR);
+        return nullptr;
+    }
     // Windows refuses to write to a read-only file, even for an administrator.
-    if (exists && IsReadOnly(st)) return nullptr;
+    if (exists && IsReadOnly(st)) {
+        FailReadOnly();
+        return nullptr;
+    }
     FILE* f = std::fopen(host.c_str(), m == 'w' ? "wb" : "ab");
-    if (!f) return nullptr;
+    if (!f) {
+        Fail();
+        return nullptr;
+    }
     NoteChange(host, true);
     return std::unique_ptr<TextFile>(new PosixTextFile(f, path, m));
 }
@@ -586,11 +621,11 @@ void FindEnd(FindHandle* search) { delete search; }
 bool CopyOver(const char* source, const char* target) {
     if (FaultInjected(FileOp::Copy, target)) return false;
     int in = OpenForReading(source);
-    if (in < 0) return false;
+    if (in < 0) return Fail();
     struct stat st;
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(in);
-        return false;
+        return Fail(ENOENT);
     }
     bool exists = false;
     std::string to = Resolve(target, &exists);
@@ -601,13 +636,14 @@ bool CopyOver(const char* source, const char* target) {
         struct stat old;
         if (Stat(to, old) && (IsReadOnly(old) || S_ISDIR(old.st_mode))) {
             ::close(in);
-            return false;
+            return S_ISDIR(old.st_mode) ? Fail(EISDIR) : FailReadOnly();
         }
         out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
     }
     if (out < 0) {
+        int err = errno;
         ::close(in);
-        return false;
+        return Fail(err);
     }
     NoteChange(to, true);
     bool ok = true;
@@ -625,12 +661,12 @@ bool CopyOver(const char* source, const char* target) {
         char buf[1 << 16];
         for (;;) {
             ssize_t n = ::read(in, buf, sizeof buf);
-            if (n < 0) ok = false;
+            if (n < 0) ok = Fail();
             if (n <= 0) break;
             for (ssize_t done = 0; done < n;) {
                 ssize_t w = ::write(out, buf + done, static_cast<size_t>(n - done));
                 if (w <= 0) {
-                    ok = false;
+                    ok = Fail(w < 0 ? errno : ENOSPC);
                     break;
                 }
                 done += w;
@@ -639,8 +675,8 @@ bool CopyOver(const char* source, const char* target) {
         }
     }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out, times) != 0) ok = false;
-    if (::close(out) != 0) ok = false;
+    if (::futimens(out, times) != 0) ok = Fail();
+    if (::close(out) != 0) ok = Fail();
     ::close(in);
     return ok;
 }
@@ -649,9 +685,10 @@ bool RemoveFile(const char* path) {
     if (FaultInjected(FileOp::Remove, path)) return false;
     std::string host = ResolvePath(path);
     struct stat st;
-    if (::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
-    if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return false;
-    if (::unlink(host.c_str()) != 0) return false;
+    if (::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR || Fail();
+    if (S_ISDIR(st.st_mode)) return Fail(EISDIR);
+    if (IsReadOnly(st)) return FailReadOnly();
+    if (::unlink(host.c_str()) != 0) return Fail();
     NoteChange(host, false);
     return true;
 }
@@ -662,13 +699,27 @@ bool RenameOver(const char* from, const char* target) {
     std::string to = ResolvePath(target);
     struct stat st;
     if (Stat(to, st)) {
-        if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return false;
-        if (::chmod(source.c_str(), st.st_mode & 07777) != 0) return false;
+        if (S_ISDIR(st.st_mode)) return Fail(EISDIR);
+        if (IsReadOnly(st)) return FailReadOnly();
+        if (::chmod(source.c_str(), st.st_mode & 07777) != 0) return Fail();
     }
-    if (::rename(source.c_str(), to.c_str()) != 0) return false;
+    if (::rename(source.c_str(), to.c_str()) != 0) return Fail();
     NoteChange(source, false);
     NoteChange(to, true);
     return true;
+}
+
+std::string ReasonText(FileError error) {
+    switch (error) {
+        case FileError::None: return std::string();
+        case FileError::NotFound: return std::strerror(ENOENT);
+        case FileError::AccessDenied: return std::strerror(EACCES);
+        case FileError::InUse: return std::strerror(ETXTBSY);
+        case FileError::DiskFull: return std::strerror(ENOSPC);
+        case FileError::Busy: return std::strerror(EWOULDBLOCK);
+        case FileError::Failed: break;
+    }
+    return std::strerror(EIO);
 }
 
 }  // namespace platform

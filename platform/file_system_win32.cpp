@@ -6,6 +6,7 @@
 
 #include <io.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -24,6 +25,40 @@ FileDate DateOf(const FILETIME& lastWrite) {
         date.day = utc.wDay;
     }
     return date;
+}
+
+FileError ErrorOf(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: return FileError::NotFound;
+        case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: return FileError::AccessDenied;
+        case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: case ERROR_USER_MAPPED_FILE: return FileError::InUse;
+        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return FileError::DiskFull;
+        default: return FileError::Failed;
+    }
+}
+
+std::string MessageOf(DWORD code) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text),
+                             0, nullptr);
+    std::string message = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+// Records the system's last error (or code) as this thread's last failure;
+// returns false for the caller to pass on.
+bool Fail(DWORD code = GetLastError()) {
+    SetLastFailure(ErrorOf(code), MessageOf(code));
+    return false;
+}
+
+bool FailReadOnly() {
+    SetLastFailure(FileError::AccessDenied, "the file is read-only");
+    return false;
 }
 
 DWORD Attributes(const char* path) { return GetFileAttributesA(path); }
@@ -110,10 +145,16 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     char m = mode ? mode[0] : '\0';
     if (m != 'r' && m != 'w' && m != 'a') return nullptr;
     if (FaultInjected(m == 'r' ? FileOp::OpenRead : FileOp::OpenWrite, path)) return nullptr;
-    if (m != 'r' && IsReadOnlyFile(path)) return nullptr;
+    if (m != 'r' && IsReadOnlyFile(path)) {
+        FailReadOnly();
+        return nullptr;
+    }
     const char textMode[2] = {m, '\0'};
     FILE* f = std::fopen(path, textMode);
-    if (!f) return nullptr;
+    if (!f) {
+        Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_GEN_FAILURE);
+        return nullptr;
+    }
     return std::unique_ptr<TextFile>(new Win32TextFile(f, path, m));
 }
 
@@ -149,30 +190,44 @@ bool CopyOver(const char* source, const char* target) {
     if (FaultInjected(FileOp::Copy, target)) return false;
     // Fail-if-exists false: an existing target is overwritten, and the copy
     // takes the source's last-write time.
-    if (IsReadOnlyFile(target)) return false;
-    return CopyFileA(source, target, FALSE) != 0;
+    if (IsReadOnlyFile(target)) return FailReadOnly();
+    return CopyFileA(source, target, FALSE) != 0 || Fail();
 }
 
 bool RemoveFile(const char* path) {
     if (FaultInjected(FileOp::Remove, path)) return false;
-    if (IsReadOnlyFile(path)) return false;
+    if (IsReadOnlyFile(path)) return FailReadOnly();
     if (DeleteFileA(path)) return true;
     DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || Fail(error);
 }
 
 bool RenameOver(const char* from, const char* target) {
     if (FaultInjected(FileOp::Rename, target)) return false;
     DWORD kept = Attributes(target);
     if (Exists(kept)) {
-        if (kept & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
+        if (kept & FILE_ATTRIBUTE_DIRECTORY) return Fail(ERROR_ACCESS_DENIED);
+        if (kept & FILE_ATTRIBUTE_READONLY) return FailReadOnly();
         // The replacement takes the attributes the old file had (hidden,
         // system, archive, ...).
         const DWORD copied = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (!SetFileAttributesA(from, (kept & copied) ? (kept & copied) : FILE_ATTRIBUTE_NORMAL)) return false;
+        if (!SetFileAttributesA(from, (kept & copied) ? (kept & copied) : FILE_ATTRIBUTE_NORMAL)) return Fail();
     }
-    return MoveFileExA(from, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExA(from, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || Fail();
+}
+
+std::string ReasonText(FileError error) {
+    switch (error) {
+        case FileError::None: return std::string();
+        case FileError::NotFound: return MessageOf(ERROR_FILE_NOT_FOUND);
+        case FileError::AccessDenied: return MessageOf(ERROR_ACCESS_DENIED);
+        case FileError::InUse: return MessageOf(ERROR_SHARING_VIOLATION);
+        case FileError::DiskFull: return MessageOf(ERROR_DISK_FULL);
+        case FileError::Busy: return MessageOf(ERROR_LOCK_VIOLATION);
+        case FileError::Failed: break;
+    }
+    return MessageOf(ERROR_GEN_FAILURE);
 }
 
 }  // namespace platform

@@ -34,6 +34,11 @@ std::string GameDirectoryAbovePackage(const std::string& folder);
 // Step 3 alone: the first Steam Half-Life folder found, or an empty string.
 std::string SteamGameDirectory();
 
+// True when dir can serve as the game directory: at most kMaxGameDirLength
+// characters, and holding the package catalogue "Veldrin\veldrinins.ini"
+// (names matched ignoring case).
+bool HoldsPackage(const std::string& dir);
+
 // The folder holding the running program; empty if it cannot be told.
 std::string ProgramDirectory();
 
