@@ -55,34 +55,79 @@ bool LibraryNameOfRow(const char* row, std::string& name) {
     return true;
 }
 
-RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
-                             const std::function<void()>& written) {
+std::string AsWritten(const std::string& row) {
+    std::string bytes;
+    bytes.reserve(row.size() + 2);
+    for (char c : row) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+namespace {
+class GamedllEditor : public platform::RowEditor {
+public:
+    GamedllEditor(const LibListRewrite::Replacement& replacement, std::vector<std::string>& replaced)
+        : replacement_(replacement), replaced_(replaced) {}
+
+    bool Replace(const platform::RawRow& row, std::string& bytes) override {
+        // The text of a row ends at a NUL, as the status check reads it.
+        char text[kRowSize];
+        const size_t n = row.TextLength();
+        std::memcpy(text, row.raw, n);
+        text[n] = '\0';
+        if (!IsGamedllRow(text)) return false;
+        replaced_.emplace_back(row.raw, row.rawLength);
+        bytes = replacement_(replaced_.back());
+        return true;
+    }
+
+private:
+    const LibListRewrite::Replacement& replacement_;
+    std::vector<std::string>& replaced_;
+};
+}  // namespace
+
+LibListRewrite::LibListRewrite() = default;
+LibListRewrite::~LibListRewrite() = default;
+
+RewriteResult LibListRewrite::Prepare(const char* path, const Replacement& replacement) {
+    out_.reset();
+    replaced_.clear();
     auto in = platform::TextFile::Open(path, "r");
     if (!in) return RewriteResult::NotOpened;
-
-    // Row by row from the original straight into the new file, so that memory
-    // stays one row however large the file is. The temporary name sits beside
-    // the original so the final rename stays within one folder and one file
-    // system.
-    const std::string temp = std::string(path) + ".veldrin-new";
-    auto out = platform::TextFile::Open(temp.c_str(), "w");
-    bool ok = out != nullptr;
-    char row[kRowSize];
-    while (in->ReadRow(row, kRowSize)) {
-        const bool replace = IsGamedllRow(row);
-        if (replace && found) found();
-        if (ok) ok = replace ? out->Write(replacement) : out->Write(row, std::strlen(row));
-    }
-    // A read that broke off would leave the rest of the file out of the new one.
-    if (in->ReadFailed()) ok = false;
-    // Closed before the rename: Windows cannot replace a file that is open.
-    in->Close();
-    if (out) ok = out->Close() && ok;
-    ok = ok && platform::RenameOver(temp.c_str(), path);
-    if (!ok) {
-        platform::RemoveFile(temp.c_str());
+    // Straight from the original into the new file, spans between the
+    // replaced rows in blocks: memory stays one block however large the file
+    // is. The temporary sits beside the original, so the final rename stays
+    // within one folder and one file system.
+    out_ = platform::NewFile::Beside(path);
+    if (!out_) return RewriteResult::Failed;
+    GamedllEditor editor(replacement, replaced_);
+    if (!in->Rows().CopyEdited(kRowSize, kMarker[0], editor, *out_)) {
+        out_.reset();
         return RewriteResult::Failed;
     }
+    return RewriteResult::Written;
+}
+
+bool LibListRewrite::Commit() {
+    if (!out_) return false;
+    const bool ok = out_->Commit(true);
+    out_.reset();
+    return ok;
+}
+
+RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
+                             const std::function<void()>& written) {
+    const std::string bytes = AsWritten(replacement);
+    LibListRewrite rewrite;
+    RewriteResult result = rewrite.Prepare(path, [&](const std::string&) {
+        if (found) found();
+        return bytes;
+    });
+    if (result != RewriteResult::Written) return result;
+    if (!rewrite.Commit()) return RewriteResult::Failed;
     if (written) written();
     return RewriteResult::Written;
 }

@@ -21,6 +21,9 @@ void DropNewline(char* line) {
 
 void InstallerCore::LoadCatalogue() {
     m_nModCount = 0;
+    // Without a game directory the paths would start at the root of the
+    // file system.
+    if (g_szGameDir[0] == '\0') return;
     layout::PathBuffer path;
     if (!layout::ComposePath(path, layout::kCatalogue, g_szGameDir)) return;
     Trace("Parsing veldrinins.ini:\n\n");
@@ -55,7 +58,7 @@ void InstallerCore::LoadCatalogue() {
 int InstallerCore::CheckModStatus(int slot) {
     if (slot < 0 || slot >= m_nModCount) return 0;
     const std::string& folder = m_strModFolder[slot];
-    if (!layout::IsPlainFolderName(folder)) {
+    if (!layout::IsPlainName(folder)) {
         Trace("Skipping %s: \"%s\" is not a folder of the game directory\n", m_strModName[slot].c_str(),
               folder.c_str());
         return 0;

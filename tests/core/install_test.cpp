@@ -120,12 +120,14 @@ TEST_F(InstallTest, NeedUpgradeBecomesInstalled) {
     EXPECT_EQ("MZ veldrin bot v2", ReadBytes(Game("mod3/dlls/veldrin.dll")));
 }
 
-TEST_F(InstallTest, WithoutAGamedllLineTheModStaysNotInstalled) {
+TEST_F(InstallTest, WithoutAGamedllLineNothingChangesAndTheOutcomeSaysWhy) {
     const std::string text = Crlf("game \"Odd\"\nfallback_dir \"valve\"\n");
     WriteBytes(Game("mod4/liblist.gam"), text);
-    Install(4);
+    ChangeOutcome outcome = core_.InstallMod(204, {}, sink_);
+    EXPECT_EQ(ChangeProblem::Failed, outcome.problem);
+    EXPECT_NE(std::string::npos, outcome.detail.find("liblist.gam: it has no gamedll line")) << outcome.detail;
     EXPECT_EQ(text, ReadBytes(Game("mod4/liblist.gam")));
-    EXPECT_TRUE(fs::exists(Game("mod4/dlls/veldrin.dll")));
+    EXPECT_FALSE(fs::exists(Game("mod4/dlls/veldrin.dll")));
     EXPECT_EQ("not installed", Status(4));
 }
 

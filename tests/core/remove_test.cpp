@@ -18,6 +18,7 @@ protected:
         WritePackageLibrary(kNoon20240310);
         WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
         WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        WriteBytes(Game("cstrike/dlls/mp.dll"), "the mod's own library");
         test::SetModified(Game("cstrike/dlls/veldrin.dll"), kNoon20240310);
         WriteBytes(Game("cstrike/Veldrin.cfg"), "cfg");
         WriteBytes(Game("cstrike/maps/a.vwp"), "wp");
@@ -34,7 +35,7 @@ protected:
 
 TEST_F(RemoveTest, RestoresTheModsLibraryDeletesTheBotAndKeepsExtras) {
     ASSERT_EQ("installed", Status(0));
-    core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
     EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
               ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
@@ -89,18 +90,25 @@ TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
 TEST_F(RemoveTest, WithoutLiblistTheLibraryIsDeleted) {
     core_.ScanMods(sink_);
     fs::remove(Game("cstrike/liblist.gam"));
-    core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
     EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam")));
 }
 
-TEST_F(RemoveTest, EmptyBaseNameAndTheBotsOwnName) {
-    WriteBytes(Game("blank/liblist.gam"), kInstalled);
-    WriteBytes(Game("blank/dlls/veldrin.dll"), "bot");
-    core_.RemoveMod(101, sink_);
-    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\.dll\"\nsecure \"1\"\n"),
-              ReadBytes(Game("blank/liblist.gam")));
-    EXPECT_FALSE(fs::exists(Game("blank/dlls/veldrin.dll")));
+TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnNameKeepsIt) {
+    // The restored line would name a library the mod lacks: the game would
+    // no longer start, so nothing changes and the outcome names the library.
+    for (const char* own : {"mp", ""}) {
+        WriteCatalogue({{"Counter-Strike", "cstrike", own}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
+        fs::remove(Game("cstrike/dlls/mp.dll"));
+        core_.ScanMods(sink_);
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_EQ(ChangeProblem::OwnLibraryMissing, outcome.problem) << own;
+        EXPECT_NE(std::string::npos, outcome.detail.find(*own ? "mp.dll" : "no game library")) << outcome.detail;
+        EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
+        EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+        EXPECT_EQ("installed", Status(0));
+    }
 
     // A catalogue that calls the mod's own library "veldrin" would have the
     // restored line name the bot: the library must then stay.

@@ -59,7 +59,7 @@ void WriteSampleGame(const fs::path& game) {
         std::string own = std::string("dlls\\") + kMods[slot].library + ".dll";
         WriteBytes(mod / "liblist.gam", Crlf(Liblist(FolderOf(slot), bot ? "dlls\\veldrin.dll" : own)));
         fs::create_directories(mod / "maps");
-        fs::create_directories(mod / "dlls");
+        WriteBytes(mod / "dlls" / (std::string(kMods[slot].library) + ".dll"), "stand-in game library");
         if (bot) {
             WriteBytes(mod / "dlls/veldrin.dll", "stand-in bot library");
             SetModified(mod / "dlls/veldrin.dll",

@@ -1,0 +1,257 @@
+// The system calls of the file layer on a POSIX host.
+#include "platform/native_file.h"
+#include "platform/path_posix.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+FileError ErrorOf(int err) {
+    switch (err) {
+        case ENOENT: case ENOTDIR: case ELOOP: case ENAMETOOLONG: return FileError::NotFound;
+        case EACCES: case EPERM: case EROFS: return FileError::AccessDenied;
+        case ETXTBSY: case EBUSY: return FileError::InUse;
+        case ENOSPC: case EDQUOT: case EFBIG: return FileError::DiskFull;
+        case EWOULDBLOCK: return FileError::Busy;
+        default: return FileError::Failed;
+    }
+}
+
+// Records errno as this thread's last failure; returns false.
+bool FailErrno(int err = errno) { return Fail(ErrorOf(err), std::strerror(err)); }
+
+// A file without any write permission, which Windows would call read-only.
+// Root may write anyway, so the bits are read rather than access().
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+void FillInfo(const struct stat& st, native::Info& info) {
+    info.regular = S_ISREG(st.st_mode);
+    info.directory = S_ISDIR(st.st_mode);
+    info.readOnly = IsReadOnly(st);
+    info.size = static_cast<uint64_t>(st.st_size);
+    info.lastWrite = posix::DateOf(st);
+    info.volume = static_cast<uint64_t>(st.st_dev);
+    info.index = static_cast<uint64_t>(st.st_ino);
+}
+
+int Retry(ssize_t result) { return result < 0 && errno == EINTR; }
+
+}  // namespace
+
+namespace native {
+
+const Handle kNoHandle = -1;
+
+Handle OpenRead(const char* path) {
+    if (!path || !*path) {
+        FailErrno(ENOENT);
+        return kNoHandle;
+    }
+    // Non-blocking, so that a pipe at the name cannot hold the open up; for a
+    // regular file the flag changes nothing.
+    int fd = posix::OpenSpelledFirst(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        FailErrno();
+        return kNoHandle;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        FailErrno();
+        ::close(fd);
+        return kNoHandle;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Fail(FileError::NotFound, S_ISDIR(st.st_mode) ? "a folder stands at this name" : "not a regular file");
+        return kNoHandle;
+    }
+    return fd;
+}
+
+Handle CreateNew(const std::string& host, bool& exists) {
+    exists = false;
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        exists = errno == EEXIST;
+        FailErrno();
+    }
+    return fd;
+}
+
+Handle OpenWrite(const std::string& host, bool append) {
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            Fail(FileError::AccessDenied, "a folder stands at this name");
+            return kNoHandle;
+        }
+        // Windows refuses to write to a read-only file, even for an administrator.
+        if (IsReadOnly(st)) {
+            Fail(FileError::AccessDenied, "the file is read-only");
+            return kNoHandle;
+        }
+    }
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+    if (fd < 0) {
+        FailErrno();
+        return kNoHandle;
+    }
+    posix::NoteChange(host, true);
+    return fd;
+}
+
+bool Read(Handle file, char* buffer, size_t size, size_t& got) {
+    ssize_t n;
+    do n = ::read(file, buffer, size);
+    while (Retry(n));
+    if (n < 0) return FailErrno();
+    got = static_cast<size_t>(n);
+    return true;
+}
+
+bool Write(Handle file, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(file, data, size);
+        if (Retry(n)) continue;
+        if (n < 0) return FailErrno();
+        if (n == 0) return FailErrno(ENOSPC);
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CopyData(Handle from, Handle to, uint64_t size) {
+    uint64_t left = size;
+#if defined(__linux__)
+    // The kernel copies without bringing the data through user space.
+    while (left > 0) {
+        ssize_t n = ::sendfile(to, from, nullptr, static_cast<size_t>(std::min<uint64_t>(left, 1u << 30)));
+        if (Retry(n)) continue;
+        if (n < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // not for these files: copy by hand
+        if (n < 0) return FailErrno();
+        if (n == 0) break;
+        left -= static_cast<uint64_t>(n);
+    }
+#endif
+    // The plain way, and whatever a file grown since it was opened still has.
+    char buffer[64 * 1024];
+    for (;;) {
+        size_t got = 0;
+        if (!Read(from, buffer, sizeof buffer, got)) return false;
+        if (got == 0) return true;
+        if (!Write(to, buffer, got)) return false;
+    }
+}
+
+bool Sync(Handle file) { return ::fsync(file) == 0 || FailErrno(); }
+
+bool Close(Handle file) { return ::close(file) == 0 || FailErrno(); }
+
+bool InfoOf(Handle file, Info& info) {
+    struct stat st;
+    if (::fstat(file, &st) != 0) return FailErrno();
+    FillInfo(st, info);
+    return true;
+}
+
+bool InfoAt(const std::string& host, Info& info) {
+    struct stat st;
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) return FailErrno(host.empty() ? ENOENT : errno);
+    FillInfo(st, info);
+    return true;
+}
+
+bool CopyLastWrite(Handle like, Handle file) {
+    struct stat st;
+    if (::fstat(like, &st) != 0) return FailErrno();
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    return ::futimens(file, times) == 0 || FailErrno();
+}
+
+bool TakeMarks(Handle file, const std::string&, const std::string& like, const std::string& folder) {
+    struct stat st;
+    if (!like.empty()) {
+        if (::stat(like.c_str(), &st) != 0) return FailErrno();
+        if (::fchmod(file, st.st_mode & 07777) != 0) return FailErrno();
+    } else if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
+        return true;  // nothing to take the owner from: the file keeps the creator's
+    }
+    // Only root may give a file away; anyone else's files are theirs already.
+    if (::geteuid() == 0 && ::fchown(file, st.st_uid, st.st_gid) != 0) return FailErrno();
+    // Giving a file away can clear its set-id bits; they are put back.
+    if (!like.empty() && ::geteuid() == 0 && (st.st_mode & 06000) && ::fchmod(file, st.st_mode & 07777) != 0)
+        return FailErrno();
+    return true;
+}
+
+bool MakeWritableCopyOf(Handle source, Handle file) {
+    struct stat st;
+    if (::fstat(source, &st) != 0) return FailErrno();
+    return ::fchmod(file, (st.st_mode & 0777) | S_IWUSR) == 0 || FailErrno();
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 || FailErrno();
+}
+
+bool Unlink(const std::string& host) {
+    struct stat st;
+    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR || FailErrno();
+    if (S_ISDIR(st.st_mode)) return Fail(FileError::AccessDenied, "a folder stands at this name");
+    if (IsReadOnly(st) && !S_ISLNK(st.st_mode)) return Fail(FileError::AccessDenied, "the file is read-only");
+    if (::unlink(host.c_str()) != 0) return errno == ENOENT || FailErrno();
+    return true;
+}
+
+bool SyncFolder(const std::string& host) {
+    int fd = ::open(host.empty() ? "." : host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FailErrno();
+    bool ok = ::fsync(fd) == 0 || FailErrno();
+    ::close(fd);
+    return ok;
+}
+
+bool TryLock(Handle file, bool& busy) {
+    // flock, not fcntl: an fcntl lock goes when the process closes any
+    // descriptor of the file, as a scan reading the catalogue meanwhile does.
+    busy = false;
+    int result;
+    do result = ::flock(file, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result == 0) return true;
+    busy = errno == EWOULDBLOCK;
+    return FailErrno();
+}
+
+void NoteChange(const std::string& host, bool exists) { posix::NoteChange(host, exists); }
+
+}  // namespace native
+
+std::string ReasonText(FileError error) {
+    switch (error) {
+        case FileError::None: return std::string();
+        case FileError::NotFound: return std::strerror(ENOENT);
+        case FileError::AccessDenied: return std::strerror(EACCES);
+        case FileError::InUse: return std::strerror(ETXTBSY);
+        case FileError::DiskFull: return std::strerror(ENOSPC);
+        case FileError::Busy: return std::strerror(EWOULDBLOCK);
+        case FileError::Failed: break;
+    }
+    return std::strerror(EIO);
+}
+
+}  // namespace platform

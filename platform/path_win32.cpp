@@ -1,0 +1,65 @@
+// Paths on Windows are the system's own: the file system matches names
+// ignoring case and takes both separators and drive letters itself.
+#include "platform/path.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+FileDate DateOf(const FILETIME& lastWrite) {
+    // FileTimeToSystemTime gives the calendar time in UTC; no conversion to
+    // local time is made.
+    SYSTEMTIME utc{};
+    FileDate date;
+    if (FileTimeToSystemTime(&lastWrite, &utc)) {
+        date.year = utc.wYear;
+        date.month = utc.wMonth;
+        date.day = utc.wDay;
+    }
+    return date;
+}
+
+DWORD Attributes(const char* path) { return path && *path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+std::string ResolvePath(const char* path) { return path ? path : ""; }
+
+bool PathExists(const char* path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const char* path) {
+    DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct FindHandle {
+    HANDLE search;
+};
+
+FindHandle* FindFirst(const char* pattern, FindData& data) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return nullptr;
+    data.name = found.cFileName;
+    data.lastWrite = DateOf(found.ftLastWriteTime);
+    return new FindHandle{search};
+}
+
+bool FindNext(FindHandle* search, FindData& data) {
+    if (!search) return false;
+    WIN32_FIND_DATAA found;
+    if (!FindNextFileA(search->search, &found)) return false;
+    data.name = found.cFileName;
+    data.lastWrite = DateOf(found.ftLastWriteTime);
+    return true;
+}
+
+void FindEnd(FindHandle* search) {
+    if (!search) return;
+    FindClose(search->search);
+    delete search;
+}
+
+}  // namespace platform
