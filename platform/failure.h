@@ -36,8 +36,9 @@ bool Fail(FileError error, std::string reason);
 std::string ReasonText(FileError error);
 
 // The operations a test can make fail, one call at a time, without touching
-// the real file system.
-enum class FileOp { OpenRead, OpenWrite, Read, Write, Close, Copy, Remove, Rename };
+// the real file system. Flush is the forcing of a file (path: the file) or of
+// a folder's entries (path: the folder) to the disk.
+enum class FileOp { OpenRead, OpenWrite, Read, Write, Close, Copy, Remove, Rename, Flush };
 
 // Installs a hook asked before each operation above; when it returns true the
 // operation fails as if the platform had refused it, with the given kind of

@@ -177,7 +177,7 @@ bool NewFile::Commit(bool toDisk, const char* model) {
         const std::string like = exists ? targetHost_ : (model ? ResolvePath(model) : std::string());
         ok = native::TakeMarks(file_, temp_, like, FolderOf(targetHost_));
     }
-    if (ok && toDisk) ok = native::Sync(file_);
+    if (ok && toDisk) ok = !FaultInjected(FileOp::Flush, target_.c_str()) && native::Sync(file_);
     if (ok) {
         ok = native::Close(file_);
         file_ = native::kNoHandle;
@@ -193,7 +193,8 @@ bool NewFile::Commit(bool toDisk, const char* model) {
     native::NoteChange(targetHost_, true);
     // The new name must last as well as the content: a crash after the
     // rename could otherwise bring the old file back.
-    if (toDisk) native::SyncFolder(FolderOf(targetHost_));
+    const std::string folder = FolderOf(targetHost_);
+    if (toDisk && !FaultInjected(FileOp::Flush, folder.c_str())) native::SyncFolder(folder);
     return true;
 }
 

@@ -240,7 +240,7 @@ bool TextFile::Close() {
     }
     bool ok = !failed_;
     // A file written anew must be on disk before it may replace another.
-    if (mode_ == 'w' && ok && !native::Sync(out_)) ok = false;
+    if (mode_ == 'w' && ok && (FaultInjected(FileOp::Flush, path_.c_str()) || !native::Sync(out_))) ok = false;
     if (!native::Close(out_)) ok = false;
     out_ = native::kNoHandle;
     if (FaultInjected(FileOp::Close, path_.c_str())) ok = false;
