@@ -88,6 +88,10 @@ TEST_F(InstallTest, WeaponConfigurationOnlyForItsSlot) {
 TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     for (int i = 0; i < 300; ++i) WriteBytes(Game("Veldrin/CStrike/map" + std::to_string(i) + ".VWP"), "w");
     WriteBytes(Game("Veldrin/CStrike/readme.txt"), "not a waypoint");
+    // A name that holds a separator, legal on Linux, would leave the maps
+    // folder: it is skipped.
+    const bool escaping = !test::HostIsWindows();
+    if (escaping) WriteBytes(Game("Veldrin/CStrike/..\\escape.vwp"), "w");
     core_.m_bLog = 1;
     Install(0, InstallOptions{false, true, false, false, false});
     int copied = 0;
@@ -97,7 +101,9 @@ TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     }
     EXPECT_EQ(300, copied);
     EXPECT_TRUE(fs::exists(Game("cstrike/maps/map299.VWP")));
-    EXPECT_NE(std::string::npos, Log().find("Found 300 waypoint files.\r\n"));
+    EXPECT_NE(std::string::npos, Log().find(escaping ? "Found 301 waypoint files.\r\n" : "Found 300 waypoint files.\r\n"));
+    if (escaping) EXPECT_NE(std::string::npos, Log().find("Skipping waypoint file ..\\escape.vwp: not a plain file name\r\n"));
+    EXPECT_FALSE(fs::exists(Game("cstrike/escape.vwp")));
 }
 
 TEST_F(InstallTest, NoWaypointsAndNoMapsFolderFailQuietly) {

@@ -672,12 +672,12 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
 }
 
-#if !defined(_WIN32)
 // A copy whose target is its own source, through a link, a hard link or a
 // folder line naming the package folder, is done already: it must not empty
 // the package's file.
 TEST_F(FaultTableTest, ACopyOntoItself) {
-    fs::create_symlink("../Veldrin/Veldrin.cfg", Game("cstrike/Veldrin.cfg"));
+    // Symbolic links on Windows need a privilege players do not have.
+    if (!test::HostIsWindows()) fs::create_symlink("../Veldrin/Veldrin.cfg", Game("cstrike/Veldrin.cfg"));
     fs::create_hard_link(Game("Veldrin/cstrike/de_dust.vwp"), Game("cstrike/maps/de_dust.vwp"));
     RunCase("a copy onto itself: link, hard link", ScanInstall);
     EXPECT_TRUE(kept_.Done()) << Describe(kept_);
@@ -694,6 +694,7 @@ TEST_F(FaultTableTest, ACopyOntoItself) {
     EXPECT_EQ(names, ReadBytes(Game("Veldrin/Veldrin_names.txt")));
 }
 
+#if !defined(_WIN32)
 // Extras on a full disk, on a real small file system: at every level of
 // free space, each extra is the player's old version or the package's whole
 // one, never a part; the outcome lists the ones that could not be copied;
@@ -1011,28 +1012,31 @@ TEST_F(FaultTableTest, LongPaths) {
 // Two cores on two threads of one process: each thread keeps listings of
 // its own.
 TEST_F(FaultTableTest, TwoThreads) {
-    for (int i = 0; i < 300; ++i) WriteBytes(Game("Veldrin/cstrike/map" + std::to_string(i) + ".vwp"), "w");
-    for (int i = 0; i < 300; ++i) WriteBytes(Game("Veldrin/valve/map" + std::to_string(i) + ".vwp"), "w");
+    for (int i = 0; i < 200; ++i) WriteBytes(Game("Veldrin/cstrike/map" + std::to_string(i) + ".vwp"), "w");
+    for (int i = 0; i < 200; ++i) WriteBytes(Game("Veldrin/valve/map" + std::to_string(i) + ".vwp"), "w");
     RunCase("two cores on two threads", [](InstallerCore&, test::RecordingSink&) {
-        std::atomic<int> failed{0};
-        auto work = [&failed](int slot) {
-            for (int round = 0; round < 5; ++round) {
+        std::string failures[2];
+        auto work = [&failures](int slot) {
+            for (int round = 0; round < 4; ++round) {
                 InstallerCore core;
                 test::RecordingSink sink;
                 core.StampSourceLibrary();
                 core.ScanMods(sink);
-                if (!core.InstallMod(200 + slot, kEverything, sink).Done()) ++failed;
-                if (!core.RemoveMod(100 + slot, sink).Done()) ++failed;
+                // Busy only says the other thread held the game folder longer
+                // than a change waits, which a slow machine may do.
+                for (const ChangeOutcome& o : {core.InstallMod(200 + slot, kEverything, sink), core.RemoveMod(100 + slot, sink)})
+                    if (!o.Done() && o.problem != ChangeProblem::Busy) failures[slot] += Describe(o) + "; ";
             }
         };
         std::thread a(work, 0), b(work, 1);
         a.join();
         b.join();
         ChangeOutcome outcome;
-        if (failed) outcome.problem = ChangeProblem::Failed;
+        outcome.detail = failures[0] + failures[1];
+        if (!outcome.detail.empty()) outcome.problem = ChangeProblem::Failed;
         Keep(outcome);
     });
-    EXPECT_TRUE(kept_.Done());
+    EXPECT_TRUE(kept_.Done()) << kept_.detail;
 }
 
 // The sample game of the demo: Install and Remove work on every mod it shows.
