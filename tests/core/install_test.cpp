@@ -102,7 +102,9 @@ TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     EXPECT_EQ(300, copied);
     EXPECT_TRUE(fs::exists(Game("cstrike/maps/map299.VWP")));
     EXPECT_NE(std::string::npos, Log().find(escaping ? "Found 301 waypoint files.\r\n" : "Found 300 waypoint files.\r\n"));
-    if (escaping) EXPECT_NE(std::string::npos, Log().find("Skipping waypoint file ..\\escape.vwp: not a plain file name\r\n"));
+    if (escaping) {
+        EXPECT_NE(std::string::npos, Log().find("Skipping waypoint file ..\\escape.vwp: not a plain file name\r\n"));
+    }
     EXPECT_FALSE(fs::exists(Game("cstrike/escape.vwp")));
 }
 
