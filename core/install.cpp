@@ -44,10 +44,10 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     if (!ComposeModPaths(folder, libList, target)) return layout::TooLongOutcome(folder);
 
     // The engine cannot load an empty library, so one is never installed.
-    uint64_t size = 0;
-    bool usable = !m_strSourceDll.empty() && platform::RegularFileSize(m_strSourceDll.c_str(), size);
+    platform::FileInfo source;
+    bool usable = !m_strSourceDll.empty() && platform::ReadableFile(m_strSourceDll.c_str(), &source);
     if (m_strSourceDll.empty()) platform::Fail(platform::FileError::NotFound, "the package has no library");
-    if (usable && size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
+    if (usable && source.size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
     if (!usable) {
         Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
         ChangeOutcome outcome = layout::FailureOutcome(m_strSourceDll.c_str());

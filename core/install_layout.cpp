@@ -153,7 +153,8 @@ platform::FindHandle* layout::NextFile(platform::FindHandle* search, std::string
     name.clear();
     platform::FindData data;
     if (!search) {
-        search = platform::FindFirst(pattern, data);
+        // Enumerations want names only.
+        search = platform::FindFirst(pattern, data, false);
         if (!search) return nullptr;
     } else if (!platform::FindNext(search, data)) {
         platform::FindEnd(search);

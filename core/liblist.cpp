@@ -74,9 +74,7 @@ public:
     bool Replace(const platform::RawRow& row, std::string& bytes) override {
         // The text of a row ends at a NUL, as the status check reads it.
         char text[kRowSize];
-        const size_t n = row.TextLength();
-        std::memcpy(text, row.raw, n);
-        text[n] = '\0';
+        row.Text(text);
         if (!IsGamedllRow(text)) return false;
         replaced_.emplace_back(row.raw, row.rawLength);
         bytes = replacement_(replaced_.back());

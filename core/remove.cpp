@@ -30,10 +30,9 @@ ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
     // The line Remove writes must name a library the mod has, or the game
     // would no longer start.
     layout::PathBuffer own;
-    uint64_t size = 0;
     const std::string& base = m_strModDll[slot];
     if (base.empty() || !layout::ComposePath(own, layout::kOwnLibrary, g_szGameDir, folder.c_str(), base.c_str()) ||
-        !platform::RegularFileSize(own, size)) {
+        !platform::ReadableFile(own)) {
         Trace("The mod's own library %s is missing, nothing changed\n", own);
         ChangeOutcome outcome;
         outcome.problem = ChangeProblem::OwnLibraryMissing;

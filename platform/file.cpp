@@ -59,12 +59,10 @@ std::string FolderOf(const std::string& host) {
 
 }  // namespace
 
-bool RegularFileSize(const char* path, uint64_t& size) {
-    native::Info info;
-    if (!path || !*path) return Fail(FileError::NotFound, ReasonText(FileError::NotFound));
-    if (!native::InfoAt(ResolvePath(path), info)) return false;
-    if (!info.regular) return Fail(FileError::NotFound, "not a regular file");
-    size = info.size;
+bool ReadableFile(const char* path, FileInfo* info) {
+    native::Handle file = native::OpenRead(path, info);
+    if (file == native::kNoHandle) return false;
+    native::Close(file);
     return true;
 }
 
@@ -74,22 +72,32 @@ std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
         Fail(FileError::NotFound, ReasonText(FileError::NotFound));
         return nullptr;
     }
+    bool exists = false;
+    std::string host = ResolvePath(target, exists);
+    FileInfo info;
+    exists = exists && native::InfoAt(host, info);
+    return Create(target, std::move(host), exists, info, 0666);
+}
+
+std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetHost, bool exists,
+                                         const FileInfo& info, uint32_t marks) {
+    // A target that may not be replaced is refused before anything is
+    // written.
+    if (exists && info.directory) {
+        Fail(FileError::AccessDenied, "a folder stands at this name");
+        return nullptr;
+    }
+    // Windows refuses to replace a read-only file, even for an administrator.
+    if (exists && info.readOnly) {
+        Fail(FileError::AccessDenied, "the file is read-only");
+        return nullptr;
+    }
     std::unique_ptr<NewFile> file(new NewFile);
     file->target_ = target;
-    file->targetHost_ = ResolvePath(target);
-    // A target that may not be replaced is refused before anything is
-    // written; Commit looks again.
-    native::Info info;
-    if (native::InfoAt(file->targetHost_, info)) {
-        if (info.directory) {
-            Fail(FileError::AccessDenied, "a folder stands at this name");
-            return nullptr;
-        }
-        if (info.readOnly) {
-            Fail(FileError::AccessDenied, "the file is read-only");
-            return nullptr;
-        }
-    }
+    file->targetHost_ = std::move(targetHost);
+    file->targetExists_ = exists;
+    file->targetInfo_ = info;
+    file->marks_ = native::CreatedMarks(marks);
     const size_t start = NameStart(file->targetHost_);
     const std::string folder = file->targetHost_.substr(0, start);
     uint64_t state = Seed(file.get());
@@ -98,11 +106,10 @@ std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         file->temp_ = folder + TemporaryName(file->targetHost_.size() - start, state);
         bool taken = false;
-        file->file_ = native::CreateNew(file->temp_, taken);
-        if (file->file_ != native::kNoHandle) {
-            native::NoteChange(file->temp_, true);
-            return file;
-        }
+        file->file_ = native::CreateNew(file->temp_, marks, taken);
+        // The temporary is never looked for by name: kept folder listings
+        // need not hear of it.
+        if (file->file_ != native::kNoHandle) return file;
         if (!taken) return nullptr;
     }
     Fail(FileError::Failed, "no free temporary name beside " + file->targetHost_);
@@ -120,7 +127,7 @@ void NewFile::Discard() {
     if (!temp_.empty()) {
         // Keeps the failure that made the file go, not the delete's.
         const Failure kept = LastFailure();
-        if (native::Unlink(temp_)) native::NoteChange(temp_, false);
+        native::Unlink(temp_);
         Fail(kept.error, kept.reason);
     }
 }
@@ -138,14 +145,14 @@ bool NewFile::Write(const char* data, size_t length) {
         failed_ = true;
         return false;
     }
-    if (!buffer_) buffer_.reset(new char[kWriteBuffer]);
-    if (used_ + length > kWriteBuffer) {
-        if (!Flush()) return false;
-        if (length >= kWriteBuffer) {
-            if (!native::Write(file_, data, length)) failed_ = true;
-            return !failed_;
-        }
+    if (used_ + length > kWriteBuffer && !Flush()) return false;
+    // Large pieces go straight to the file: copying them first would only
+    // cost time.
+    if (length >= kWriteBuffer / 2) {
+        if (!native::Write(file_, data, length)) failed_ = true;
+        return !failed_;
     }
+    if (!buffer_) buffer_.reset(new char[kWriteBuffer]);
     std::memcpy(buffer_.get() + used_, data, length);
     used_ += length;
     return true;
@@ -168,14 +175,13 @@ bool NewFile::Commit(bool toDisk, const char* model) {
     if (done_) return false;
     bool ok = Flush();
     if (ok && FaultInjected(FileOp::Close, target_.c_str())) ok = false;
-    native::Info target;
-    const bool exists = ok && native::InfoAt(targetHost_, target);
-    if (ok && exists && target.directory) ok = Fail(FileError::AccessDenied, "a folder stands at this name");
-    // Windows refuses to replace a read-only file, even for an administrator.
-    if (ok && exists && target.readOnly) ok = Fail(FileError::AccessDenied, "the file is read-only");
+    const std::string folder = FolderOf(targetHost_);
     if (ok) {
-        const std::string like = exists ? targetHost_ : (model ? ResolvePath(model) : std::string());
-        ok = native::TakeMarks(file_, temp_, like, FolderOf(targetHost_));
+        // The marks of what it replaces, or of the model, or of its folder.
+        FileInfo like = targetInfo_;
+        if (!targetExists_ && !(model && native::InfoAt(ResolvePath(model), like)))
+            ok = native::FolderMarks(folder, like);
+        if (ok) ok = native::TakeMarks(file_, temp_, marks_, like);
     }
     if (ok && toDisk) ok = !FaultInjected(FileOp::Flush, target_.c_str()) && native::Sync(file_);
     if (ok) {
@@ -189,32 +195,33 @@ bool NewFile::Commit(bool toDisk, const char* model) {
         return false;
     }
     done_ = true;
-    native::NoteChange(temp_, false);
     native::NoteChange(targetHost_, true);
     // The new name must last as well as the content: a crash after the
     // rename could otherwise bring the old file back.
-    const std::string folder = FolderOf(targetHost_);
     if (toDisk && !FaultInjected(FileOp::Flush, folder.c_str())) native::SyncFolder(folder);
     return true;
 }
 
 bool CopyOver(const char* source, const char* target, bool toDisk) {
     if (FaultInjected(FileOp::Copy, target)) return false;
-    native::Handle in = native::OpenRead(source);
+    FileInfo from, to;
+    native::Handle in = native::OpenRead(source, &from);
     if (in == native::kNoHandle) return false;
-    native::Info from, to;
-    bool ok = native::InfoOf(in, from);
-    if (ok && native::InfoAt(ResolvePath(target), to) && to.volume == from.volume && to.index == from.index) {
+    bool exists = false;
+    std::string host = ResolvePath(target, exists);
+    exists = exists && native::InfoAt(host, to);
+    if (exists && to.volume == from.volume && to.index == from.index) {
         // Copying a file onto itself would empty it before reading it.
         native::Close(in);
         return true;
     }
-    std::unique_ptr<NewFile> out = ok ? NewFile::Beside(target) : nullptr;
-    ok = out && native::CopyData(in, out->Handle(), from.size) && native::CopyLastWrite(in, out->Handle());
-    if (ok) ok = native::MakeWritableCopyOf(in, out->Handle());
+    // The copy is writable by its owner whatever the package's file is, so
+    // that a later upgrade or Remove can replace it.
+    std::unique_ptr<NewFile> out =
+        NewFile::Create(target, std::move(host), exists, to, native::WritableCopyMarks(from.marks));
+    bool ok = out && native::CopyData(in, out->Handle(), from.size) && native::CopyLastWrite(from, out->Handle());
     native::Close(in);
-    if (!ok) return false;
-    return out->Commit(toDisk);
+    return ok && out->Commit(toDisk);
 }
 
 bool RemoveFile(const char* path) {

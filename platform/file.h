@@ -15,9 +15,14 @@
 
 namespace platform {
 
-// The size of the regular file path reaches. Returns false (NotFound) when
-// there is none: nothing, a folder, a pipe or a device.
-bool RegularFileSize(const char* path, uint64_t& size);
+// What a file is: its size, last write, identity and marks.
+using FileInfo = native::Info;
+
+// True when the regular file path reaches can be opened for reading; info,
+// when given, receives what it is (its size and last write among others).
+// Returns false when it cannot be opened or is no regular file: nothing, a
+// folder, a pipe or a device.
+bool ReadableFile(const char* path, FileInfo* info = nullptr);
 
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created
@@ -28,7 +33,8 @@ bool RegularFileSize(const char* path, uint64_t& size);
 class NewFile {
 public:
     // Creates the temporary file beside target. Returns null when it cannot
-    // (a missing or read-only folder, a full disk, ...).
+    // (a missing or read-only folder, a full disk, ...), or when the target
+    // is a folder or a read-only file, which may not be replaced.
     static std::unique_ptr<NewFile> Beside(const char* target);
 
     ~NewFile();
@@ -60,12 +66,21 @@ public:
     const std::string& TempPath() const { return temp_; }
 
 private:
+    friend bool CopyOver(const char*, const char*, bool);
     NewFile() = default;
+    // Beside for a target already resolved to targetHost and looked at:
+    // exists tells whether anything stands there, info what. The temporary
+    // file is created with the permission bits marks.
+    static std::unique_ptr<NewFile> Create(const char* target, std::string targetHost, bool exists,
+                                           const FileInfo& info, uint32_t marks);
     bool Flush();
     void Discard();
 
     native::Handle file_ = native::kNoHandle;
     std::string target_, temp_, targetHost_;
+    bool targetExists_ = false;
+    FileInfo targetInfo_;
+    uint32_t marks_ = 0;  // the permission bits it was created with, when known
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
     bool failed_ = false, done_ = false;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__linux__)
@@ -42,9 +43,12 @@ void FillInfo(const struct stat& st, native::Info& info) {
     info.directory = S_ISDIR(st.st_mode);
     info.readOnly = IsReadOnly(st);
     info.size = static_cast<uint64_t>(st.st_size);
-    info.lastWrite = posix::DateOf(st);
     info.volume = static_cast<uint64_t>(st.st_dev);
     info.index = static_cast<uint64_t>(st.st_ino);
+    info.writeTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.marks = static_cast<uint32_t>(st.st_mode & 07777);
+    info.owner = static_cast<uint32_t>(st.st_uid);
+    info.group = static_cast<uint32_t>(st.st_gid);
 }
 
 int Retry(ssize_t result) { return result < 0 && errno == EINTR; }
@@ -55,7 +59,13 @@ namespace native {
 
 const Handle kNoHandle = -1;
 
-Handle OpenRead(const char* path) {
+FileDate DateOf(int64_t writeTime) {
+    struct stat st {};
+    st.st_mtim.tv_sec = static_cast<time_t>(writeTime / 1000000000);
+    return posix::DateOf(st);
+}
+
+Handle OpenRead(const char* path, Info* info) {
     if (!path || !*path) {
         FailErrno(ENOENT);
         return kNoHandle;
@@ -78,12 +88,13 @@ Handle OpenRead(const char* path) {
         Fail(FileError::NotFound, S_ISDIR(st.st_mode) ? "a folder stands at this name" : "not a regular file");
         return kNoHandle;
     }
+    if (info) FillInfo(st, *info);
     return fd;
 }
 
-Handle CreateNew(const std::string& host, bool& exists) {
+Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {
     exists = false;
-    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(marks));
     if (fd < 0) {
         exists = errno == EEXIST;
         FailErrno();
@@ -146,6 +157,7 @@ bool CopyData(Handle from, Handle to, uint64_t size) {
         if (n == 0) break;
         left -= static_cast<uint64_t>(n);
     }
+    if (left == 0) return true;
 #endif
     // The plain way, and whatever a file grown since it was opened still has.
     char buffer[64 * 1024];
@@ -175,33 +187,65 @@ bool InfoAt(const std::string& host, Info& info) {
     return true;
 }
 
-bool CopyLastWrite(Handle like, Handle file) {
-    struct stat st;
-    if (::fstat(like, &st) != 0) return FailErrno();
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
+bool CopyLastWrite(const Info& like, Handle file) {
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(like.writeTime / 1000000000);
+    times[1].tv_nsec = static_cast<long>(like.writeTime % 1000000000);
     return ::futimens(file, times) == 0 || FailErrno();
 }
 
-bool TakeMarks(Handle file, const std::string&, const std::string& like, const std::string& folder) {
-    struct stat st;
-    if (!like.empty()) {
-        if (::stat(like.c_str(), &st) != 0) return FailErrno();
-        if (::fchmod(file, st.st_mode & 07777) != 0) return FailErrno();
-    } else if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
-        return true;  // nothing to take the owner from: the file keeps the creator's
-    }
-    // Only root may give a file away; anyone else's files are theirs already.
-    if (::geteuid() == 0 && ::fchown(file, st.st_uid, st.st_gid) != 0) return FailErrno();
-    // Giving a file away can clear its set-id bits; they are put back.
-    if (!like.empty() && ::geteuid() == 0 && (st.st_mode & 06000) && ::fchmod(file, st.st_mode & 07777) != 0)
+bool TakeMarks(Handle file, const std::string&, uint32_t created, const Info& like) {
+    if (like.marks && like.marks != created && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0)
         return FailErrno();
+    // Only root may give a file away; anyone else's new files are theirs.
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
+    if (user != 0 || (like.owner == user && like.group == group)) return true;
+    if (::fchown(file, static_cast<uid_t>(like.owner), static_cast<gid_t>(like.group)) != 0) return FailErrno();
+    // Giving a file away clears its set-id bits; they are put back.
+    if ((like.marks & 06000) && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0) return FailErrno();
     return true;
 }
 
-bool MakeWritableCopyOf(Handle source, Handle file) {
+bool FolderMarks(const std::string& folder, Info& marks) {
+    struct Kept {
+        unsigned generation = 0;
+        std::string folder;
+        Info marks;
+    };
+    thread_local Kept kept;
+    const unsigned generation = ListingGeneration();
+    if (generation != 0 && kept.generation == generation && kept.folder == folder) {
+        marks = kept.marks;
+        return true;
+    }
     struct stat st;
-    if (::fstat(source, &st) != 0) return FailErrno();
-    return ::fchmod(file, (st.st_mode & 0777) | S_IWUSR) == 0 || FailErrno();
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return FailErrno();
+    marks = Info();
+    marks.owner = static_cast<uint32_t>(st.st_uid);
+    marks.group = static_cast<uint32_t>(st.st_gid);
+    kept = Kept{generation, folder, marks};
+    return true;
+}
+
+uint32_t WritableCopyMarks(uint32_t marks) { return (marks & 0777) | S_IWUSR; }
+
+uint32_t CreatedMarks(uint32_t marks) {
+    // The umask, read where the system shows it: setting it to read it back
+    // would race with other threads creating files.
+    static const int umask = [] {
+        unsigned mask = 0;
+        bool found = false;
+        if (FILE* status = std::fopen("/proc/self/status", "re")) {
+            char line[128];
+            while (!found && std::fgets(line, sizeof line, status)) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+            std::fclose(status);
+        }
+        return found ? static_cast<int>(mask) : -1;
+    }();
+    return umask < 0 ? 0 : marks & ~static_cast<uint32_t>(umask);
 }
 
 bool Rename(const std::string& from, const std::string& to) {

@@ -45,14 +45,11 @@ void FillInfo(const BY_HANDLE_FILE_INFORMATION& data, native::Info& info) {
     info.regular = !info.directory;
     info.readOnly = !info.directory && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     info.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    SYSTEMTIME utc{};
-    if (FileTimeToSystemTime(&data.ftLastWriteTime, &utc)) {
-        info.lastWrite.year = utc.wYear;
-        info.lastWrite.month = utc.wMonth;
-        info.lastWrite.day = utc.wDay;
-    }
     info.volume = data.dwVolumeSerialNumber;
     info.index = (static_cast<uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    info.writeTime = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                          data.ftLastWriteTime.dwLowDateTime);
+    info.marks = data.dwFileAttributes;
 }
 
 // Others may go on reading, writing, renaming and deleting a file this
@@ -65,7 +62,23 @@ namespace native {
 
 const Handle kNoHandle = INVALID_HANDLE_VALUE;
 
-Handle OpenRead(const char* path) {
+FileDate DateOf(int64_t writeTime) {
+    // FileTimeToSystemTime gives the calendar time in UTC; no conversion to
+    // local time is made.
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime) & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32);
+    SYSTEMTIME utc{};
+    FileDate date;
+    if (FileTimeToSystemTime(&time, &utc)) {
+        date.year = utc.wYear;
+        date.month = utc.wMonth;
+        date.day = utc.wDay;
+    }
+    return date;
+}
+
+Handle OpenRead(const char* path, Info* info) {
     if (!path || !*path) {
         FailCode(ERROR_FILE_NOT_FOUND);
         return kNoHandle;
@@ -81,10 +94,14 @@ Handle OpenRead(const char* path) {
         Fail(FileError::NotFound, "not a regular file");
         return kNoHandle;
     }
+    if (info && !InfoOf(file, *info)) {
+        CloseHandle(file);
+        return kNoHandle;
+    }
     return file;
 }
 
-Handle CreateNew(const std::string& host, bool& exists) {
+Handle CreateNew(const std::string& host, uint32_t, bool& exists) {
     exists = false;
     HANDLE file = CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -170,26 +187,41 @@ bool InfoAt(const std::string& host, Info& info) {
     return ok;
 }
 
-bool CopyLastWrite(Handle like, Handle file) {
+bool CopyLastWrite(const Info& like, Handle file) {
     FILETIME written;
-    if (!GetFileTime(AsHandle(like), nullptr, nullptr, &written)) return FailCode();
+    written.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(like.writeTime) & 0xFFFFFFFFu);
+    written.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(like.writeTime) >> 32);
     return SetFileTime(AsHandle(file), nullptr, nullptr, &written) || FailCode();
 }
 
-bool TakeMarks(Handle, const std::string& fileHost, const std::string& like, const std::string&) {
-    if (like.empty()) return true;
-    DWORD kept = GetFileAttributesA(like.c_str());
-    if (kept == INVALID_FILE_ATTRIBUTES) return FailCode();
+bool TakeMarks(Handle, const std::string& fileHost, uint32_t, const Info& like) {
     const DWORD copied =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    return SetFileAttributesA(fileHost.c_str(), (kept & copied) ? (kept & copied) : FILE_ATTRIBUTE_NORMAL) ||
-           FailCode();
+    if (!(like.marks & copied)) return true;  // a new file has none of them
+    return SetFileAttributesA(fileHost.c_str(), like.marks & copied) || FailCode();
 }
 
-bool MakeWritableCopyOf(Handle, Handle) { return true; }
+bool FolderMarks(const std::string&, Info& marks) {
+    // A new file takes the folder's permissions from the system itself.
+    marks = Info();
+    return true;
+}
+
+uint32_t WritableCopyMarks(uint32_t) { return 0; }
+
+uint32_t CreatedMarks(uint32_t) { return 0; }
 
 bool Rename(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || FailCode();
+    // A file that another program reads at this moment (another installer's
+    // scan, a virus scanner) cannot be replaced until it lets go, which it
+    // does within moments: a few tries before the failure is told.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD code = GetLastError();
+        const bool held = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == 25) return FailCode(code);
+        Sleep(20);
+    }
 }
 
 bool Unlink(const std::string& host) {

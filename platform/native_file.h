@@ -28,18 +28,25 @@ struct Info {
     bool directory = false;
     bool readOnly = false;   // no write permission at all (POSIX), the read-only attribute (Windows)
     uint64_t size = 0;
-    FileDate lastWrite;
     uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
+    int64_t writeTime = 0;           // the last write as the host keeps it: ns since 1970 (POSIX), FILETIME (Windows)
+    uint32_t marks = 0;              // permission bits (POSIX), attributes (Windows)
+    uint32_t owner = 0, group = 0;   // POSIX only
 };
 
-// Opens the regular file a Windows path reaches for reading, never waiting
-// on a pipe or device: anything but a regular file counts as missing.
-Handle OpenRead(const char* path);
+// The UTC date of a last write as the host keeps it (Info::writeTime).
+FileDate DateOf(int64_t writeTime);
 
-// Creates a new file at a host path for writing, failing with Exists...
-// when anything stands at that name already, a dangling link included.
-// exists tells the caller that the name was taken.
-Handle CreateNew(const std::string& host, bool& exists);
+// Opens the regular file a Windows path reaches for reading, never waiting
+// on a pipe or device: anything but a regular file counts as missing. info,
+// when given, receives what the file is.
+Handle OpenRead(const char* path, Info* info = nullptr);
+
+// Creates a new file at a host path for writing, with the permission bits
+// marks (POSIX; the process's umask applies), failing when anything stands at
+// that name already, a dangling link included. exists tells the caller that
+// the name was taken.
+Handle CreateNew(const std::string& host, uint32_t marks, bool& exists);
 
 // Opens a host path for writing as the C runtime's "w" (created or
 // truncated) or "a" (created, or written at its end). Refuses a folder and a
@@ -52,8 +59,9 @@ bool Read(Handle file, char* buffer, size_t size, size_t& got);
 // Writes all of size bytes.
 bool Write(Handle file, const char* data, size_t size);
 
-// Copies size bytes from the current position of from to to, as fast as the
-// host allows. Returns false on a read or write failure.
+// Copies size bytes (the size of from when opened) from its current
+// position to to, as fast as the host allows. Returns false on a read or
+// write failure.
 bool CopyData(Handle from, Handle to, uint64_t size);
 
 // Forces what was written to the disk.
@@ -69,17 +77,29 @@ bool InfoOf(Handle file, Info& info);
 bool InfoAt(const std::string& host, Info& info);
 
 // Gives file the last-write time of like.
-bool CopyLastWrite(Handle like, Handle file);
+bool CopyLastWrite(const Info& like, Handle file);
 
-// Gives the open file file (at host path fileHost) the marks of the file at
-// host path like: its owner, group and permission bits (Windows: its hidden,
-// system and archive attributes). With like empty, the owner and group of
-// the folder (only root may set owner and group; otherwise they stay).
-bool TakeMarks(Handle file, const std::string& fileHost, const std::string& like, const std::string& folder);
+// Gives the new file file (at host path fileHost), created with the
+// permission bits created (0 when not known), the marks of like: its owner,
+// group and permission bits (Windows: its hidden, system and archive
+// attributes). Each is set only where it differs; owner and group only by
+// root, since anyone else's new files are theirs already.
+bool TakeMarks(Handle file, const std::string& fileHost, uint32_t created, const Info& like);
 
-// Gives the new copy file the permission bits of source, made writable by
-// its owner (Windows: a new file has no read-only attribute to clear).
-bool MakeWritableCopyOf(Handle source, Handle file);
+// The marks a new file takes in folder where no file stood: the folder's
+// owner and group (permission bits 0). Kept for the thread while a
+// ListingScope lives, since a folder's owner does not change under an
+// operation.
+bool FolderMarks(const std::string& folder, Info& marks);
+
+// The permission bits a copy of a file with these marks gets: writable by
+// its owner, so that a later upgrade or Remove can replace it (Windows: no
+// read-only attribute).
+uint32_t WritableCopyMarks(uint32_t marks);
+
+// The permission bits a file created with marks has (POSIX: less the
+// process's umask); 0 when that cannot be told.
+uint32_t CreatedMarks(uint32_t marks);
 
 // Renames a host path over another in one step.
 bool Rename(const std::string& from, const std::string& to);

@@ -20,6 +20,11 @@ struct FileDate {
 // Windows the path itself.
 std::string ResolvePath(const char* path);
 
+// ResolvePath, setting exists to false when the path is known to reach
+// nothing (from the kept listings or the look the resolution made anyway),
+// true otherwise.
+std::string ResolvePath(const char* path, bool& exists);
+
 // True when a file or folder exists at path.
 bool PathExists(const char* path);
 
@@ -35,9 +40,11 @@ struct FindData {
 // Starts a wildcard search ('*' and '?', names compared ignoring case) in the
 // folder of pattern. Fills data with the first match and returns a search to
 // continue with FindNext, or null when nothing matches. Matches come in byte
-// order ignoring case.
+// order ignoring case. Without dates, a caller that needs only the names
+// spares a look at each file where the host's listing lacks them (the dates
+// are then left empty).
 struct FindHandle;
-FindHandle* FindFirst(const char* pattern, FindData& data);
+FindHandle* FindFirst(const char* pattern, FindData& data, bool dates = true);
 // Fills data with the next match; false when the search has run out.
 bool FindNext(FindHandle* search, FindData& data);
 void FindEnd(FindHandle* search);

@@ -200,7 +200,6 @@ std::string HostForm(const SplitPath& split, std::string path) {
 // disk, so this is the one most calls need.
 std::string SpelledPath(const std::string& p) {
     std::string out;
-    out.reserve(p.size() + 2);
     size_t i = 0;
     bool relative = false;
     if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
@@ -209,6 +208,7 @@ std::string SpelledPath(const std::string& p) {
     } else {
         relative = p.empty() || !IsSeparator(p[0]);
     }
+    out.reserve(out.size() + p.size() + 1);
     bool any = false;
     while (i < p.size()) {
         while (i < p.size() && IsSeparator(p[i])) ++i;
@@ -272,7 +272,6 @@ std::string MatchFromDisk(const SplitPath& split, bool* found = nullptr) {
 
 int posix::OpenSpelledFirst(const char* path, int flags) {
     if (!path || !*path) return -1;
-    if (ListingGeneration() != 0) return ::open(ResolvePath(path).c_str(), flags);
     // Almost every path is spelled as on disk: opening it settles that at
     // once, and only a missing name is looked for in other casings.
     int fd = ::open(SpelledPath(path).c_str(), flags);
@@ -299,6 +298,21 @@ std::string posix::Resolve(const char* path, bool* found) {
             if (found) *found = true;
             return direct;
         }
+    } else {
+        // The common case of a kept listing, without taking the whole path
+        // apart: the folder as spelled is there (it could be listed), so
+        // only the name is matched.
+        const size_t slash = direct.find_last_of('/');
+        const std::string name = slash == std::string::npos ? direct : direct.substr(slash + 1);
+        if (slash != std::string::npos && slash > 0 && name != "." && name != "..") {
+            const std::string folder = direct.substr(0, slash);
+            bool listed = false;
+            const std::string match = MatchComponent(folder, name, true, &listed);
+            if (listed) {
+                if (found) *found = !match.empty();
+                return match.empty() || match == name ? direct : folder + "/" + match;
+            }
+        }
     }
     SplitPath split = Split(p);
     if (split.parts.empty()) return direct;
@@ -306,6 +320,8 @@ std::string posix::Resolve(const char* path, bool* found) {
 }
 
 std::string ResolvePath(const char* path) { return posix::Resolve(path, nullptr); }
+
+std::string ResolvePath(const char* path, bool& exists) { return posix::Resolve(path, &exists); }
 
 bool PathExists(const char* path) {
     struct stat st;
@@ -321,6 +337,7 @@ struct FindHandle {
     std::string dir;
     std::vector<std::string> names;
     size_t next = 0;
+    bool dates = true;
 };
 
 namespace {
@@ -328,6 +345,11 @@ bool Fill(FindHandle* search, FindData& data) {
     while (search->next < search->names.size()) {
         const std::string& name = search->names[search->next++];
         struct stat st;
+        if (!search->dates) {
+            data.name = name;
+            data.lastWrite = FileDate();
+            return true;
+        }
         if (!Stat(search->dir + "/" + name, st)) continue;
         data.name = name;
         data.lastWrite = posix::DateOf(st);
@@ -337,7 +359,7 @@ bool Fill(FindHandle* search, FindData& data) {
 }
 }  // namespace
 
-FindHandle* FindFirst(const char* pattern, FindData& data) {
+FindHandle* FindFirst(const char* pattern, FindData& data, bool dates) {
     std::string p = pattern ? pattern : "";
     size_t cut = p.find_last_of("\\/");
     std::string dirPart = cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
@@ -345,6 +367,7 @@ FindHandle* FindFirst(const char* pattern, FindData& data) {
     if (namePattern.empty()) return nullptr;
 
     auto search = std::make_unique<FindHandle>();
+    search->dates = dates;
     if (namePattern.find_first_of("*?") == std::string::npos) {
         // A plain name: resolving it finds the one match, if any, without
         // listing the whole folder; spelled as on disk, one stat does.
@@ -373,7 +396,13 @@ FindHandle* FindFirst(const char* pattern, FindData& data) {
             if (WildcardMatch(namePattern.c_str(), e->d_name)) search->names.emplace_back(e->d_name);
         }
         ::closedir(d);
-        std::sort(search->names.begin(), search->names.end(), SearchOrderLess);
+        // Ordered by their ASCII-folded spelling, then by their bytes, as
+        // SearchOrderLess orders them; the folding done once for each name.
+        std::vector<std::pair<std::string, std::string>> keyed;
+        keyed.reserve(search->names.size());
+        for (std::string& name : search->names) keyed.emplace_back(Folded(name), std::move(name));
+        std::sort(keyed.begin(), keyed.end());
+        for (size_t k = 0; k < keyed.size(); ++k) search->names[k] = std::move(keyed[k].second);
     }
     if (!Fill(search.get(), data)) return nullptr;
     return search.release();

@@ -27,6 +27,11 @@ DWORD Attributes(const char* path) { return path && *path ? GetFileAttributesA(p
 
 std::string ResolvePath(const char* path) { return path ? path : ""; }
 
+std::string ResolvePath(const char* path, bool& exists) {
+    exists = true;  // not known without a look
+    return ResolvePath(path);
+}
+
 bool PathExists(const char* path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsDirectory(const char* path) {
@@ -38,7 +43,7 @@ struct FindHandle {
     HANDLE search;
 };
 
-FindHandle* FindFirst(const char* pattern, FindData& data) {
+FindHandle* FindFirst(const char* pattern, FindData& data, bool) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return nullptr;

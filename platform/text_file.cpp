@@ -8,6 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -58,6 +62,7 @@ bool RowReader::Fill(size_t wanted) {
             eof_ = true;
             break;
         }
+        plainEnd_ = kUnknown;
         // The first Ctrl-Z is looked for once, as the bytes arrive.
         const bool found = ctrlZ_ < len_;
         const size_t before = len_;
@@ -93,6 +98,86 @@ size_t RowReader::RowAt(size_t chars, bool& crlf) {
     return std::min(end, chars);
 }
 
+size_t RowReader::PlainLinesEnd() {
+    // Found once for each filling of the buffer.
+    if (plainEnd_ == kUnknown) {
+        plainEnd_ = 0;
+        const char* base = buffer_.get();
+        for (size_t i = std::min(len_, ctrlZ_); i > pos_; --i) {
+            if (base[i - 1] == '\n') {
+                plainEnd_ = i;
+                break;
+            }
+        }
+    }
+    return plainEnd_;
+}
+
+namespace {
+
+// The first newline in [from, to), or to when there is none: most rows are
+// a few dozen bytes, too short for a library search to pay for its start.
+inline const char* FindNewline(const char* from, const char* to) {
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    for (; from + 16 <= to; from += 16) {
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), newline));
+        if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; from < to; ++from)
+        if (*from == '\n') return from;
+    return to;
+}
+
+}  // namespace
+
+size_t RowReader::SkipPlainLines(size_t end, size_t chars, char first, bool bareLfIsPlain) const {
+    // Whole lines, each one row long, that start with neither first nor a
+    // space, and end with CR LF unless a bare LF is plain too: the common
+    // lines of a file, which need no look of their own.
+    const char* base = buffer_.get();
+    size_t line = pos_;
+    auto plainStart = [&](size_t at) { return at < end && base[at] != first && base[at] != ' '; };
+    // The line from line to its newline at lf is one row, with the newline
+    // it may have.
+    auto plainLine = [&](size_t lf) {
+        const bool crlf = lf > line && base[lf - 1] == '\r';
+        return lf - line + (crlf ? 0 : 1) <= chars && (crlf || bareLfIsPlain);
+    };
+    if (!plainStart(line)) return line;
+#if defined(__SSE2__)
+    // Sixty-four bytes a step: the newlines of a block are found at once, and
+    // then only each line's ends are looked at.
+    const __m128i newline = _mm_set1_epi8('\n');
+    auto newlines = [&](const char* at) {
+        uint64_t mask = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * k));
+            mask |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, newline))))
+                    << (16 * k);
+        }
+        return mask;
+    };
+    for (size_t i = line; i + 64 <= end; i += 64) {
+        for (uint64_t mask = newlines(base + i); mask; mask &= mask - 1) {
+            const size_t lf = i + static_cast<size_t>(__builtin_ctzll(mask));
+            if (!plainLine(lf)) return line;
+            line = lf + 1;
+            if (!plainStart(line)) return line;
+        }
+        if (i + 64 - line > chars + 1) return line;  // a long line: rows of its own
+    }
+#endif
+    while (plainStart(line)) {
+        const char* reach = base + std::min(end, line + chars + 1);
+        const char* found = FindNewline(base + line, reach);
+        if (found == reach || !plainLine(static_cast<size_t>(found - base))) break;
+        line = static_cast<size_t>(found - base) + 1;
+    }
+    return line;
+}
+
 bool RowReader::Next(int limit, RawRow& row) {
     if (textEnded_ || limit <= 1) return false;
     bool crlf = false;
@@ -108,6 +193,32 @@ bool RowReader::Next(int limit, RawRow& row) {
     return true;
 }
 
+bool RowReader::NextStartingWith(int limit, char first, RawRow& row) {
+    if (textEnded_ || limit <= 1) return false;
+    const size_t chars = static_cast<size_t>(limit - 1);
+    for (;;) {
+        if (len_ - pos_ <= chars && !eof_) Fill(chars + 1);
+        pos_ = SkipPlainLines(PlainLinesEnd(), chars, first, true);
+        bool crlf = false;
+        const size_t length = RowAt(chars, crlf);
+        if (length == 0) {
+            textEnded_ = true;
+            return false;
+        }
+        const char* at = buffer_.get() + pos_;
+        pos_ += length;
+        // Most rows differ at their first character, which is all they need.
+        if (at[0] != first && at[0] != ' ') continue;
+        size_t spaces = 0;
+        while (spaces < length && at[spaces] == ' ') ++spaces;
+        if (spaces == length || at[spaces] != first) continue;
+        row.raw = at;
+        row.rawLength = length;
+        row.crlf = crlf;
+        return true;
+    }
+}
+
 bool RowReader::CopyEdited(int limit, char first, RowEditor& editor, NewFile& out) {
     if (textEnded_ || limit <= 1) return false;
     const size_t chars = static_cast<size_t>(limit - 1);
@@ -120,11 +231,19 @@ bool RowReader::CopyEdited(int limit, char first, RowEditor& editor, NewFile& ou
         if (upTo > kept && ok) ok = out.Write(buffer_.get() + kept, upTo - kept);
         kept = upTo;
     };
+    size_t plainEnd = PlainLinesEnd();
     for (;;) {
         if (len_ - pos_ <= chars && !eof_) {
             keep(pos_);
             Fill(chars + 1);
             kept = pos_;
+            plainEnd = PlainLinesEnd();
+        }
+        // Plain lines pass as they are; the buffer may need filling after them.
+        const size_t skipped = SkipPlainLines(plainEnd, chars, first, false);
+        if (skipped != pos_) {
+            pos_ = skipped;
+            continue;
         }
         bool crlf = false;
         const size_t length = RowAt(chars, crlf);
@@ -180,13 +299,9 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     text->path_ = path;
     text->mode_ = m;
     if (m == 'r') {
-        native::Handle file = native::OpenRead(path);
         native::Info info;
+        native::Handle file = native::OpenRead(path, &info);
         if (file == native::kNoHandle) return nullptr;
-        if (!native::InfoOf(file, info)) {
-            native::Close(file);
-            return nullptr;
-        }
         text->reader_ = std::make_unique<RowReader>(file, info.size, path);
         return text;
     }
@@ -203,11 +318,8 @@ bool TextFile::ReadRow(char* buffer, int limit, size_t* length) {
     buffer[0] = '\0';
     RawRow row;
     if (!reader_ || !reader_->Next(limit, row)) return false;
-    const size_t n = row.TextLength();
-    std::memcpy(buffer, row.raw, n);
-    if (row.crlf) buffer[n - 1] = '\n';
-    buffer[n] = '\0';
-    if (length) *length = n;
+    row.Text(buffer);
+    if (length) *length = row.TextLength();
     return true;
 }
 

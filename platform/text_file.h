@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,14 @@ struct RawRow {
     bool crlf = false;  // ends with CR LF, which the text has as one LF
 
     size_t TextLength() const { return rawLength - (crlf ? 1 : 0); }
+    // Copies the row's text, as fgets gives it (CR LF as LF), with a
+    // terminating zero into buffer, which has room for TextLength() + 1.
+    void Text(char* buffer) const {
+        const size_t n = TextLength();
+        std::memcpy(buffer, raw, n);
+        if (crlf) buffer[n - 1] = '\n';
+        buffer[n] = '\0';
+    }
     // The bytes of a bare LF line end: a rewrite writes it as CR LF.
     bool EndsWithBareLf() const { return !crlf && rawLength > 0 && raw[rawLength - 1] == '\n'; }
 };
@@ -54,6 +63,11 @@ public:
     // text: the end of the file, a Ctrl-Z, or a read error (Failed tells).
     bool Next(int limit, RawRow& row);
 
+    // The next row of at most limit - 1 characters whose first character
+    // after any spaces is first; the rows before it are passed over. False
+    // at the end of the text, as Next.
+    bool NextStartingWith(int limit, char first, RawRow& row);
+
     // Writes the rest of the file to out as a rewrite that keeps its bytes:
     // rows of limit - 1 characters whose first character after any spaces is
     // first are offered to editor, which may replace them; every other byte
@@ -80,6 +94,12 @@ private:
     // The length of the row at pos_ of at most chars characters (0 at the
     // end of the text), crlf set when it ends with CR LF.
     size_t RowAt(size_t chars, bool& crlf);
+    // Where the whole lines of the text in the buffer from pos_ on end.
+    size_t PlainLinesEnd();
+    // From pos_, at a line start, the start of the first line before end
+    // that needs a look: one longer than a row, starting with first or a
+    // space, or (unless bareLfIsPlain) ending with a bare LF.
+    size_t SkipPlainLines(size_t end, size_t chars, char first, bool bareLfIsPlain) const;
 
     native::Handle file_;
     uint64_t size_, done_ = 0;
@@ -87,6 +107,8 @@ private:
     std::unique_ptr<char[]> buffer_;
     size_t capacity_ = 0, pos_ = 0, len_ = 0;
     size_t ctrlZ_ = 0;  // where the first Ctrl-Z in the buffer stands from pos_ on; len_ when none
+    static constexpr size_t kUnknown = ~size_t{0};
+    size_t plainEnd_ = kUnknown;  // where the buffer's whole lines end
     bool eof_ = false, textEnded_ = false, failed_ = false;
 };
 
