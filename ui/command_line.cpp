@@ -68,6 +68,13 @@ std::string ToBytes(const wxString& text) {
     return std::string(bytes.data(), bytes.length());
 }
 
+// The catalogue as the player's system would write its path.
+#ifdef _WIN32
+const char kCatalogue[] = "Veldrin\\veldrinins.ini";
+#else
+const char kCatalogue[] = "Veldrin/veldrinins.ini";
+#endif
+
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
@@ -153,8 +160,8 @@ bool SetGameDirectory(const wxCmdLineParser& parser) {
         return false;
     }
     if (!platform::HoldsPackage(dir)) {
-        Tell("the game folder \"" + dir + "\" holds no Veldrin\\veldrinins.ini: unpack the Veldrin package there, " +
-             "or name another folder with --game-dir");
+        Tell("the game folder \"" + dir + "\" holds no " + kCatalogue +
+             ": unpack the Veldrin package there, or name another folder with --game-dir");
         return false;
     }
     std::strncpy(g_szGameDir, dir.c_str(), sizeof g_szGameDir - 1);

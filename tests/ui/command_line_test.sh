@@ -62,7 +62,10 @@ one_line_error() {  # CASE TEXT...
     [ -z "$out" ] || fail "$1: wrote to standard output: $out"
     [ "$(wc -l <<<"$err")" -eq 1 ] || fail "$1: not one line on standard error: $err"
     local text
-    for text in "${@:2}"; do grep -qF -- "$text" <<<"$err" || fail "$1: standard error lacks \"$text\": $err"; done
+    # Windows names the files with backslashes.
+    for text in "${@:2}"; do
+        grep -qF -- "$text" <<<"${err//\\//}" || fail "$1: standard error lacks \"$text\": $err"
+    done
 }
 
 gamedll() { tr -d '\r' <"$game/$1/liblist.gam" | grep '^gamedll '; }
@@ -145,7 +148,7 @@ rm -r "$game/tfc/maps" && echo "not a folder" >"$game/tfc/maps"
 run --install tfc --game-dir "$(winpath "$game")"
 expect "extras not copied" 4
 [ "$out" = "tfc${tab}installed${tab}Team Fortress Classic" ] || fail "extras not copied: printed $out"
-grep -qF 'tfc/maps/2fort.vwp' <<<"$err" && grep -qF 'tfc/maps/well.vwp' <<<"$err" \
+grep -qF 'tfc/maps/2fort.vwp' <<<"${err//\\//}" && grep -qF 'tfc/maps/well.vwp' <<<"${err//\\//}" \
     || fail "extras not copied: not named: $err"
 
 # No game folder: one named without the catalogue, none found (status 3).
