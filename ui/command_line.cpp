@@ -68,11 +68,11 @@ std::string ToBytes(const wxString& text) {
     return std::string(bytes.data(), bytes.length());
 }
 
-// The catalogue as the player's system would write its path.
+// Paths in messages are written as the player's system writes them.
 #ifdef _WIN32
-const char kCatalogue[] = "Veldrin\\veldrinins.ini";
+const std::string kSeparator = "\\";
 #else
-const char kCatalogue[] = "Veldrin/veldrinins.ini";
+const std::string kSeparator = "/";
 #endif
 
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
@@ -160,7 +160,7 @@ bool SetGameDirectory(const wxCmdLineParser& parser) {
         return false;
     }
     if (!platform::HoldsPackage(dir)) {
-        Tell("the game folder \"" + dir + "\" holds no " + kCatalogue +
+        Tell("the game folder \"" + dir + "\" holds no Veldrin" + kSeparator + "veldrinins.ini" +
              ": unpack the Veldrin package there, or name another folder with --game-dir");
         return false;
     }
@@ -201,8 +201,8 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool i
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
              ", but the mod " + shown +
-             (install ? "; the bot loads only where the gamedll line of " + core.m_strModFolder[slot] +
-                            "/liblist.gam names dlls\\veldrin.dll"
+             (install ? "; the bot loads only where the gamedll line of " + core.m_strModFolder[slot] + kSeparator +
+                            "liblist.gam names dlls\\veldrin.dll"
                       : ""));
         return kCommandNotChanged;
     }
