@@ -60,7 +60,8 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     // the way leaves the mod as it was.
     liblist::LibListRewrite rewrite;
     const std::string installRow = liblist::AsWritten(liblist::kInstallRow);
-    liblist::RewriteResult prepared = rewrite.Prepare(libList, [&](const std::string&) { return installRow; });
+    liblist::RewriteResult prepared =
+        rewrite.Prepare(libList, [&](size_t, const std::string&) { return installRow; });
     if (prepared != liblist::RewriteResult::Written) {
         Trace("Could not write %s, nothing changed\n", libList);
         return layout::FailureOutcome(libList);
@@ -71,12 +72,36 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
         return layout::FailureOutcome(libList);
     }
 
+    // The lines the bot's line replaces are kept for Remove to give back: a
+    // server's plug-in loader, or a library named otherwise than the
+    // catalogue says. An upgrade replaces only the bot's own line, and
+    // leaves what an earlier Install kept.
+    bool remember = false;
+    for (const std::string& row : rewrite.Replaced()) remember = remember || !liblist::NamesBot(row.c_str());
+    layout::PathBuffer stored;
+    if (remember && !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
+        return layout::TooLongOutcome(folder);
+    std::vector<std::string> storedBefore;
+    const bool hadStored = remember && liblist::ReadStoredLines(stored, storedBefore);
+    if (remember && !liblist::StoreLines(stored, rewrite.Replaced(), libList)) {
+        Trace("Could not write %s, nothing changed\n", stored);
+        return layout::FailureOutcome(stored);
+    }
+    // Puts back what was kept before, when what follows fails.
+    auto undoStored = [&] {
+        if (!remember) return;
+        if (hadStored) liblist::StoreLines(stored, storedBefore, libList);
+        else platform::RemoveFile(stored);
+    };
+
     const bool hadLibrary = platform::PathExists(target);
     // On the disk before liblist.gam names it: a crash in between must not
     // leave the mod naming an empty file.
     if (!platform::CopyOver(m_strSourceDll.c_str(), target, true)) {
+        ChangeOutcome outcome = layout::FailureOutcome(target);
         Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
-        return layout::FailureOutcome(target);
+        undoStored();
+        return outcome;
     }
     Trace("Deleting old Veldrin.dll\n");
     Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
@@ -87,6 +112,7 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
         Trace("Could not write %s, it is unchanged\n", libList);
         // Nothing names the new library; one that was not there before goes.
         if (!hadLibrary) platform::RemoveFile(target);
+        undoStored();
         return outcome;
     }
     Trace("Writing new liblist.gam\n");

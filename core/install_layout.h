@@ -20,6 +20,7 @@ constexpr const char* kSourceLibrary = "%s\\veldrin\\veldrin.dll";
 constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
 // game, folder
 constexpr const char* kLibList = "%s\\%s\\liblist.gam";
+constexpr const char* kStoredLines = "%s\\%s\\liblist.gam.veldrin";
 constexpr const char* kInstalledLibrary = "%s\\%s\\dlls\\veldrin.dll";
 // game, folder, the mod's own library base name
 constexpr const char* kOwnLibrary = "%s\\%s\\dlls\\%s.dll";

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/wildcard.h"
 
 namespace liblist {
 
@@ -55,6 +56,31 @@ bool LibraryNameOfRow(const char* row, std::string& name) {
     return true;
 }
 
+bool GamedllPathOfRow(const char* row, std::string& path) {
+    if (!IsGamedllRow(row)) return false;
+    const char* text = SkipSpaces(row) + kMarkerLength;
+    while (*text == ' ') ++text;
+    const char* end;
+    if (*text == '"') {
+        ++text;
+        end = std::strchr(text, '"');
+    } else {
+        end = nullptr;
+    }
+    if (!end) {
+        end = std::strchr(text, '\n');
+        if (!end) end = text + std::strlen(text);
+        if (end > text && end[-1] == '\r') --end;
+    }
+    path.assign(text, end);
+    return true;
+}
+
+bool NamesBot(const char* row) {
+    std::string name;
+    return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
+}
+
 std::string AsWritten(const std::string& row) {
     std::string bytes;
     bytes.reserve(row.size() + 2);
@@ -77,7 +103,7 @@ public:
         row.Text(text);
         if (!IsGamedllRow(text)) return false;
         replaced_.emplace_back(row.raw, row.rawLength);
-        bytes = replacement_(replaced_.back());
+        bytes = replacement_(replaced_.size() - 1, replaced_.back());
         return true;
     }
 
@@ -116,11 +142,41 @@ bool LibListRewrite::Commit() {
     return ok;
 }
 
+namespace {
+// A row's bytes without its line end.
+std::string WithoutLineEnd(std::string row) {
+    if (!row.empty() && row.back() == '\n') row.pop_back();
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    return row;
+}
+}  // namespace
+
+bool StoreLines(const char* path, const std::vector<std::string>& rows, const char* model) {
+    auto out = platform::NewFile::Beside(path);
+    if (!out) return false;
+    for (const std::string& row : rows) {
+        const std::string line = WithoutLineEnd(row) + "\r\n";
+        if (!out->Write(line.data(), line.size())) break;
+    }
+    return out->Commit(true, model);
+}
+
+bool ReadStoredLines(const char* path, std::vector<std::string>& lines) {
+    lines.clear();
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return false;
+    // A line is read whole up to this length, which no gamedll line reaches.
+    constexpr int kLineLimit = 4096;
+    platform::RawRow row;
+    while (file->Rows().Next(kLineLimit, row)) lines.push_back(WithoutLineEnd(std::string(row.raw, row.rawLength)));
+    return !file->ReadFailed();
+}
+
 RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
                              const std::function<void()>& written) {
     const std::string bytes = AsWritten(replacement);
     LibListRewrite rewrite;
-    RewriteResult result = rewrite.Prepare(path, [&](const std::string&) {
+    RewriteResult result = rewrite.Prepare(path, [&](size_t, const std::string&) {
         if (found) found();
         return bytes;
     });

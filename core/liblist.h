@@ -58,6 +58,15 @@ bool IsGamedllRow(const char* row);
 // gamedll row or has no backslash. Never reads past the row.
 bool LibraryNameOfRow(const char* row, std::string& name);
 
+// The path a gamedll row loads, relative to the mod's folder, as the engine
+// reads it: the text between the quotes after the marker (or, without an
+// opening quote, the rest of the row), newline excluded. Returns false,
+// leaving path alone, for a row that is no gamedll row.
+bool GamedllPathOfRow(const char* row, std::string& path);
+
+// True when the gamedll row names the bot's library.
+bool NamesBot(const char* row);
+
 enum class RewriteResult {
     NotOpened,  // the file could not be opened for reading; nothing changed
     Written,    // the new file is written (and, for RewriteLibList, in place)
@@ -76,9 +85,9 @@ std::string AsWritten(const std::string& row);
 // was.
 class LibListRewrite {
 public:
-    // Gives the bytes to write in place of a gamedll row; row is the row's
-    // bytes as the file has them.
-    using Replacement = std::function<std::string(const std::string& row)>;
+    // Gives the bytes to write in place of the index-th gamedll row (from 0);
+    // row is the row's bytes as the file has them.
+    using Replacement = std::function<std::string(size_t index, const std::string& row)>;
 
     LibListRewrite();
     ~LibListRewrite();
@@ -101,6 +110,19 @@ private:
     std::unique_ptr<platform::NewFile> out_;
     std::vector<std::string> replaced_;
 };
+
+// The gamedll lines an Install replaced, kept in a file beside liblist.gam
+// (liblist.gam.veldrin) for Remove to give back. Plain text, a line for each
+// replaced row, with CR LF line ends.
+//
+// Writes the rows (as liblist.gam had them) to path in one step, with the
+// owner, group and permissions of the file model. Returns false, path as it
+// was, on failure.
+bool StoreLines(const char* path, const std::vector<std::string>& rows, const char* model);
+
+// The lines stored at path, without their line ends. Returns false when
+// there is no such file or it cannot be read.
+bool ReadStoredLines(const char* path, std::vector<std::string>& lines);
 
 // Prepares and commits a rewrite with one replacement row (text, LF written
 // as CR LF) for every gamedll row. found is called once per replaced row,

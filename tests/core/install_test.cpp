@@ -38,8 +38,7 @@ protected:
         return row ? row->status : "<no row>";
     }
     bool TempLeft(const std::string& folder) const {
-        return fs::exists(Game(folder + "/dlls/veldrin.dll.veldrin-new")) ||
-               fs::exists(Game(folder + "/liblist.gam.veldrin-new"));
+        return test::TempFilesLeft(Game(folder));
     }
 
     InstallerCore core_;
@@ -119,13 +118,16 @@ TEST_F(InstallTest, NoWaypointsAndNoMapsFolderFailQuietly) {
     EXPECT_EQ("installed", Status(2));
 }
 
-TEST_F(InstallTest, NeedUpgradeBecomesInstalled) {
+TEST_F(InstallTest, NeedUpgradeBecomesInstalledAndKeepsTheLinesAnEarlierInstallKept) {
     MakeMod("mod3", "gamedll \"dlls\\veldrin.dll\"\n", kNoon20240310 - 3 * kDay);
+    const std::string kept = Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n");
+    WriteBytes(Game("mod3/liblist.gam.veldrin"), kept);
     core_.ScanMods(sink_);
     ASSERT_EQ("need upgrade", Status(3));
     core_.InstallMod(303, {}, sink_);
     EXPECT_EQ("installed", Status(3));
     EXPECT_EQ("MZ veldrin bot v2", ReadBytes(Game("mod3/dlls/veldrin.dll")));
+    EXPECT_EQ(kept, ReadBytes(Game("mod3/liblist.gam.veldrin")));
 }
 
 TEST_F(InstallTest, WithoutAGamedllLineNothingChangesAndTheOutcomeSaysWhy) {
@@ -153,9 +155,18 @@ TEST_F(InstallTest, MissingPackageLibraryChangesNothing) {
 
 TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
     WriteBytes(Game("cstrike/dlls/veldrin.dll"), "old bot");
-    for (platform::FileOp failing : {platform::FileOp::Copy, platform::FileOp::Rename}) {
-        platform::SetFaultHook([failing](platform::FileOp op, const std::string& path) {
-            return op == failing && path.find("veldrin.dll") != std::string::npos;
+    struct Case {
+        platform::FileOp op;
+        const char* path;
+    };
+    // The library's copy or rename, or the file that keeps the replaced
+    // gamedll line for Remove.
+    for (Case c : {Case{platform::FileOp::Copy, "veldrin.dll"}, Case{platform::FileOp::Rename, "veldrin.dll"},
+                   Case{platform::FileOp::OpenWrite, "liblist.gam.veldrin"},
+                   Case{platform::FileOp::Rename, "liblist.gam.veldrin"}}) {
+        const platform::FileOp failing = c.op;
+        platform::SetFaultHook([c](platform::FileOp op, const std::string& path) {
+            return op == c.op && path.find(c.path) != std::string::npos;
         });
         Install(0, InstallOptions{true, true, true, true, true});
         platform::SetFaultHook({});
@@ -163,6 +174,7 @@ TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
         EXPECT_EQ("old bot", ReadBytes(Game("cstrike/dlls/veldrin.dll"))) << int(failing);
         EXPECT_FALSE(fs::exists(Game("cstrike/Veldrin_names.txt"))) << int(failing);
         EXPECT_FALSE(TempLeft("cstrike")) << int(failing);
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << int(failing);
         EXPECT_EQ("not installed", Status(0));
     }
 }

@@ -47,7 +47,7 @@ protected:
         return RewriteLibList(
             path().c_str(), replacement, [found] { if (found) ++*found; }, [written] { if (written) ++*written; });
     }
-    bool TempLeft() const { return fs::exists(Game("cstrike/liblist.gam.veldrin-new")); }
+    bool TempLeft() const { return test::TempFilesLeft(Game("cstrike")); }
 };
 
 TEST_F(RewriteTest, ReplacesEveryGamedllRowAndKeepsEveryOtherByte) {
