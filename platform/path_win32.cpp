@@ -1,6 +1,7 @@
 // Paths on Windows are the system's own: the file system matches names
 // ignoring case and takes both separators and drive letters itself.
 #include "platform/path.h"
+#include "platform/native_file.h"
 
 #include <windows.h>
 
@@ -9,16 +10,8 @@ namespace platform {
 namespace {
 
 FileDate DateOf(const FILETIME& lastWrite) {
-    // FileTimeToSystemTime gives the calendar time in UTC; no conversion to
-    // local time is made.
-    SYSTEMTIME utc{};
-    FileDate date;
-    if (FileTimeToSystemTime(&lastWrite, &utc)) {
-        date.year = utc.wYear;
-        date.month = utc.wMonth;
-        date.day = utc.wDay;
-    }
-    return date;
+    return native::DateOf(static_cast<int64_t>((static_cast<uint64_t>(lastWrite.dwHighDateTime) << 32) |
+                                               lastWrite.dwLowDateTime));
 }
 
 DWORD Attributes(const char* path) { return path && *path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES; }
