@@ -94,14 +94,19 @@ void PlainRead(const std::string& file, bool read = true) {
 
 // --- The status scan --------------------------------------------------------
 
-const path& ScanGame() {
-    static path game = [] {
-        path g = bench::Scratch() / "scan" / "Half-Life";
+// The game of the scan: every mod's liblist.gam names the bot (bot), which
+// the scan may stop reading at; or the mod's own library, where it reads to
+// the end.
+const path& ScanGame(bool bot) {
+    static path games[2];
+    path& game = games[bot ? 1 : 0];
+    if (game.empty()) game = [bot] {
+        path g = bench::Scratch() / (bot ? "scan" : "scan-own") / "Half-Life";
         std::string catalogue;
         for (int i = 0; i < kMods; ++i) {
             std::string folder = "mod" + std::to_string(100 + i).substr(1);
             catalogue += "Test Mod " + std::to_string(i) + "\r\n" + folder + "\r\nmp\r\n";
-            WriteBytes(g / folder / "liblist.gam", LibList(kLibListRows, "veldrin.dll"));
+            WriteBytes(g / folder / "liblist.gam", LibList(kLibListRows, bot ? "veldrin.dll" : "mp.dll"));
             WriteBytes(g / folder / "dlls" / "veldrin.dll", RandomBytes(4096, static_cast<unsigned>(i)));
         }
         WriteBytes(g / "Veldrin" / "veldrinins.ini", catalogue);
@@ -112,7 +117,7 @@ const path& ScanGame() {
 }
 
 void BM_Scan(benchmark::State& state) {
-    SetState(ScanGame().string());
+    SetState(ScanGame(state.range(0) != 0).string());
     InstallerCore core;
     core.StampSourceLibrary();
     NullSink sink;
@@ -123,12 +128,12 @@ void BM_Scan(benchmark::State& state) {
     }
     if (sink.rows != kMods) state.SkipWithError("the scan did not show every mod");
 }
-BENCHMARK(BM_Scan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Scan)->ArgName("bot")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The same files the scan opens: the catalogue and each liblist.gam read
 // whole, each installed library's date looked up and the library opened.
 void BM_ScanBaseline(benchmark::State& state) {
-    const path& game = ScanGame();
+    const path& game = ScanGame(state.range(0) != 0);
     std::vector<std::string> libLists, libraries;
     for (int i = 0; i < kMods; ++i) {
         std::string folder = "mod" + std::to_string(100 + i).substr(1);
@@ -148,7 +153,7 @@ void BM_ScanBaseline(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_ScanBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanBaseline)->ArgName("bot")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // --- Install ------------------------------------------------------------------
 
@@ -364,7 +369,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     bench::RatioReporter reporter({
-        {"BM_Scan", "BM_ScanBaseline", "status scan, 50 mods x 256 rows", 1.5},
+        {"BM_Scan/bot:1", "BM_ScanBaseline/bot:1", "status scan, 50 mods x 256 rows", 1.5},
+        {"BM_Scan/bot:0", "BM_ScanBaseline/bot:0", "the same, no mod naming the bot (read whole)", 0},
         {"BM_Install/fresh:1", "BM_InstallBaseline/fresh:1/method:", "Install, library + 1000 waypoints, new files", 1.3},
         {"BM_Install/fresh:0", "BM_InstallBaseline/fresh:0/method:", "Install again, over the same files", 1.3},
         {"BM_Rewrite/52428800", "BM_RewriteBaseline/52428800", "rewrite of a 50 MB liblist.gam", 1.5},
