@@ -1,5 +1,5 @@
 // The main dialog in a real window, built from the real template, against a
-// sample game folder in a temporary directory.
+// copy of the demo's game folder in a temporary directory.
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/modalhook.h>
@@ -87,7 +87,7 @@ class DialogTest : public uitest::TempGameFolderTest {
 protected:
     void SetUp() override {
         TempGameFolderTest::SetUp();
-        uitest::WriteSampleGame(game_);
+        uitest::CopyExampleGame(game_);
         std::memset(g_szGameDir, 0, sizeof g_szGameDir);
     }
 
@@ -185,15 +185,26 @@ protected:
 const std::vector<Row> kStartRows = {
     {"Counter-Strike", "installed", 100},
     {"Team Fortress Classic", "not installed", 201},
-    {"Deathmatch Classic", "need upgrade", 303},
+    {"Deathmatch Classic", "need upgrade", 302},
+    {"Opposing Force", "not installed", 203},
     {"Day of Defeat", "installed", 104},
-    {"Opposing Force", "not installed", 205},
-    {"Half-Life", "not installed", 206},
+    {"Half-Life Deathmatch", "not installed", 206},
     {"Front Line Force", "not installed", 207},
-    {uitest::LongModName().substr(0, 79), "not installed", 208},
+    {"The Specialists", "not installed", 208},
 };
 
 TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePackage) {
+    // One more mod, whose name is longer than the list can show.
+    std::string longName = "A Mod Whose Name Runs On Far Longer Than The List Can Show";
+    while (longName.size() < 100) longName += " And On";
+    longName.resize(100);
+    std::string catalogue = uitest::ReadBytes(game_ / "Veldrin/veldrinins.ini");
+    uitest::WriteBytes(game_ / "Veldrin/veldrinins.ini", catalogue + uitest::Crlf(longName + "\nlongname\nlongname\n"));
+    uitest::WriteBytes(game_ / "longname/liblist.gam", uitest::Crlf("game \"Long\"\ngamedll \"dlls\\longname.dll\"\n"));
+    uitest::WriteBytes(game_ / "longname/dlls/longname.dll", "the mod's own library");
+    std::vector<Row> startRows = kStartRows;
+    startRows.push_back({longName.substr(0, 79), "not installed", 209});
+
     Start();
     CVeldrinInsDlg& d = *dlg_;
 
@@ -219,10 +230,10 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
     EXPECT_FALSE(d.m_edtGameDir->IsEditable());
     EXPECT_TRUE(fs::equivalent(game_ / "Veldrin" / "veldrin.dll", platform::ResolvePath(d.m_strSourceDll.c_str())))
         << d.m_strSourceDll;
-    EXPECT_EQ(20240310, d.m_nSourceDate);
+    EXPECT_EQ(uitest::kPackageDate, d.m_nSourceDate);
 
-    EXPECT_EQ(kStartRows, Rows()) << "catalogue order, Ricochet absent, the long name cut to 79 characters";
-    EXPECT_EQ(9, d.m_nModCount);
+    EXPECT_EQ(startRows, Rows()) << "catalogue order, Ricochet absent, the long name cut to 79 characters";
+    EXPECT_EQ(10, d.m_nModCount);
     EXPECT_EQ(-1, List().GetSelectionMark());
     EXPECT_EQ(0, d.SelectedItemData());
 
@@ -260,7 +271,7 @@ TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter
 
     EXPECT_EQ("C:\\Games\\Half-Life", dlg_->m_edtGameDir->GetValue().ToStdString());
     EXPECT_EQ("C:\\Games\\Half-Life", std::string(g_szGameDir));
-    EXPECT_EQ(20240310, dlg_->m_nSourceDate);
+    EXPECT_EQ(uitest::kPackageDate, dlg_->m_nSourceDate);
     EXPECT_EQ(kStartRows, Rows());
 }
 
@@ -281,7 +292,7 @@ TEST_F(DialogTest, SelectingARowEnablesTheButtonItsStatusCallsFor) {
         int slot;
         bool install;
     } cases[] = {{uitest::kTfc, true}, {uitest::kCounterStrike, false}, {uitest::kDmc, true},
-                 {uitest::kDod, false}, {uitest::kLongName, true}};
+                 {uitest::kDod, false}, {uitest::kTs, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(FolderOf(c.slot));
         Select(RowOfSlot(c.slot));
@@ -313,7 +324,7 @@ TEST_F(DialogTest, TheWeaponBoxIsOfferedForSlotSevenOnly) {
     Select(RowOfSlot(uitest::kFrontLine));
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown());
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->GetValue()) << "still ticked from start-up";
-    Select(RowOfSlot(uitest::kLongName));  // slot 8
+    Select(RowOfSlot(uitest::kTs));  // slot 8
     EXPECT_FALSE(dlg_->m_chkCopyWpnConfigs->IsShown());
     Select(RowOfSlot(uitest::kFrontLine));
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown());
@@ -348,7 +359,7 @@ TEST_F(DialogTest, HeaderClicksSortByStatusAndKeepTheSelection) {
     EXPECT_EQ(installedFirst, Statuses()) << "a second click on the same header keeps the order";
     EXPECT_EQ(RowOfSlot(uitest::kDmc), SelectedRow());
     EXPECT_EQ(RowOfSlot(uitest::kDmc), List().GetSelectionMark());
-    EXPECT_EQ(303, dlg_->SelectedItemData());
+    EXPECT_EQ(302, dlg_->SelectedItemData());
 
     ClickHeader(1);  // "Status"
     EXPECT_TRUE(PumpUntil([&] { return Statuses() == upgradeFirst; }));
@@ -397,9 +408,8 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
 
     fs::path mod = game_ / "frontline";
     EXPECT_NE(std::string::npos, uitest::ReadBytes(mod / "liblist.gam").find("gamedll \"dlls\\veldrin.dll\"\r\n"));
-    EXPECT_EQ("stand-in bot library v1.3", uitest::ReadBytes(mod / "dlls/veldrin.dll"));
-    EXPECT_TRUE(fs::exists(mod / "maps/one.vwp"));
-    EXPECT_TRUE(fs::exists(mod / "maps/two.vwp"));
+    EXPECT_EQ(uitest::ReadBytes(game_ / "Veldrin/veldrin.dll"), uitest::ReadBytes(mod / "dlls/veldrin.dll"));
+    EXPECT_TRUE(fs::exists(mod / "maps/ftl_outpost.vwp"));
     EXPECT_TRUE(fs::exists(mod / "Veldrin_names.txt"));
     EXPECT_TRUE(fs::exists(mod / "Veldrin.cfg"));
     EXPECT_TRUE(fs::exists(mod / "bot_weapon_config.cfg")) << "slot 7 with its box ticked";
@@ -419,7 +429,7 @@ TEST_F(DialogTest, InstallOverAnOlderCopyMakesTheModCurrent) {
     Select(RowOfSlot(uitest::kDmc));
     ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ("installed", Rows()[2].status);
-    EXPECT_EQ(103, Rows()[2].data);
+    EXPECT_EQ(102, Rows()[2].data);
     EXPECT_FALSE(fs::exists(game_ / "dmc" / "bot_weapon_config.cfg")) << "not slot 7";
 }
 
@@ -432,7 +442,7 @@ TEST_F(DialogTest, RemoveThroughTheButtonRestoresTheModsOwnLibrary) {
     EXPECT_NE(std::string::npos, uitest::ReadBytes(game_ / "dod/liblist.gam").find("gamedll \"dlls\\dod.dll\"\r\n"));
     EXPECT_FALSE(fs::exists(game_ / "dod/dlls/veldrin.dll"));
     std::vector<Row> expected = kStartRows;
-    expected[3] = {"Day of Defeat", "not installed", 204};
+    expected[4] = {"Day of Defeat", "not installed", 204};
     EXPECT_EQ(expected, Rows());
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
