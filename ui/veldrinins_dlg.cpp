@@ -16,6 +16,7 @@
 #include "platform/game_dir.h"
 #include "ui/narrow_text.h"
 #include "ui/about_dlg.h"
+#include "ui/player_messages.h"
 #include "ui/resource.h"
 #include "ui/window_chrome.h"
 
@@ -27,6 +28,7 @@ const char kStartQuestion[] =
     "Make sure to backup any important files and read the readme file.\n"
     "Do you wish to continue?";
 const char kStartCaption[] = "Are you sure?";
+const char kMessageCaption[] = "VeldrinIns";
 
 // Template 102's client size, in dialog units.
 const wxSize kDialogSize(282, 228);
@@ -237,24 +239,48 @@ void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
 void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
     // With no row at the selection mark there is no mod the player chose;
     // item data 0 would name slot 0, whatever mod that is.
-    if (m_lstMods->GetSelectionMark() >= 0) {
-        InstallOptions options;
-        options.bCopyNames = m_chkCopyNames->GetValue();
-        options.bCopyWaypoints = m_chkCopyWaypoints->GetValue();
-        options.bCopyCfg = m_chkCopyCfg->GetValue();
-        options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
-        options.bCopyChat = m_chkCopyChat->GetValue();
-        InstallMod(static_cast<int32_t>(SelectedItemData()), options, *m_lstMods);
+    if (m_lstMods->GetSelectionMark() < 0) {
+        m_btnInstall->Disable();
+        m_btnRemove->Disable();
+        return;
     }
+    InstallOptions options;
+    options.bCopyNames = m_chkCopyNames->GetValue();
+    options.bCopyWaypoints = m_chkCopyWaypoints->GetValue();
+    options.bCopyCfg = m_chkCopyCfg->GetValue();
+    options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
+    options.bCopyChat = m_chkCopyChat->GetValue();
+    int32_t itemData = static_cast<int32_t>(SelectedItemData());
+    std::string modName = ModNameOfSlot(ItemDataSlot(itemData));
+    ChangeOutcome outcome = InstallMod(itemData, options, *m_lstMods);
     m_btnInstall->Disable();
     m_btnRemove->Disable();
+    TellOutcome(ChangeAction::Install, modName, outcome);
 }
 
 void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
-    if (m_lstMods->GetSelectionMark() >= 0)
-        RemoveMod(static_cast<int32_t>(SelectedItemData()), *m_lstMods);
+    if (m_lstMods->GetSelectionMark() < 0) {
+        m_btnInstall->Disable();
+        m_btnRemove->Disable();
+        return;
+    }
+    int32_t itemData = static_cast<int32_t>(SelectedItemData());
+    std::string modName = ModNameOfSlot(ItemDataSlot(itemData));
+    ChangeOutcome outcome = RemoveMod(itemData, *m_lstMods);
     m_btnInstall->Disable();
     m_btnRemove->Disable();
+    TellOutcome(ChangeAction::Remove, modName, outcome);
+}
+
+std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
+    // Taken before the change: its rescan reloads the catalogue.
+    return slot >= 0 && slot < m_nModCount ? m_strModName[slot] : std::string();
+}
+
+void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
+    ChangeReport report = ReportChange(action, modName, outcome, false);
+    if (report.text.empty()) return;  // the list shows a success
+    wxMessageBox(NarrowToWx(report.text), kMessageCaption, wxOK | wxICON_WARNING, this);
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }

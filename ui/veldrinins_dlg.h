@@ -13,6 +13,7 @@
 
 #include "core/installer_core.h"
 #include "ui/mod_list.h"
+#include "ui/player_messages.h"
 
 #include <memory>
 
@@ -54,6 +55,9 @@ public:
     void OnContextMenu(wxContextMenuEvent& event);
     void OnColumnClickModList(wxListEvent& event);
     void OnItemChangedModList(wxListEvent& event);
+    // Install into, or Remove from, the mod of the row at the selection
+    // mark; both buttons end disabled. What the change could not do is told
+    // in a box; with no row marked nothing is changed.
     void OnInstall(wxCommandEvent& event);
     void OnRemove(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
@@ -92,6 +96,14 @@ private:
 
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
+
+    // The display name of a catalogue slot; empty for a slot the catalogue
+    // does not fill.
+    std::string ModNameOfSlot(int slot) const;
+
+    // After an Install or Remove: a box owned by the dialog tells the player
+    // what went wrong and what to do; a success is told by the list alone.
+    void TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -17,6 +17,7 @@
 #endif
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,43 @@ bool PumpUntil(Condition condition, int milliseconds = 5000) {
         wxMilliSleep(10);
     }
     return condition();
+}
+
+// Answers every message box instead of showing it, as the player would with
+// the given button, and keeps what each one said. Boxes that a test expects
+// with wxTEST_DIALOG (the start-up question) go to that test's hook first.
+class MessageBoxes : public wxModalDialogHook {
+public:
+    explicit MessageBoxes(int answer = wxID_OK) : answer_(answer) { Register(); }
+    ~MessageBoxes() override { Unregister(); }
+
+    struct Box {
+        wxString caption, message;
+        long buttons, icon;
+        wxWindow* owner;
+    };
+    std::vector<Box> seen;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        auto* box = dynamic_cast<wxMessageDialog*>(dialog);
+        if (!box) return wxID_NONE;
+        long style = box->GetMessageDialogStyle();
+        seen.push_back({box->GetTitle(), box->GetMessage(), style & (wxOK | wxYES_NO | wxCANCEL), style & wxICON_MASK,
+                        box->GetParent()});
+        return answer_;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    int answer_;
+};
+
+// A path inside the game folder as the player is told it: relative, with the
+// host's separators.
+std::string ForPlayer(std::string path) {
+    if (test::HostIsWindows()) std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 struct Row {
@@ -446,6 +484,85 @@ TEST_F(DialogTest, RemoveThroughTheButtonRestoresTheModsOwnLibrary) {
     EXPECT_EQ(expected, Rows());
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
+}
+
+// A change that fails, or leaves extras behind, is told in a box owned by the
+// dialog: what was asked, what was left as it was, the file and the system's
+// reason, and what to do. A success tells nothing.
+TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
+    using platform::FileError;
+    using platform::FileOp;
+    auto readOnly = [this](const char* file) {
+        return [path = game_ / file] { fs::permissions(path, fs::perms::owner_read | fs::perms::group_read); };
+    };
+    auto failing = [](FileOp failingOp, const char* name, FileError as) {
+        return [=] {
+            platform::SetFaultHook(
+                [=](FileOp op, const std::string& path) { return op == failingOp && path.find(name) != std::string::npos; },
+                as);
+        };
+    };
+    struct Case {
+        const char* what;
+        int slot;
+        bool install;
+        std::function<void()> breakIt;
+        std::vector<std::string> told;  // parts of the box's text, in order; none: no box
+        const char* statusAfter;
+    } cases[] = {
+        {"a read-only liblist.gam", uitest::kTfc, true, readOnly("tfc/liblist.gam"),
+         {"Veldrin could not be installed in Team Fortress Classic: the mod was left as it was.",
+          ForPlayer("tfc/liblist.gam") + ": the file is read-only", "Clear the file's read-only mark"},
+         "not installed"},
+        {"a library in use", uitest::kOpFor, true, failing(FileOp::Copy, "veldrin.dll", FileError::InUse),
+         {"Veldrin could not be installed in Opposing Force: the mod was left as it was.",
+          ForPlayer("gearbox/dlls/veldrin.dll") + ": " + platform::ReasonText(FileError::InUse),
+          "Close Half-Life and any server of this mod"},
+         "not installed"},
+        {"a read-only liblist.gam on Remove", uitest::kDod, false, readOnly("dod/liblist.gam"),
+         {"Veldrin could not be removed from Day of Defeat: the mod was left as it was.",
+          ForPlayer("dod/liblist.gam") + ": the file is read-only"},
+         "installed"},
+        {"an extra on a full disk", uitest::kFrontLine, true, failing(FileOp::Copy, "Veldrin.cfg", FileError::DiskFull),
+         {"Veldrin was installed in Front Line Force, but these extras could not be copied:\n" +
+              ForPlayer("frontline/Veldrin.cfg") + "\n",
+          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull),
+          "press Install again"},
+         "installed"},
+        {"a success", uitest::kHalfLife, true, [] {}, {}, "installed"},
+    };
+
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClickRow(RowOfSlot(c.slot));
+        c.breakIt();
+        MessageBoxes boxes;
+        ClickAction(c.install ? dlg_->m_btnInstall : dlg_->m_btnRemove);
+        platform::SetFaultHook({});
+        ASSERT_EQ(c.told.empty() ? 0u : 1u, boxes.seen.size());
+        EXPECT_EQ(c.statusAfter, Rows()[RowOfSlot(c.slot)].status);
+        if (c.told.empty()) continue;
+        const MessageBoxes::Box& box = boxes.seen.front();
+        EXPECT_EQ("VeldrinIns", box.caption);
+        EXPECT_EQ(wxOK, box.buttons);
+        EXPECT_EQ(wxICON_WARNING, box.icon);
+        EXPECT_EQ(dlg_.get(), box.owner);
+        size_t at = 0;
+        for (const std::string& part : c.told) {
+            at = box.message.ToStdString().find(part, at);
+            if (at == std::string::npos) {
+                ADD_FAILURE() << "\"" << part << "\" is missing or out of place in:\n" << box.message;
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(fs::exists(game_ / "dod/dlls/veldrin.dll")) << "Remove kept the library its liblist.gam names";
+    EXPECT_FALSE(fs::exists(game_ / "frontline/Veldrin.cfg"));
+    EXPECT_TRUE(fs::exists(game_ / "frontline/Veldrin_names.txt")) << "the other extras were copied";
+    // Windows cannot delete a read-only file with its folder.
+    for (const char* file : {"tfc/liblist.gam", "dod/liblist.gam"})
+        fs::permissions(game_ / file, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(DialogTest, InstallAndRemoveActOnTheMarkedRowAfterASort) {
