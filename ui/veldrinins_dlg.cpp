@@ -16,6 +16,7 @@
 #include "platform/game_dir.h"
 #include "ui/narrow_text.h"
 #include "ui/about_dlg.h"
+#include "ui/admin_restart.h"
 #include "ui/player_messages.h"
 #include "ui/resource.h"
 #include "ui/window_chrome.h"
@@ -278,9 +279,15 @@ std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
 }
 
 void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
-    ChangeReport report = ReportChange(action, modName, outcome, false);
+    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator());
     if (report.text.empty()) return;  // the list shows a success
-    wxMessageBox(NarrowToWx(report.text), kMessageCaption, wxOK | wxICON_WARNING, this);
+    long buttons = report.offersAdminRestart ? wxYES_NO : wxOK;
+    int answer = wxMessageBox(NarrowToWx(report.text), kMessageCaption, buttons | wxICON_WARNING, this);
+    if (report.offersAdminRestart && answer == wxYES && RestartAsAdministrator(this)) {
+        // The installer now starts again as administrator; two of them
+        // must not work on the same game folder.
+        Close();
+    }
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }

@@ -103,6 +103,9 @@ private:
 
     // After an Install or Remove: a box owned by the dialog tells the player
     // what went wrong and what to do; a success is told by the list alone.
+    // When Windows denied access to a process that is not elevated, the box
+    // asks whether to start the installer again as administrator; Yes does
+    // and closes this one.
     void TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
 
     wxDECLARE_EVENT_TABLE();

@@ -25,6 +25,7 @@
 #include "platform/file_system.h"
 #include "sample_game.h"
 #include "ui/about_dlg.h"
+#include "ui/admin_restart.h"
 #include "ui/resource.h"
 #include "ui/window_chrome.h"
 #include "ui/veldrinins_dlg.h"
@@ -127,9 +128,13 @@ protected:
         TempGameFolderTest::SetUp();
         uitest::CopyExampleGame(game_);
         std::memset(g_szGameDir, 0, sizeof g_szGameDir);
+        // Where a denied change would offer a restart as administrator, the
+        // test that looks at the offer asks for it.
+        SetAdminRestartSystem({[] { return true; }, {}});
     }
 
     void TearDown() override {
+        SetAdminRestartSystem({});
         if (dlg_) {
             dlg_->Hide();
             dlg_.reset();
@@ -564,6 +569,48 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
     for (const char* file : {"tfc/liblist.gam", "dod/liblist.gam"})
         fs::permissions(game_ / file, fs::perms::owner_write, fs::perm_options::add);
 }
+
+#ifdef __WXMSW__
+// Windows denies a change to a process that is not elevated: the box asks
+// whether to start the installer again as administrator, in the same working
+// directory, and Yes closes this one once the new one has started.
+TEST_F(DialogTest, DeniedAccessOffersToStartAgainAsAdministrator) {
+    std::vector<AdminRestartRequest> requests;
+    SetAdminRestartSystem({[] { return false; }, [&requests](const AdminRestartRequest& request) {
+                               requests.push_back(request);
+                               return true;
+                           }});
+    fs::permissions(game_ / "tfc/liblist.gam", fs::perms::owner_read | fs::perms::group_read);
+    Start();
+    for (int answer : {wxID_NO, wxID_YES}) {
+        SCOPED_TRACE(answer == wxID_YES ? "Yes" : "No");
+        ClickRow(RowOfSlot(uitest::kTfc));
+        MessageBoxes boxes(answer);
+        ClickAction(dlg_->m_btnInstall);
+        ASSERT_EQ(1u, boxes.seen.size());
+        EXPECT_EQ(wxYES_NO, boxes.seen[0].buttons);
+        EXPECT_TRUE(boxes.seen[0].message.EndsWith("Start VeldrinIns again as administrator now?")) << boxes.seen[0].message;
+        EXPECT_EQ(answer == wxID_YES, PumpUntil([&] { return !dlg_->IsShown(); }, answer == wxID_YES ? 5000 : 300));
+    }
+    ASSERT_EQ(1u, requests.size()) << "only Yes starts it";
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    EXPECT_EQ(L"runas", requests[0].verb);
+    EXPECT_EQ(std::wstring(program), requests[0].file);
+    EXPECT_EQ(fs::current_path().wstring(), requests[0].directory);
+
+    // Elevated already, there is nothing to offer.
+    SetAdminRestartSystem({[] { return true; }, {}});
+    dlg_->Show();
+    Pump();
+    ClickRow(RowOfSlot(uitest::kTfc));
+    MessageBoxes boxes;
+    ClickAction(dlg_->m_btnInstall);
+    ASSERT_EQ(1u, boxes.seen.size());
+    EXPECT_EQ(wxOK, boxes.seen[0].buttons);
+    fs::permissions(game_ / "tfc/liblist.gam", fs::perms::owner_write, fs::perm_options::add);
+}
+#endif
 
 TEST_F(DialogTest, InstallAndRemoveActOnTheMarkedRowAfterASort) {
     Start();
