@@ -1,6 +1,7 @@
 #include "ui/veldrinins_dlg.h"
 
 #include <wx/dcclient.h>
+#include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
@@ -30,6 +31,7 @@ const char kStartQuestion[] =
     "Do you wish to continue?";
 const char kStartCaption[] = "Are you sure?";
 const char kMessageCaption[] = "VeldrinIns";
+const char kChooseFolderTitle[] = "Choose the Half-Life folder that holds the Veldrin package folder";
 
 // Template 102's client size, in dialog units.
 const wxSize kDialogSize(282, 228);
@@ -70,6 +72,10 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
+    m_fnChooseFolder = [this](const wxString& start) {
+        wxDirDialog chooser(this, kChooseFolderTitle, start, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+        return chooser.ShowModal() == wxID_OK ? chooser.GetPath() : wxString();
+    };
 }
 
 int CVeldrinInsDlg::DoModal() {
@@ -118,12 +124,8 @@ bool CVeldrinInsDlg::OnInitDialog() {
     m_chkCopyNames->SetValue(true);
     m_chkCopyChat->SetValue(true);
 
-    // 7. The game directory; FindGameDirectory never yields more than the
-    // 255 characters g_szGameDir holds.
-    std::string gameDir = platform::FindGameDirectory();
-    std::strncpy(g_szGameDir, gameDir.c_str(), sizeof g_szGameDir - 1);
-    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
-    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
+    // 7. The game directory.
+    SetGameDirectory(platform::FindGameDirectory());
     if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
 
     // 8. - 10.
@@ -145,6 +147,14 @@ bool CVeldrinInsDlg::OnInitDialog() {
     // the game directory's field.
     FindWindow(wxID_OK)->SetFocus();
     return true;
+}
+
+void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
+    // Both the lookup and Browse refuse a longer one; a cut path could name
+    // another folder.
+    std::strncpy(g_szGameDir, dir.c_str(), sizeof g_szGameDir - 1);
+    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
+    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
 }
 
 void CVeldrinInsDlg::ConfirmStartOrExit() {
@@ -293,6 +303,19 @@ void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
 
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
-    // The game directory comes only from the registry (or where the package
-    // lies); the button is there and does nothing.
+    wxString chosen = m_fnChooseFolder(m_edtGameDir->GetValue());
+    if (chosen.empty()) return;
+    std::string folder = PathToNarrow(chosen);
+    if (!platform::HoldsPackage(folder)) {
+        wxMessageBox(NarrowToWx(RefusedFolderText(folder)), kMessageCaption, wxOK | wxICON_WARNING, this);
+        return;
+    }
+    // The folder serves for this run only: the registry keeps what the
+    // game's set-up wrote there.
+    SetGameDirectory(folder);
+    StampSourceLibrary();
+    ScanMods(*m_lstMods);
+    m_btnInstall->Disable();
+    m_btnRemove->Disable();
+    m_chkCopyWpnConfigs->Hide();
 }

@@ -15,7 +15,9 @@
 #include "ui/mod_list.h"
 #include "ui/player_messages.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 class CVeldrinInsDlg : public wxDialog, public InstallerCore {
 public:
@@ -61,6 +63,11 @@ public:
     void OnInstall(wxCommandEvent& event);
     void OnRemove(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
+    // Asks for a folder, starting at the game directory. One that holds the
+    // package catalogue becomes the game directory for this run (shown,
+    // stamped and scanned again, both buttons disabled); any other is
+    // refused with a box that says what the folder must hold. Cancel changes
+    // nothing, and nothing is written to the registry.
     void OnBrowse(wxCommandEvent& event);
 
     // Controls, bound by DoDataExchange.
@@ -75,6 +82,11 @@ public:
     wxCheckBox* m_chkCopyCfg = nullptr;
     wxCheckBox* m_chkCopyWaypoints = nullptr;
     wxIconBundle m_hIcon;
+
+    // Asks the player for a folder, starting at start; returns the chosen
+    // folder, or an empty string when the player cancels. The system's
+    // folder chooser, unless a test puts its own in its place.
+    std::function<wxString(const wxString& start)> m_fnChooseFolder;
 
 #ifdef __WXMSW__
     // Answers WM_QUERYDRAGICON with OnQueryDragIcon; all else as wxDialog.
@@ -96,6 +108,9 @@ private:
 
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
+
+    // Makes dir the game directory (at most 255 characters) and shows it.
+    void SetGameDirectory(const std::string& dir);
 
     // The display name of a catalogue slot; empty for a slot the catalogue
     // does not fill.

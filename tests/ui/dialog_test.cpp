@@ -2,6 +2,7 @@
 // copy of the demo's game folder in a temporary directory.
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
+#include <wx/dirdlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/game_dir.h"
 #include "sample_game.h"
 #include "ui/about_dlg.h"
 #include "ui/admin_restart.h"
@@ -122,6 +124,20 @@ std::ostream& operator<<(std::ostream& out, const Row& r) {
     return out << "{" << r.name << ", " << r.status << ", " << r.data << "}";
 }
 
+// What the player sees of the main dialog, to compare before and after.
+struct DialogState {
+    std::vector<Row> rows;
+    long selected, mark;
+    bool install, remove, shown;
+    std::vector<bool> boxes;
+    std::string gameDir;
+    wxRect rect;
+    bool operator==(const DialogState& o) const {
+        return rows == o.rows && selected == o.selected && mark == o.mark && install == o.install &&
+               remove == o.remove && shown == o.shown && boxes == o.boxes && gameDir == o.gameDir && rect == o.rect;
+    }
+};
+
 class DialogTest : public uitest::TempGameFolderTest {
 protected:
     void SetUp() override {
@@ -181,6 +197,20 @@ protected:
     }
 
     long SelectedRow() const { return List().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); }
+
+    DialogState State() const {
+        const CVeldrinInsDlg& d = *dlg_;
+        return {Rows(),
+                SelectedRow(),
+                List().GetSelectionMark(),
+                d.m_btnInstall->IsEnabled(),
+                d.m_btnRemove->IsEnabled(),
+                d.IsShown(),
+                {d.m_chkCopyChat->GetValue(), d.m_chkCopyWpnConfigs->GetValue(), d.m_chkCopyWpnConfigs->IsShown(),
+                 d.m_chkCopyNames->GetValue(), d.m_chkCopyCfg->GetValue(), d.m_chkCopyWaypoints->GetValue()},
+                d.m_edtGameDir->GetValue().ToStdString(),
+                d.GetRect()};
+    }
 
     // Selects a row as the keyboard or a click would: the list reports it.
     void Select(long row) {
@@ -641,19 +671,99 @@ TEST_F(DialogTest, WithNoRowMarkedInstallAndRemoveTouchNothing) {
     EXPECT_EQ(kStartRows, Rows());
 }
 
-TEST_F(DialogTest, BrowseChangesNothing) {
+// Answers the system's folder chooser with Cancel instead of showing it, and
+// counts the choosers and their owners.
+class FolderChoosers : public wxModalDialogHook {
+public:
+    FolderChoosers() { Register(); }
+    ~FolderChoosers() override { Unregister(); }
+    std::vector<wxWindow*> owners;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (!dynamic_cast<wxDirDialog*>(dialog)) return wxID_NONE;
+        owners.push_back(dialog->GetParent());
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+// Browse asks for a folder, starting at the game directory. A folder that
+// holds the package becomes the game directory for this run; any other is
+// refused with a box that says what it must hold; Cancel changes nothing.
+TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
+    // Another game folder: its package's library a day newer, no
+    // Counter-Strike, the package's names in other letter cases.
+    fs::path other = root_ / "Other Games" / "Half-Life";
+    uitest::CopyExampleGame(other);
+    fs::remove_all(other / "cstrike");
+    uitest::SetModified(other / "Veldrin/veldrin.dll", uitest::kPackageTime + uitest::kDay);
+    fs::rename(other / "Veldrin", other / "VELDRIN");
+    fs::rename(other / "VELDRIN/veldrinins.ini", other / "VELDRIN/VeldrinIns.INI");
+    const std::string registry = platform::RegistryGameDirectory();
+
     Start();
     Select(RowOfSlot(uitest::kTfc));
-    std::vector<Row> rows = Rows();
-    wxString dir = dlg_->m_edtGameDir->GetValue();
-    ClickButton(dlg_->FindWindow(IDC_BROWSE));
-    EXPECT_TRUE(dlg_->IsShown());
-    EXPECT_EQ(dir, dlg_->m_edtGameDir->GetValue());
-    EXPECT_EQ(rows, Rows());
-    EXPECT_EQ(RowOfSlot(uitest::kTfc), SelectedRow());
-    EXPECT_TRUE(dlg_->m_btnInstall->IsEnabled());
+    const DialogState before = State();
+    const std::string gameDir = g_szGameDir;
+    wxWindow* browse = dlg_->FindWindow(IDC_BROWSE);
+    {
+        FolderChoosers choosers;
+        ClickButton(browse);
+        EXPECT_EQ(std::vector<wxWindow*>{dlg_.get()}, choosers.owners) << "the system's chooser, cancelled";
+    }
+    EXPECT_EQ(before, State());
+
+    std::vector<wxString> starts;
+    wxString answer;
+    dlg_->m_fnChooseFolder = [&](const wxString& start) {
+        starts.push_back(start);
+        return answer;
+    };
+    const std::string tooLong = (root_ / std::string(260, 'x') / "Half-Life").string();
+    struct Refusal {
+        std::string folder;
+        const char* why;
+    } refusals[] = {{"", nullptr},  // Cancel
+                    {root_.string(), "does not hold the Veldrin package"},
+                    {tooLong, "is longer than 255 characters"}};
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.folder);
+        answer = wxString::FromUTF8(refusal.folder);
+        MessageBoxes boxes;
+        ClickButton(browse);
+        EXPECT_EQ(before, State());
+        EXPECT_EQ(gameDir, g_szGameDir);
+        ASSERT_EQ(refusal.why ? 1u : 0u, boxes.seen.size());
+        if (!refusal.why) continue;
+        EXPECT_EQ("VeldrinIns", boxes.seen[0].caption);
+        EXPECT_EQ(wxICON_WARNING, boxes.seen[0].icon);
+        EXPECT_EQ(dlg_.get(), boxes.seen[0].owner);
+        for (std::string part : {refusal.folder + "\n" + refusal.why, std::string("folder named Veldrin with veldrinins.ini")})
+            EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(wxString::FromUTF8(part))) << part << " in " << boxes.seen[0].message;
+    }
+
+    answer = other.wstring();
+    MessageBoxes none;
+    ClickButton(browse);
+    EXPECT_TRUE(none.seen.empty());
+    EXPECT_EQ(std::vector<wxString>(4, wxString(gameDir)), starts) << "each chooser starts at the game directory";
+    EXPECT_EQ(other.string(), std::string(g_szGameDir));
+    EXPECT_EQ(other.string(), dlg_->m_edtGameDir->GetValue().ToStdString());
+    EXPECT_TRUE(fs::equivalent(other / "VELDRIN/veldrin.dll", platform::ResolvePath(dlg_->m_strSourceDll.c_str())));
+    EXPECT_EQ(uitest::kPackageDate + 1, dlg_->m_nSourceDate) << "stamped again";
+    std::vector<Row> rows(kStartRows.begin() + 1, kStartRows.end());
+    rows[3] = {"Day of Defeat", "need upgrade", 304};  // its bot is older than this package's
+    EXPECT_EQ(rows, Rows()) << "scanned again";
+    EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
-    EXPECT_EQ(game_.string(), std::string(g_szGameDir));
+    EXPECT_EQ(registry, platform::RegistryGameDirectory()) << "nothing written to the registry";
+
+    // Install and Remove now change the chosen folder.
+    ClickRow(RowOfSlot(uitest::kTfc));
+    ClickAction(dlg_->m_btnInstall);
+    EXPECT_NE(std::string::npos, uitest::ReadBytes(other / "tfc/liblist.gam").find("veldrin.dll"));
+    EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin.dll"));
 }
 
 TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
@@ -722,20 +832,6 @@ TEST_F(DialogTest, TheLayoutFitsEveryTextAndNothingOverlaps) {
             EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
                 << controls[i]->GetLabel() << " / " << controls[j]->GetLabel();
 }
-
-// What the player sees of the main dialog, to compare before and after.
-struct DialogState {
-    std::vector<Row> rows;
-    long selected, mark;
-    bool install, remove, shown;
-    std::vector<bool> boxes;
-    std::string gameDir;
-    wxRect rect;
-    bool operator==(const DialogState& o) const {
-        return rows == o.rows && selected == o.selected && mark == o.mark && install == o.install &&
-               remove == o.remove && shown == o.shown && boxes == o.boxes && gameDir == o.gameDir && rect == o.rect;
-    }
-};
 
 // Lets every modal dialog show for real; when it is the About box, notes what
 // it shows and closes it as a player does, with a click on OK.
@@ -812,20 +908,6 @@ protected:
 
 class AboutTest : public DialogTest {
 protected:
-    DialogState State() const {
-        const CVeldrinInsDlg& d = *dlg_;
-        return {Rows(),
-                SelectedRow(),
-                List().GetSelectionMark(),
-                d.m_btnInstall->IsEnabled(),
-                d.m_btnRemove->IsEnabled(),
-                d.IsShown(),
-                {d.m_chkCopyChat->GetValue(), d.m_chkCopyWpnConfigs->GetValue(), d.m_chkCopyWpnConfigs->IsShown(),
-                 d.m_chkCopyNames->GetValue(), d.m_chkCopyCfg->GetValue(), d.m_chkCopyWaypoints->GetValue()},
-                d.m_edtGameDir->GetValue().ToStdString(),
-                d.GetRect()};
-    }
-
     // A state worth keeping: a row selected, a box cleared, the weapon box out.
     void StartWithChanges() {
         Start();
