@@ -60,6 +60,7 @@ wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
     EVT_BUTTON(IDC_REMOVE, CVeldrinInsDlg::OnRemove)
     EVT_BUTTON(IDC_ABOUT, CVeldrinInsDlg::OnAbout)
     EVT_BUTTON(IDC_BROWSE, CVeldrinInsDlg::OnBrowse)
+    EVT_SHOW(CVeldrinInsDlg::OnShow)
 wxEND_EVENT_TABLE()
 
 CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
@@ -124,9 +125,11 @@ bool CVeldrinInsDlg::OnInitDialog() {
     m_chkCopyNames->SetValue(true);
     m_chkCopyChat->SetValue(true);
 
-    // 7. The game directory.
+    // 7. The game directory. Without one that holds the package the list
+    // stays empty, and only Browse can help.
     SetGameDirectory(platform::FindGameDirectory());
     if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
+    m_bTellNoGameFolder = !platform::HoldsPackage(g_szGameDir);
 
     // 8. - 10.
     StampSourceLibrary();
@@ -301,6 +304,17 @@ void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
+
+void CVeldrinInsDlg::OnShow(wxShowEvent& event) {
+    event.Skip();
+    if (!event.IsShown() || !m_bTellNoGameFolder) return;
+    m_bTellNoGameFolder = false;
+    // After the show has been handled: the box belongs over a dialog the
+    // player can already see, whose Browse button it names.
+    CallAfter([this] {
+        wxMessageBox(NarrowToWx(NoGameFolderText(g_szGameDir)), kMessageCaption, wxOK | wxICON_INFORMATION, this);
+    });
+}
 
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
     wxString chosen = m_fnChooseFolder(m_edtGameDir->GetValue());

@@ -69,6 +69,9 @@ public:
     // refused with a box that says what the folder must hold. Cancel changes
     // nothing, and nothing is written to the registry.
     void OnBrowse(wxCommandEvent& event);
+    // Once the dialog shows after a start without a usable game directory,
+    // tells the player to press Browse and choose the Half-Life folder.
+    void OnShow(wxShowEvent& event);
 
     // Controls, bound by DoDataExchange.
     wxCheckBox* m_chkCopyChat = nullptr;
@@ -108,6 +111,10 @@ private:
 
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
+
+    // Start-up found no game directory holding the package catalogue; the
+    // player hears of it once the dialog shows.
+    bool m_bTellNoGameFolder = false;
 
     // Makes dir the game directory (at most 255 characters) and shows it.
     void SetGameDirectory(const std::string& dir);

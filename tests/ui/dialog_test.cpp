@@ -89,6 +89,7 @@ public:
         wxString caption, message;
         long buttons, icon;
         wxWindow* owner;
+        bool ownerShown;
     };
     std::vector<Box> seen;
 
@@ -98,7 +99,7 @@ protected:
         if (!box) return wxID_NONE;
         long style = box->GetMessageDialogStyle();
         seen.push_back({box->GetTitle(), box->GetMessage(), style & (wxOK | wxYES_NO | wxCANCEL), style & wxICON_MASK,
-                        box->GetParent()});
+                        box->GetParent(), box->GetParent() && box->GetParent()->IsShown()});
         return answer_;
     }
     void Exit(wxDialog*) override {}
@@ -348,8 +349,39 @@ TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter
     EXPECT_EQ(kStartRows, Rows());
 }
 
-TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndItsHeadersDoNothing) {
+// Without a game directory, or with one that lacks the package, the dialog
+// still opens; once it shows, a box says how to go on.
+TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
+    const std::string howToGoOn =
+        "\n\nPress Browse and choose the Half-Life folder that holds the Veldrin package folder, the folder named "
+        "Veldrin with veldrinins.ini in it.";
+    if (!test::HostIsWindows()) {
+        // A Steam installation's Half-Life folder, without the package.
+        fs::path steamGame = root_ / ".local/share/Steam/steamapps/common/Half-Life";
+        fs::create_directories(steamGame);
+        MessageBoxes boxes;
+        StartFromHere();
+        ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
+        EXPECT_EQ("The Half-Life folder\n" + steamGame.string() + "\ndoes not hold the Veldrin package." + howToGoOn,
+                  boxes.seen[0].message.ToStdString());
+        EXPECT_EQ(steamGame.string(), dlg_->m_edtGameDir->GetValue().ToStdString()) << "the field shows what was found";
+        dlg_.reset();
+        fs::remove_all(root_ / ".local");
+    }
+
+    MessageBoxes boxes;
     StartFromHere();
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.seen.empty(); }));
+    Pump();
+    ASSERT_EQ(1u, boxes.seen.size());
+    EXPECT_EQ("VeldrinIns found no Half-Life folder." + howToGoOn, boxes.seen[0].message.ToStdString());
+    EXPECT_EQ("VeldrinIns", boxes.seen[0].caption);
+    EXPECT_EQ(wxOK, boxes.seen[0].buttons);
+    EXPECT_EQ(wxICON_INFORMATION, boxes.seen[0].icon);
+    EXPECT_EQ(dlg_.get(), boxes.seen[0].owner);
+    EXPECT_TRUE(boxes.seen[0].ownerShown) << "the dialog shows first";
+    EXPECT_TRUE(dlg_->IsShown());
+    EXPECT_TRUE(dlg_->FindWindow(IDC_BROWSE)->IsEnabled());
     EXPECT_EQ("", dlg_->m_edtGameDir->GetValue());
     EXPECT_EQ(0, List().GetItemCount());
     ClickHeader(0);
