@@ -20,6 +20,7 @@
 #include "ui/admin_restart.h"
 #include "ui/player_messages.h"
 #include "ui/resource.h"
+#include "ui/toolkit_style.h"
 #include "ui/window_chrome.h"
 
 namespace {
@@ -61,6 +62,7 @@ wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
     EVT_BUTTON(IDC_ABOUT, CVeldrinInsDlg::OnAbout)
     EVT_BUTTON(IDC_BROWSE, CVeldrinInsDlg::OnBrowse)
     EVT_SHOW(CVeldrinInsDlg::OnShow)
+    EVT_CHAR_HOOK(CVeldrinInsDlg::OnCharHook)
 wxEND_EVENT_TABLE()
 
 CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
@@ -101,6 +103,7 @@ bool CVeldrinInsDlg::OnInitDialog() {
     // 1. The framework's part: bind the controls, hand them their data.
     DoDataExchange();
     TransferDataToWindow();
+    LookReadOnly(m_edtGameDir);
 
     // 2. The About item of the system menu.
     AddAboutToSystemMenu();
@@ -251,39 +254,42 @@ void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
 }
 
 void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
+    ChangeOutcome outcome;
+    std::string modName;
     // With no row at the selection mark there is no mod the player chose;
     // item data 0 would name slot 0, whatever mod that is.
-    if (m_lstMods->GetSelectionMark() < 0) {
-        m_btnInstall->Disable();
-        m_btnRemove->Disable();
-        return;
+    if (m_lstMods->GetSelectionMark() >= 0) {
+        InstallOptions options;
+        options.bCopyNames = m_chkCopyNames->GetValue();
+        options.bCopyWaypoints = m_chkCopyWaypoints->GetValue();
+        options.bCopyCfg = m_chkCopyCfg->GetValue();
+        options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
+        options.bCopyChat = m_chkCopyChat->GetValue();
+        int32_t itemData = static_cast<int32_t>(SelectedItemData());
+        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        outcome = InstallMod(itemData, options, *m_lstMods);
     }
-    InstallOptions options;
-    options.bCopyNames = m_chkCopyNames->GetValue();
-    options.bCopyWaypoints = m_chkCopyWaypoints->GetValue();
-    options.bCopyCfg = m_chkCopyCfg->GetValue();
-    options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
-    options.bCopyChat = m_chkCopyChat->GetValue();
-    int32_t itemData = static_cast<int32_t>(SelectedItemData());
-    std::string modName = ModNameOfSlot(ItemDataSlot(itemData));
-    ChangeOutcome outcome = InstallMod(itemData, options, *m_lstMods);
-    m_btnInstall->Disable();
-    m_btnRemove->Disable();
-    TellOutcome(ChangeAction::Install, modName, outcome);
+    EndChange(ChangeAction::Install, modName, outcome);
 }
 
 void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
-    if (m_lstMods->GetSelectionMark() < 0) {
-        m_btnInstall->Disable();
-        m_btnRemove->Disable();
-        return;
+    ChangeOutcome outcome;
+    std::string modName;
+    if (m_lstMods->GetSelectionMark() >= 0) {
+        int32_t itemData = static_cast<int32_t>(SelectedItemData());
+        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        outcome = RemoveMod(itemData, *m_lstMods);
     }
-    int32_t itemData = static_cast<int32_t>(SelectedItemData());
-    std::string modName = ModNameOfSlot(ItemDataSlot(itemData));
-    ChangeOutcome outcome = RemoveMod(itemData, *m_lstMods);
+    EndChange(ChangeAction::Remove, modName, outcome);
+}
+
+void CVeldrinInsDlg::EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
     m_btnInstall->Disable();
     m_btnRemove->Disable();
-    TellOutcome(ChangeAction::Remove, modName, outcome);
+    TellOutcome(action, modName, outcome);
+    // The button just pressed is disabled now; left with the focus, it
+    // would keep Escape and Enter from the dialog.
+    m_lstMods->SetFocus();
 }
 
 std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
@@ -304,6 +310,29 @@ void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
+
+void CVeldrinInsDlg::OnCharHook(wxKeyEvent& event) {
+    // GTK's list takes Enter to activate its current row; in this dialog
+    // Enter presses the default button, Exit, wherever the focus is but on
+    // another push button.
+    int key = event.GetKeyCode();
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() && FocusIsOnList()) {
+        if (auto* exit = dynamic_cast<wxButton*>(GetDefaultItem())) {
+            wxCommandEvent press(wxEVT_BUTTON, exit->GetId());
+            press.SetEventObject(exit);
+            exit->ProcessWindowEvent(press);
+            return;
+        }
+    }
+    event.Skip();
+}
+
+bool CVeldrinInsDlg::FocusIsOnList() const {
+    // The generic list gives the focus to a window of its own inside it.
+    for (wxWindow* window = FindFocus(); window; window = window->GetParent())
+        if (window == m_lstMods) return true;
+    return false;
+}
 
 void CVeldrinInsDlg::OnShow(wxShowEvent& event) {
     event.Skip();

@@ -72,6 +72,9 @@ public:
     // Once the dialog shows after a start without a usable game directory,
     // tells the player to press Browse and choose the Half-Life folder.
     void OnShow(wxShowEvent& event);
+    // Enter with the focus on the list presses the default button, Exit, as
+    // it does elsewhere in the dialog; every other key goes on as usual.
+    void OnCharHook(wxKeyEvent& event);
 
     // Controls, bound by DoDataExchange.
     wxCheckBox* m_chkCopyChat = nullptr;
@@ -115,6 +118,13 @@ private:
     // Start-up found no game directory holding the package catalogue; the
     // player hears of it once the dialog shows.
     bool m_bTellNoGameFolder = false;
+
+    // Disables both buttons after a change, tells what it could not do,
+    // and gives the focus back to the list.
+    void EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
+
+    // True when the focus is on the mod list or a window inside it.
+    bool FocusIsOnList() const;
 
     // Makes dir the game directory (at most 255 characters) and shows it.
     void SetGameDirectory(const std::string& dir);

@@ -2,6 +2,8 @@
 // copy of the demo's game folder in a temporary directory.
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/dirdlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
@@ -114,6 +116,23 @@ std::string ForPlayer(std::string path) {
     if (test::HostIsWindows()) std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
+
+#ifdef __WXGTK__
+// What the screen shows in a rectangle, in screen coordinates.
+wxImage ScreenShot(const wxRect& rect) {
+    wxBitmap bitmap(rect.GetSize());
+    {
+        wxMemoryDC memory(bitmap);
+        wxScreenDC screen;
+        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    }
+    return bitmap.ConvertToImage();
+}
+
+wxColour PixelAt(const wxImage& image, int x, int y) {
+    return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+#endif
 
 struct Row {
     std::string name, status;
@@ -383,6 +402,22 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
     EXPECT_TRUE(dlg_->IsShown());
     EXPECT_TRUE(dlg_->FindWindow(IDC_BROWSE)->IsEnabled());
     EXPECT_EQ("", dlg_->m_edtGameDir->GetValue());
+#ifdef __WXGTK__
+    // The field looks read-only, as on Windows: inside its border only the
+    // dialog's ground, and no caret even with the focus, however long one
+    // looks (a caret blinks).
+    dlg_->m_edtGameDir->SetFocus();
+    wxColour ground = PixelAt(ScreenShot(wxRect(dlg_->ClientToScreen(wxPoint(4, 4)), wxSize(1, 1))), 0, 0);
+    wxRect inside = dlg_->m_edtGameDir->GetScreenRect().Deflate(4);
+    for (int shot = 0; shot < 4; ++shot) {
+        Pump(300);
+        wxImage image = ScreenShot(inside);
+        int others = 0;
+        for (int y = 0; y < image.GetHeight(); ++y)
+            for (int x = 0; x < image.GetWidth(); ++x) others += PixelAt(image, x, y) != ground;
+        EXPECT_EQ(0, others) << "shot " << shot << ": pixels other than the ground " << ground.GetAsString();
+    }
+#endif
     EXPECT_EQ(0, List().GetItemCount());
     ClickHeader(0);
     ClickHeader(1);
@@ -798,25 +833,40 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
     EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin.dll"));
 }
 
+// Enter presses Exit, the default button, from Exit itself and from the
+// list with a row current, which would otherwise take the key for itself.
 TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
-    Start();
-    dlg_->FindWindow(wxID_OK)->SetFocus();
-    Pump(50);
-    wxUIActionSimulator sim;
-    sim.Char(WXK_RETURN);
-    Pump(200);
-    EXPECT_FALSE(dlg_->IsShown());
+    for (bool fromList : {false, true}) {
+        SCOPED_TRACE(fromList ? "from the list" : "from Exit");
+        Start();
+        if (fromList)
+            ClickRow(RowOfSlot(uitest::kTfc));
+        else
+            dlg_->FindWindow(wxID_OK)->SetFocus();
+        Pump(50);
+        std::vector<int> pressed;
+        dlg_->Bind(wxEVT_BUTTON, [&pressed](wxCommandEvent& event) {
+            pressed.push_back(event.GetId());
+            event.Skip();
+        });
+        wxUIActionSimulator sim;
+        sim.Char(WXK_RETURN);
+        EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
+        EXPECT_EQ(std::vector<int>{wxID_OK}, pressed);
+        EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
+    }
 }
 
+// Right after a click on Remove, which leaves that button disabled, the focus
+// is back on the list, and Escape closes the dialog.
 TEST_F(DialogTest, EscapeClosesTheDialogToo) {
     Start();
+    ClickRow(RowOfSlot(uitest::kDod));
+    ClickAction(dlg_->m_btnRemove);
     Select(RowOfSlot(uitest::kTfc));
-    dlg_->m_lstMods->SetFocus();
-    Pump(50);
     wxUIActionSimulator sim;
     sim.Char(WXK_ESCAPE);
-    Pump(200);
-    EXPECT_FALSE(dlg_->IsShown());
+    EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
     EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
 }
 
