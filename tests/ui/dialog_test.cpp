@@ -864,6 +864,12 @@ TEST_F(DialogTest, EscapeClosesTheDialogToo) {
     ClickRow(RowOfSlot(uitest::kDod));
     ClickAction(dlg_->m_btnRemove);
     Select(RowOfSlot(uitest::kTfc));
+    // Wine without a window manager never finishes hiding a window while the
+    // pointer rests on a disabled button.
+    if (test::HostIsWindows()) {
+        wxUIActionSimulator().MouseMove(List().GetScreenRect().GetPosition() + wxPoint(30, 40));
+        Pump(200);
+    }
     wxUIActionSimulator sim;
     sim.Char(WXK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
