@@ -20,6 +20,7 @@
 #include "ui/admin_restart.h"
 #include "ui/player_messages.h"
 #include "ui/resource.h"
+#include "ui/single_instance.h"
 #include "ui/toolkit_style.h"
 #include "ui/window_chrome.h"
 
@@ -302,11 +303,14 @@ void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName
     if (report.text.empty()) return;  // the list shows a success
     long buttons = report.offersAdminRestart ? wxYES_NO : wxOK;
     int answer = wxMessageBox(NarrowToWx(report.text), kMessageCaption, buttons | wxICON_WARNING, this);
-    if (report.offersAdminRestart && answer == wxYES && RestartAsAdministrator(this)) {
-        // The installer now starts again as administrator; two of them
-        // must not work on the same game folder.
+    if (!report.offersAdminRestart || answer != wxYES) return;
+    // The new installer must find the place free that this one holds.
+    ReleaseSingleInstance();
+    if (RestartAsAdministrator(this)) {
         Close();
+        return;
     }
+    ClaimSingleInstance();
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
