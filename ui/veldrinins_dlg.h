@@ -32,7 +32,9 @@ public:
     // The start-up sequence: asks the player to confirm (ending the process
     // with status 0 on "No"), ticks the default extras, finds and shows the
     // game directory, stamps the package's library, sets up the list and
-    // scans the mods. Runs before the dialog is shown. Returns true.
+    // scans the mods. Runs before the dialog is shown; when no game directory
+    // holding the package was found, the player is told so once it shows.
+    // Returns true.
     bool OnInitDialog();
 
     // Binds the control members to the controls of the template.
