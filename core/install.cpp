@@ -7,7 +7,8 @@
 #include "platform/file_system.h"
 
 bool InstallerCore::SlotIsUsable(int slot) const {
-    return slot >= 0 && slot < m_nModCount && layout::IsPlainFolderName(m_strModFolder[slot]);
+    return g_szGameDir[0] != '\0' && slot >= 0 && slot < m_nModCount &&
+           layout::IsPlainName(m_strModFolder[slot]);
 }
 
 bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]) {
@@ -19,12 +20,16 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
 }
 
 ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
-    int slot = itemData % 100;
+    const int slot = itemData % 100;
     ChangeOutcome outcome;
-    if (SlotIsUsable(slot))
-        outcome = InstallIntoSlot(slot, options);
-    else
+    if (SlotIsUsable(slot)) {
+        // One installer at a time in a game folder: the lock is held for the
+        // whole change and let go before the rescan, which only reads.
+        auto lock = layout::LockGameFolder(outcome);
+        if (lock) outcome = InstallIntoSlot(slot, options);
+    } else {
         outcome.problem = ChangeProblem::NoSuchMod;
+    }
     ScanMods(rows);
     return outcome;
 }
@@ -34,40 +39,85 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     Trace("\nPerforming Install for mod: %s\n", m_strModName[slot].c_str());
     Trace("------------------------------\n");
 
-    ChangeOutcome outcome;
     layout::PathBuffer libList;
     layout::PathBuffer target;
-    if (!ComposeModPaths(folder, libList, target)) {
-        outcome.problem = ChangeProblem::Failed;
-        outcome.detail = folder + ": the path is too long";
-        return outcome;
-    }
+    if (!ComposeModPaths(folder, libList, target)) return layout::TooLongOutcome(folder);
 
-    // The mod must never be pointed at a library that is not there, so the
-    // library goes in first and liblist.gam is rewritten only after it.
-    auto source = m_strSourceDll.empty() ? nullptr : platform::TextFile::Open(m_strSourceDll.c_str(), "r");
-    if (!source) {
+    // The engine cannot load an empty library, so one is never installed.
+    platform::FileInfo source;
+    bool usable = !m_strSourceDll.empty() && platform::ReadableFile(m_strSourceDll.c_str(), &source);
+    if (m_strSourceDll.empty()) platform::Fail(platform::FileError::NotFound, "the package has no library");
+    if (usable && source.size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
+    if (!usable) {
         Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
-        outcome = layout::FailureOutcome(m_strSourceDll.c_str());
+        ChangeOutcome outcome = layout::FailureOutcome(m_strSourceDll.c_str());
         outcome.problem = ChangeProblem::PackageLibraryUnusable;
         return outcome;
     }
-    source->Close();
-    if (!PutLibraryInPlace(target)) {
+
+    // The new liblist.gam is written first and put in place last: the mod
+    // must never name a library that is not there, and whatever fails on
+    // the way leaves the mod as it was.
+    liblist::LibListRewrite rewrite;
+    const std::string installRow = liblist::AsWritten(liblist::kInstallRow);
+    liblist::RewriteResult prepared =
+        rewrite.Prepare(libList, [&](size_t, const std::string&) { return installRow; });
+    if (prepared != liblist::RewriteResult::Written) {
+        Trace("Could not write %s, nothing changed\n", libList);
+        return layout::FailureOutcome(libList);
+    }
+    if (rewrite.Replaced().empty()) {
+        Trace("No gamedll line in %s, nothing changed\n", libList);
+        platform::Fail(platform::FileError::Failed, "it has no gamedll line naming the mod's game library");
+        return layout::FailureOutcome(libList);
+    }
+
+    // The lines the bot's line replaces are kept for Remove to give back: a
+    // server's plug-in loader, or a library named otherwise than the
+    // catalogue says. An upgrade replaces only the bot's own line, and
+    // leaves what an earlier Install kept.
+    bool remember = false;
+    for (const std::string& row : rewrite.Replaced()) remember = remember || !liblist::NamesBot(row.c_str());
+    layout::PathBuffer stored;
+    if (remember && !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
+        return layout::TooLongOutcome(folder);
+    std::vector<std::string> storedBefore;
+    const bool hadStored = remember && liblist::ReadStoredLines(stored, storedBefore);
+    if (remember && !liblist::StoreLines(stored, rewrite.Replaced(), libList)) {
+        Trace("Could not write %s, nothing changed\n", stored);
+        return layout::FailureOutcome(stored);
+    }
+    // Puts back what was kept before, when what follows fails.
+    auto undoStored = [&] {
+        if (!remember) return;
+        if (hadStored) liblist::StoreLines(stored, storedBefore, libList);
+        else platform::RemoveFile(stored);
+    };
+
+    const bool hadLibrary = platform::PathExists(target);
+    // On the disk before liblist.gam names it: a crash in between must not
+    // leave the mod naming an empty file.
+    if (!platform::CopyOver(m_strSourceDll.c_str(), target, true)) {
+        ChangeOutcome outcome = layout::FailureOutcome(target);
         Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
-        return layout::FailureOutcome(target);
+        undoStored();
+        return outcome;
     }
     Trace("Deleting old Veldrin.dll\n");
     Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
 
-    liblist::RewriteResult result = liblist::RewriteLibList(
-        libList, liblist::kInstallRow, [this] { Trace("Found gamedll line in liblist.gam\n"); },
-        [this] { Trace("Writing new liblist.gam\n"); });
-    if (result == liblist::RewriteResult::Failed) {
+    for (size_t i = 0; i < rewrite.Replaced().size(); ++i) Trace("Found gamedll line in liblist.gam\n");
+    if (!rewrite.Commit()) {
+        ChangeOutcome outcome = layout::FailureOutcome(libList);
         Trace("Could not write %s, it is unchanged\n", libList);
-        return layout::FailureOutcome(libList);
+        // Nothing names the new library; one that was not there before goes.
+        if (!hadLibrary) platform::RemoveFile(target);
+        undoStored();
+        return outcome;
     }
+    Trace("Writing new liblist.gam\n");
 
+    ChangeOutcome outcome;
     if (options.bCopyWaypoints) CopyWaypoints(folder, outcome);
     if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder, outcome);
     if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder, outcome);
@@ -75,16 +125,6 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
         CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder, outcome);
     return outcome;
-}
-
-bool InstallerCore::PutLibraryInPlace(const char* target) {
-    // A copy beside the target, renamed over it: the old library stays whole
-    // until the new one is complete, and a failure leaves it as it was.
-    const std::string temp = std::string(target) + ".veldrin-new";
-    if (platform::CopyOver(m_strSourceDll.c_str(), temp.c_str()) && platform::RenameOver(temp.c_str(), target))
-        return true;
-    platform::RemoveFile(temp.c_str());
-    return false;
 }
 
 void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outcome) {
@@ -101,6 +141,12 @@ void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outc
     // folder; the folder is listed once for all of them, not once each.
     platform::ListingScope keepListings;
     for (const std::string& name : names) {
+        // A name that holds a separator (legal on Linux) would reach a file
+        // outside the maps folder.
+        if (!layout::IsPlainName(name)) {
+            Trace("Skipping waypoint file %s: not a plain file name\n", name.c_str());
+            continue;
+        }
         layout::PathBuffer source;
         layout::PathBuffer target;
         if (!layout::ComposePath(source, layout::kWaypointSource, g_szGameDir, folder.c_str(), name.c_str()) ||

@@ -24,7 +24,7 @@ bool ComposePath(PathBuffer& buffer, const char* format, ...) {
     return true;
 }
 
-bool IsPlainFolderName(const std::string& name) {
+bool IsPlainName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     return name.find_first_of("\\/:") == std::string::npos;
 }
@@ -56,6 +56,21 @@ ChangeOutcome FailureOutcome(const char* path) {
     return outcome;
 }
 
+ChangeOutcome TooLongOutcome(const std::string& folder) {
+    ChangeOutcome outcome;
+    outcome.problem = ChangeProblem::Failed;
+    outcome.detail = folder + ": its paths are too long for the installer";
+    return outcome;
+}
+
+std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome) {
+    PathBuffer catalogue;
+    std::unique_ptr<platform::FileLock> lock;
+    if (ComposePath(catalogue, kCatalogue, g_szGameDir)) lock = platform::FileLock::Acquire(catalogue, kLockWaitMilliseconds);
+    if (!lock) outcome = FailureOutcome(catalogue);
+    return lock;
+}
+
 void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {
     if (outcome.extrasNotCopied.empty()) outcome.detail = ForPlayer(target) + ": " + platform::LastFailure().reason;
     outcome.extrasNotCopied.push_back(ForPlayer(target));
@@ -85,8 +100,10 @@ int32_t DateStampOfFile(const char* path) {
 void InstallerCore::StampSourceLibrary() {
     layout::PathBuffer path;
     // A path too long for the buffer leaves no source library: Install then
-    // refuses to touch any mod.
-    layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
+    // refuses to touch any mod. So does an empty game directory, whose paths
+    // would start at the root of the file system.
+    path[0] = '\0';
+    if (g_szGameDir[0]) layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
     m_strSourceDll = path;
     m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
     Trace("Veldrin.dll file time is: %d\n", m_nSourceDate);
@@ -136,7 +153,8 @@ platform::FindHandle* layout::NextFile(platform::FindHandle* search, std::string
     name.clear();
     platform::FindData data;
     if (!search) {
-        search = platform::FindFirst(pattern, data);
+        // Enumerations want names only.
+        search = platform::FindFirst(pattern, data, false);
         if (!search) return nullptr;
     } else if (!platform::FindNext(search, data)) {
         platform::FindEnd(search);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/installer_core.h"
@@ -19,7 +20,10 @@ constexpr const char* kSourceLibrary = "%s\\veldrin\\veldrin.dll";
 constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
 // game, folder
 constexpr const char* kLibList = "%s\\%s\\liblist.gam";
+constexpr const char* kStoredLines = "%s\\%s\\liblist.gam.veldrin";
 constexpr const char* kInstalledLibrary = "%s\\%s\\dlls\\veldrin.dll";
+// game, folder, the mod's own library base name
+constexpr const char* kOwnLibrary = "%s\\%s\\dlls\\%s.dll";
 constexpr const char* kWaypointPattern = "%s\\Veldrin\\%s\\*.vwp";
 // game, folder, file
 constexpr const char* kWaypointSource = "%s\\Veldrin\\%s\\%s";
@@ -45,9 +49,10 @@ bool ComposePath(PathBuffer& buffer, const char* format, ...)
 #endif
     ;
 
-// True when name can serve as a mod's folder: one plain name inside the game
-// directory (not empty, ".", "..", and without '\', '/' or ':').
-bool IsPlainFolderName(const std::string& name);
+// True when name is one plain name inside a folder, as a mod's folder or a
+// file found in a search must be: not empty, ".", "..", and without '\',
+// '/' or ':'.
+bool IsPlainName(const std::string& name);
 
 // One step of a file enumeration: starts a search on pattern when search is
 // null, else advances it. Returns the search with name set to the match's bare
@@ -62,8 +67,21 @@ std::string ForPlayer(const char* path);
 // last failure stands for, and the path with the system's reason.
 ChangeOutcome FailureOutcome(const char* path);
 
+// The outcome of a change whose paths do not fit the path buffers.
+ChangeOutcome TooLongOutcome(const std::string& folder);
+
 // Adds an extra that could not be copied to target to the outcome.
 void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target);
+
+// How long an Install or Remove waits for another installer to finish
+// with the same game folder.
+constexpr int kLockWaitMilliseconds = 3000;
+
+// Takes the game folder's lock for one Install or Remove, across processes:
+// held on the package's catalogue, which every installer has. Returns null,
+// with the outcome saying why (Busy when another installer holds it), when
+// the lock cannot be had.
+std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome);
 
 // yyyymmdd of a calendar date.
 int32_t DateStamp(const platform::FileDate& date);

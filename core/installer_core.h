@@ -123,7 +123,6 @@ private:
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
-    bool PutLibraryInPlace(const char* target);
     void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
                    ChangeOutcome& outcome);
     void CopyWaypoints(const std::string& folder, ChangeOutcome& outcome);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/wildcard.h"
 
 namespace liblist {
 
@@ -55,34 +56,132 @@ bool LibraryNameOfRow(const char* row, std::string& name) {
     return true;
 }
 
-RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
-                             const std::function<void()>& written) {
+bool GamedllPathOfRow(const char* row, std::string& path) {
+    if (!IsGamedllRow(row)) return false;
+    const char* text = SkipSpaces(row) + kMarkerLength;
+    while (*text == ' ') ++text;
+    const char* end;
+    if (*text == '"') {
+        ++text;
+        end = std::strchr(text, '"');
+    } else {
+        end = nullptr;
+    }
+    if (!end) {
+        end = std::strchr(text, '\n');
+        if (!end) end = text + std::strlen(text);
+        if (end > text && end[-1] == '\r') --end;
+    }
+    path.assign(text, end);
+    return true;
+}
+
+bool NamesBot(const char* row) {
+    std::string name;
+    return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
+}
+
+std::string AsWritten(const std::string& row) {
+    std::string bytes;
+    bytes.reserve(row.size() + 2);
+    for (char c : row) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+namespace {
+class GamedllEditor : public platform::RowEditor {
+public:
+    GamedllEditor(const LibListRewrite::Replacement& replacement, std::vector<std::string>& replaced)
+        : replacement_(replacement), replaced_(replaced) {}
+
+    bool Replace(const platform::RawRow& row, std::string& bytes) override {
+        // The text of a row ends at a NUL, as the status check reads it.
+        char text[kRowSize];
+        row.Text(text);
+        if (!IsGamedllRow(text)) return false;
+        replaced_.emplace_back(row.raw, row.rawLength);
+        bytes = replacement_(replaced_.size() - 1, replaced_.back());
+        return true;
+    }
+
+private:
+    const LibListRewrite::Replacement& replacement_;
+    std::vector<std::string>& replaced_;
+};
+}  // namespace
+
+LibListRewrite::LibListRewrite() = default;
+LibListRewrite::~LibListRewrite() = default;
+
+RewriteResult LibListRewrite::Prepare(const char* path, const Replacement& replacement) {
+    out_.reset();
+    replaced_.clear();
     auto in = platform::TextFile::Open(path, "r");
     if (!in) return RewriteResult::NotOpened;
-
-    // Row by row from the original straight into the new file, so that memory
-    // stays one row however large the file is. The temporary name sits beside
-    // the original so the final rename stays within one folder and one file
-    // system.
-    const std::string temp = std::string(path) + ".veldrin-new";
-    auto out = platform::TextFile::Open(temp.c_str(), "w");
-    bool ok = out != nullptr;
-    char row[kRowSize];
-    while (in->ReadRow(row, kRowSize)) {
-        const bool replace = IsGamedllRow(row);
-        if (replace && found) found();
-        if (ok) ok = replace ? out->Write(replacement) : out->Write(row, std::strlen(row));
-    }
-    // A read that broke off would leave the rest of the file out of the new one.
-    if (in->ReadFailed()) ok = false;
-    // Closed before the rename: Windows cannot replace a file that is open.
-    in->Close();
-    if (out) ok = out->Close() && ok;
-    ok = ok && platform::RenameOver(temp.c_str(), path);
-    if (!ok) {
-        platform::RemoveFile(temp.c_str());
+    // Straight from the original into the new file, spans between the
+    // replaced rows in blocks: memory stays one block however large the file
+    // is. The temporary sits beside the original, so the final rename stays
+    // within one folder and one file system.
+    out_ = platform::NewFile::Beside(path);
+    if (!out_) return RewriteResult::Failed;
+    GamedllEditor editor(replacement, replaced_);
+    if (!in->Rows().CopyEdited(kRowSize, kMarker[0], editor, *out_)) {
+        out_.reset();
         return RewriteResult::Failed;
     }
+    return RewriteResult::Written;
+}
+
+bool LibListRewrite::Commit() {
+    if (!out_) return false;
+    const bool ok = out_->Commit(true);
+    out_.reset();
+    return ok;
+}
+
+namespace {
+// A row's bytes without its line end.
+std::string WithoutLineEnd(std::string row) {
+    if (!row.empty() && row.back() == '\n') row.pop_back();
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    return row;
+}
+}  // namespace
+
+bool StoreLines(const char* path, const std::vector<std::string>& rows, const char* model) {
+    auto out = platform::NewFile::Beside(path);
+    if (!out) return false;
+    for (const std::string& row : rows) {
+        const std::string line = WithoutLineEnd(row) + "\r\n";
+        if (!out->Write(line.data(), line.size())) break;
+    }
+    return out->Commit(true, model);
+}
+
+bool ReadStoredLines(const char* path, std::vector<std::string>& lines) {
+    lines.clear();
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return false;
+    // A line is read whole up to this length, which no gamedll line reaches.
+    constexpr int kLineLimit = 4096;
+    platform::RawRow row;
+    while (file->Rows().Next(kLineLimit, row)) lines.push_back(WithoutLineEnd(std::string(row.raw, row.rawLength)));
+    return !file->ReadFailed();
+}
+
+RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
+                             const std::function<void()>& written) {
+    const std::string bytes = AsWritten(replacement);
+    LibListRewrite rewrite;
+    RewriteResult result = rewrite.Prepare(path, [&](size_t, const std::string&) {
+        if (found) found();
+        return bytes;
+    });
+    if (result != RewriteResult::Written) return result;
+    if (!rewrite.Commit()) return RewriteResult::Failed;
     if (written) written();
     return RewriteResult::Written;
 }

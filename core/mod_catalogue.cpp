@@ -21,6 +21,9 @@ void DropNewline(char* line) {
 
 void InstallerCore::LoadCatalogue() {
     m_nModCount = 0;
+    // Without a game directory the paths would start at the root of the
+    // file system.
+    if (g_szGameDir[0] == '\0') return;
     layout::PathBuffer path;
     if (!layout::ComposePath(path, layout::kCatalogue, g_szGameDir)) return;
     Trace("Parsing veldrinins.ini:\n\n");
@@ -55,7 +58,7 @@ void InstallerCore::LoadCatalogue() {
 int InstallerCore::CheckModStatus(int slot) {
     if (slot < 0 || slot >= m_nModCount) return 0;
     const std::string& folder = m_strModFolder[slot];
-    if (!layout::IsPlainFolderName(folder)) {
+    if (!layout::IsPlainName(folder)) {
         Trace("Skipping %s: \"%s\" is not a folder of the game directory\n", m_strModName[slot].c_str(),
               folder.c_str());
         return 0;
@@ -67,36 +70,39 @@ int InstallerCore::CheckModStatus(int slot) {
     if (!file) return 0;
     Trace("Found mod: %s\n", m_strModName[slot].c_str());
 
+    // The library is looked at once: the presence test opens it, and the
+    // same look gives the date the rows that name it are checked against.
+    // The date is looked up on the spelling the presence test and Install
+    // use. On Windows "Veldrin.dll" reaches the same file; on a
+    // case-sensitive disk one spelling keeps the two tests on one file, and
+    // finds it without listing the dlls folder for another casing.
+    layout::PathBuffer dll;
+    platform::FileInfo library;
+    const bool present = layout::ComposePath(dll, layout::kInstalledLibrary, g_szGameDir, folder.c_str()) &&
+                         platform::ReadableFile(dll, &library);
+    const int32_t stamp = present ? layout::DateStamp(platform::native::DateOf(library.writeTime)) : 0;
+
     bool installed = false;
     bool outdated = false;
+    platform::RawRow raw;
     char row[liblist::kRowSize];
-    std::string library;
-    while (file->ReadRow(row, liblist::kRowSize)) {
-        if (!liblist::LibraryNameOfRow(row, library)) continue;
-        if (platform::CompareIgnoringCase(library.c_str(), liblist::kBotLibrary) != 0) continue;
+    std::string name;
+    // Only rows that start with the marker's letter can name a library.
+    while (file->Rows().NextStartingWith(liblist::kRowSize, liblist::kMarker[0], raw)) {
+        raw.Text(row);
+        if (!liblist::LibraryNameOfRow(row, name)) continue;
+        if (platform::CompareIgnoringCase(name.c_str(), liblist::kBotLibrary) != 0) continue;
         installed = true;
         Trace("Found veldrin.dll in liblist.gam\n");
-        // The date is looked up on the spelling the presence test and Install
-        // use. On Windows "Veldrin.dll" reaches the same file; on a
-        // case-sensitive disk one spelling keeps the two tests on one file,
-        // and finds it without listing the dlls folder for another casing.
-        layout::PathBuffer dated;
-        int32_t stamp = layout::ComposePath(dated, layout::kInstalledLibrary, g_szGameDir, folder.c_str())
-                            ? DateStampOfFile(dated)
-                            : 0;
         if (stamp < m_nSourceDate) {
             outdated = true;
             Trace("Found veldrin.dll in liblist.gam to be older from current\n");
         }
+        // Every further row naming the bot decides the same, against the same
+        // date: without a trace to write, the rest of the file is not read.
+        if (!m_bLog) break;
     }
-
-    layout::PathBuffer dll;
-    std::unique_ptr<platform::TextFile> present;
-    if (layout::ComposePath(dll, layout::kInstalledLibrary, g_szGameDir, folder.c_str()))
-        present = platform::TextFile::Open(dll, "r");
-    if (present) {
-        present->Close();
-    } else {
+    if (!present) {
         installed = false;
         Trace("veldrin.dll is missing from mod dlls dir\n");
     }

@@ -1,10 +1,12 @@
 // Finding the Half-Life directory, the folder the installer works in.
 //
-// One implementation per OS: game_dir_posix.cpp reads the Wine registry and
-// the Steam folders of a Linux home, game_dir_win32.cpp the Windows registry.
+// The rules are shared (game_dir.cpp); game_dir_posix.cpp and
+// game_dir_win32.cpp read the registry (on Linux, the Wine prefix's
+// system.reg) and name the Steam folders and the program's own.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -22,6 +24,13 @@ constexpr size_t kMaxGameDirLength = 255;
 // Returns an empty string when none is found.
 std::string FindGameDirectory();
 
+// True when dir is not empty and no longer than kMaxGameDirLength.
+bool UsableGameDirectory(const std::string& dir);
+
+// True when dir can serve as the game directory: usable, and holding the
+// package catalogue "Veldrin\veldrinins.ini" (names matched ignoring case).
+bool HoldsPackage(const std::string& dir);
+
 // Step 1 alone: the registry value as stored, or an empty string when the key
 // or value is missing or too long.
 std::string RegistryGameDirectory();
@@ -31,15 +40,20 @@ std::string RegistryGameDirectory();
 // matched ignoring case); otherwise an empty string.
 std::string GameDirectoryAbovePackage(const std::string& folder);
 
-// Step 3 alone: the first Steam Half-Life folder found, or an empty string.
+// Step 3 alone: the first Steam Half-Life folder found, or an empty string:
+// each Steam folder's own library first, then the libraries its
+// steamapps\libraryfolders.vdf lists.
 std::string SteamGameDirectory();
 
-// True when dir can serve as the game directory: at most kMaxGameDirLength
-// characters, and holding the package catalogue "Veldrin\veldrinins.ini"
-// (names matched ignoring case).
-bool HoldsPackage(const std::string& dir);
+// The Steam folders of this machine's user, in the order they are looked at
+// (on Linux ~/.local/share/Steam and ~/.steam/steam; on Windows Steam's
+// SteamPath); those that do not exist included.
+std::vector<std::string> SteamRoots();
 
 // The folder holding the running program; empty if it cannot be told.
 std::string ProgramDirectory();
+
+// The process's working directory; empty if it cannot be told.
+std::string WorkingDirectory();
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// The game directory on a POSIX host: the Half-Life key in the Wine prefix's
-// registry, else the package folder the program runs from, else Steam.
+// The game directory's sources on a POSIX host: the Half-Life key in the
+// Wine prefix's registry, the Steam folders of a Linux home, and the
+// program's own folder.
 #include "platform/game_dir.h"
 
 #include <unistd.h>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/path_posix.h"
 #include "platform/wildcard.h"
 
 namespace platform {
@@ -28,12 +29,6 @@ const char kGameValue[] = "directory";
 std::string HomeDirectory() {
     const char* home = std::getenv("HOME");
     return home ? home : "";
-}
-
-std::string WinePrefix() {
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix && *prefix) return prefix;
-    return HomeDirectory() + "/.wine";
 }
 
 bool EqualIgnoringCase(const std::string& a, const char* b) { return CompareIgnoringCase(a.c_str(), b) == 0; }
@@ -142,95 +137,26 @@ std::string ReadGameValue(const std::string& regFile, const char* key) {
     return std::string();
 }
 
-bool Usable(const std::string& dir) { return !dir.empty() && dir.size() <= kMaxGameDirLength; }
-
-// The text of each quoted token of a line of a Steam .vdf file, unescaped.
-std::vector<std::string> VdfTokens(const std::string& line) {
-    std::vector<std::string> tokens;
-    size_t pos = 0;
-    while ((pos = line.find('"', pos)) != std::string::npos) {
-        std::string token;
-        ++pos;
-        while (pos < line.size() && line[pos] != '"') {
-            if (line[pos] == '\\' && pos + 1 < line.size()) ++pos;
-            token += line[pos++];
-        }
-        ++pos;
-        tokens.push_back(token);
-    }
-    return tokens;
-}
-
-// The library folders a steamapps/libraryfolders.vdf lists: "path" entries,
-// or in the older layout entries keyed by a number.
-std::vector<std::string> SteamLibraries(const std::string& vdfFile) {
-    std::vector<std::string> libraries;
-    std::ifstream in(vdfFile, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> tokens = VdfTokens(line);
-        if (tokens.size() != 2 || tokens[0].empty()) continue;
-        // A path is handed to the file calls as a C string: one holding a NUL
-        // would name a different, shorter folder than the file says.
-        if (tokens[1].find('\0') != std::string::npos) continue;
-        bool numbered = tokens[0].find_first_not_of("0123456789") == std::string::npos;
-        if (EqualIgnoringCase(tokens[0], "path") || numbered) libraries.push_back(tokens[1]);
-    }
-    return libraries;
-}
-
-std::string HalfLifeIn(const std::string& library) {
-    std::string dir = library + "/steamapps/common/Half-Life";
-    if (!IsDirectory(dir.c_str())) return std::string();
-    dir = ResolvePath(dir.c_str());
-    return Usable(dir) ? dir : std::string();
-}
+}  // namespace
 
 std::string WorkingDirectory() {
     std::vector<char> buffer(4096);
     return ::getcwd(buffer.data(), buffer.size()) ? std::string(buffer.data()) : std::string();
 }
 
-}  // namespace
-
 std::string RegistryGameDirectory() {
     std::string regFile = WinePrefix() + "/system.reg";
     for (const char* key : kGameKeys) {
         std::string dir = ReadGameValue(regFile, key);
-        if (!dir.empty()) return Usable(dir) ? dir : std::string();
+        if (!dir.empty()) return UsableGameDirectory(dir) ? dir : std::string();
     }
     return std::string();
 }
 
-std::string GameDirectoryAbovePackage(const std::string& folder) {
-    std::string dir = folder;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    size_t slash = dir.rfind('/');
-    if (slash == std::string::npos) return std::string();
-    std::string parent = slash == 0 ? "/" : dir.substr(0, slash);
-    // The package folder is the one the core's paths name: "Veldrin" inside
-    // the game directory, holding the catalogue.
-    if (!EqualIgnoringCase(dir.substr(slash + 1), "Veldrin")) return std::string();
-    if (!PathExists((dir + "/veldrinins.ini").c_str())) return std::string();
-    if (!PathExists((parent + "\\Veldrin\\veldrinins.ini").c_str())) return std::string();
-    return Usable(parent) ? parent : std::string();
-}
-
-std::string SteamGameDirectory() {
+std::vector<std::string> SteamRoots() {
     std::string home = HomeDirectory();
-    if (home.empty()) return std::string();
-    const std::string roots[] = {home + "/.local/share/Steam", home + "/.steam/steam"};
-    for (const std::string& root : roots) {
-        std::string dir = HalfLifeIn(root);
-        if (!dir.empty()) return dir;
-    }
-    for (const std::string& root : roots) {
-        for (const std::string& library : SteamLibraries(root + "/steamapps/libraryfolders.vdf")) {
-            std::string dir = HalfLifeIn(library);
-            if (!dir.empty()) return dir;
-        }
-    }
-    return std::string();
+    if (home.empty()) return {};
+    return {home + "/.local/share/Steam", home + "/.steam/steam"};
 }
 
 std::string ProgramDirectory() {
@@ -240,17 +166,6 @@ std::string ProgramDirectory() {
     std::string path(buffer.data(), static_cast<size_t>(n));
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-std::string FindGameDirectory() {
-    std::string dir = RegistryGameDirectory();
-    if (!dir.empty()) return dir;
-    for (const std::string& folder : {ProgramDirectory(), WorkingDirectory()}) {
-        if (folder.empty()) continue;
-        dir = GameDirectoryAbovePackage(folder);
-        if (!dir.empty()) return dir;
-    }
-    return SteamGameDirectory();
 }
 
 }  // namespace platform

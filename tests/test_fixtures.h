@@ -54,6 +54,15 @@ inline std::string Crlf(const std::string& text) {
     return out;
 }
 
+// True when a temporary file of the file layer ("~" and letters, beside
+// the file it was to replace) is left anywhere under dir.
+inline bool TempFilesLeft(const fs::path& dir) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->path().filename().string().rfind('~', 0) == 0) return true;
+    return false;
+}
+
 struct CatalogueEntry {
     std::string name, folder, library;
 };

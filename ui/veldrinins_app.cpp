@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "ui/command_line.h"
 #include "ui/resource.h"
 #include "ui/single_instance.h"
 #include "ui/veldrinins_dlg.h"
@@ -62,14 +63,18 @@ int CVeldrinInsApp::ExitStatus() {
 }
 
 // OnInit always returns false, which wxEntry reports as a failed start; the
-// status comes from what OnInit met.
+// status comes from what OnInit met. With arguments it is the command line,
+// which must run where there is no display: the GUI toolkit is never started
+// then.
 #if defined(__WXMSW__)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
+    if (__argc > 1) return RunCommandLine(__argc, __argv);
     wxEntry(instance, previous, commandLine, show);
     return CVeldrinInsApp::ExitStatus();
 }
 #else
 int main(int argc, char** argv) {
+    if (argc > 1) return RunCommandLine(argc, argv);
     wxEntry(argc, argv);
     return CVeldrinInsApp::ExitStatus();
 }

@@ -20,10 +20,10 @@ TEST_F(LayoutTest, ComposePathRefusesWhatDoesNotFit) {
 }
 
 TEST_F(LayoutTest, PlainFolderNames) {
-    EXPECT_TRUE(layout::IsPlainFolderName("cstrike"));
-    EXPECT_TRUE(layout::IsPlainFolderName("my mod..v2"));
+    EXPECT_TRUE(layout::IsPlainName("cstrike"));
+    EXPECT_TRUE(layout::IsPlainName("my mod..v2"));
     for (const char* bad : {"", ".", "..", "..\\..\\Windows", "a/b", "C:", "x\\y"})
-        EXPECT_FALSE(layout::IsPlainFolderName(bad)) << bad;
+        EXPECT_FALSE(layout::IsPlainName(bad)) << bad;
 }
 
 TEST_F(LayoutTest, StampIsTheUtcDayOfTheLastWrite) {

@@ -38,8 +38,7 @@ protected:
         return row ? row->status : "<no row>";
     }
     bool TempLeft(const std::string& folder) const {
-        return fs::exists(Game(folder + "/dlls/veldrin.dll.veldrin-new")) ||
-               fs::exists(Game(folder + "/liblist.gam.veldrin-new"));
+        return test::TempFilesLeft(Game(folder));
     }
 
     InstallerCore core_;
@@ -88,6 +87,10 @@ TEST_F(InstallTest, WeaponConfigurationOnlyForItsSlot) {
 TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     for (int i = 0; i < 300; ++i) WriteBytes(Game("Veldrin/CStrike/map" + std::to_string(i) + ".VWP"), "w");
     WriteBytes(Game("Veldrin/CStrike/readme.txt"), "not a waypoint");
+    // A name that holds a separator, legal on Linux, would leave the maps
+    // folder: it is skipped.
+    const bool escaping = !test::HostIsWindows();
+    if (escaping) WriteBytes(Game("Veldrin/CStrike/..\\escape.vwp"), "w");
     core_.m_bLog = 1;
     Install(0, InstallOptions{false, true, false, false, false});
     int copied = 0;
@@ -97,7 +100,11 @@ TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     }
     EXPECT_EQ(300, copied);
     EXPECT_TRUE(fs::exists(Game("cstrike/maps/map299.VWP")));
-    EXPECT_NE(std::string::npos, Log().find("Found 300 waypoint files.\r\n"));
+    EXPECT_NE(std::string::npos, Log().find(escaping ? "Found 301 waypoint files.\r\n" : "Found 300 waypoint files.\r\n"));
+    if (escaping) {
+        EXPECT_NE(std::string::npos, Log().find("Skipping waypoint file ..\\escape.vwp: not a plain file name\r\n"));
+    }
+    EXPECT_FALSE(fs::exists(Game("cstrike/escape.vwp")));
 }
 
 TEST_F(InstallTest, NoWaypointsAndNoMapsFolderFailQuietly) {
@@ -111,21 +118,26 @@ TEST_F(InstallTest, NoWaypointsAndNoMapsFolderFailQuietly) {
     EXPECT_EQ("installed", Status(2));
 }
 
-TEST_F(InstallTest, NeedUpgradeBecomesInstalled) {
+TEST_F(InstallTest, NeedUpgradeBecomesInstalledAndKeepsTheLinesAnEarlierInstallKept) {
     MakeMod("mod3", "gamedll \"dlls\\veldrin.dll\"\n", kNoon20240310 - 3 * kDay);
+    const std::string kept = Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n");
+    WriteBytes(Game("mod3/liblist.gam.veldrin"), kept);
     core_.ScanMods(sink_);
     ASSERT_EQ("need upgrade", Status(3));
     core_.InstallMod(303, {}, sink_);
     EXPECT_EQ("installed", Status(3));
     EXPECT_EQ("MZ veldrin bot v2", ReadBytes(Game("mod3/dlls/veldrin.dll")));
+    EXPECT_EQ(kept, ReadBytes(Game("mod3/liblist.gam.veldrin")));
 }
 
-TEST_F(InstallTest, WithoutAGamedllLineTheModStaysNotInstalled) {
+TEST_F(InstallTest, WithoutAGamedllLineNothingChangesAndTheOutcomeSaysWhy) {
     const std::string text = Crlf("game \"Odd\"\nfallback_dir \"valve\"\n");
     WriteBytes(Game("mod4/liblist.gam"), text);
-    Install(4);
+    ChangeOutcome outcome = core_.InstallMod(204, {}, sink_);
+    EXPECT_EQ(ChangeProblem::Failed, outcome.problem);
+    EXPECT_NE(std::string::npos, outcome.detail.find("liblist.gam: it has no gamedll line")) << outcome.detail;
     EXPECT_EQ(text, ReadBytes(Game("mod4/liblist.gam")));
-    EXPECT_TRUE(fs::exists(Game("mod4/dlls/veldrin.dll")));
+    EXPECT_FALSE(fs::exists(Game("mod4/dlls/veldrin.dll")));
     EXPECT_EQ("not installed", Status(4));
 }
 
@@ -143,9 +155,18 @@ TEST_F(InstallTest, MissingPackageLibraryChangesNothing) {
 
 TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
     WriteBytes(Game("cstrike/dlls/veldrin.dll"), "old bot");
-    for (platform::FileOp failing : {platform::FileOp::Copy, platform::FileOp::Rename}) {
-        platform::SetFaultHook([failing](platform::FileOp op, const std::string& path) {
-            return op == failing && path.find("veldrin.dll") != std::string::npos;
+    struct Case {
+        platform::FileOp op;
+        const char* path;
+    };
+    // The library's copy or rename, or the file that keeps the replaced
+    // gamedll line for Remove.
+    for (Case c : {Case{platform::FileOp::Copy, "veldrin.dll"}, Case{platform::FileOp::Rename, "veldrin.dll"},
+                   Case{platform::FileOp::OpenWrite, "liblist.gam.veldrin"},
+                   Case{platform::FileOp::Rename, "liblist.gam.veldrin"}}) {
+        const platform::FileOp failing = c.op;
+        platform::SetFaultHook([c](platform::FileOp op, const std::string& path) {
+            return op == c.op && path.find(c.path) != std::string::npos;
         });
         Install(0, InstallOptions{true, true, true, true, true});
         platform::SetFaultHook({});
@@ -153,6 +174,7 @@ TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
         EXPECT_EQ("old bot", ReadBytes(Game("cstrike/dlls/veldrin.dll"))) << int(failing);
         EXPECT_FALSE(fs::exists(Game("cstrike/Veldrin_names.txt"))) << int(failing);
         EXPECT_FALSE(TempLeft("cstrike")) << int(failing);
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << int(failing);
         EXPECT_EQ("not installed", Status(0));
     }
 }

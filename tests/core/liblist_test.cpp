@@ -3,6 +3,9 @@
 
 #include "test_fixtures.h"
 
+#include <algorithm>
+#include <random>
+
 using liblist::LibraryNameOfRow;
 using liblist::RewriteLibList;
 using liblist::RewriteResult;
@@ -47,7 +50,7 @@ protected:
         return RewriteLibList(
             path().c_str(), replacement, [found] { if (found) ++*found; }, [written] { if (written) ++*written; });
     }
-    bool TempLeft() const { return fs::exists(Game("cstrike/liblist.gam.veldrin-new")); }
+    bool TempLeft() const { return test::TempFilesLeft(Game("cstrike")); }
 };
 
 TEST_F(RewriteTest, ReplacesEveryGamedllRowAndKeepsEveryOtherByte) {
@@ -114,6 +117,43 @@ TEST_F(RewriteTest, MoreThan256RowsAreAllKept) {
     std::string expected = text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) +
                            liblist::kInstallRow;
     EXPECT_EQ(Crlf(expected), ReadBytes(path()));
+}
+
+// Lines of every kind, many times over in a shuffled order, so that the
+// file's read blocks end at every kind of place: each line's rewrite is
+// known on its own, and the whole is the lines' rewrites in order.
+TEST_F(RewriteTest, EveryLineKeepsItsBytesAcrossTheReadBlocks) {
+    const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
+    const std::string installed = liblist::AsWritten(liblist::kInstallRow);
+    const std::string longLine = std::string(79, '-') + loader + " // and then some more words";
+    const std::pair<std::string, std::string> lines[] = {
+        {"// a comment\r\n", "// a comment\r\n"},
+        {loader + "\r\n", installed},
+        {"   " + loader + "\n", installed},                                // indented, bare LF
+        {"game \"bare LF\"\n", "game \"bare LF\"\r\n"},
+        {std::string("with\0NUL and\rlone CR\r\n", 22), std::string("with\0NUL and\rlone CR\r\n", 22)},
+        // Its second row starts with the marker and is replaced, the rest of
+        // the line with it.
+        {longLine + "\r\n", longLine.substr(0, 79) + installed},
+        {std::string(200, 'x') + "\r\n", std::string(200, 'x') + "\r\n"},
+        {"gamedll_linux \"dlls/cs.so\"\r\n", "gamedll_linux \"dlls/cs.so\"\r\n"},
+    };
+    std::mt19937 random(12);
+    std::string original, expected;
+    while (original.size() < 300 * 1024) {
+        const auto& line = lines[random() % (sizeof lines / sizeof lines[0])];
+        original += line.first;
+        expected += line.second;
+    }
+    original += "\x1a" + loader + "\r\n";  // after the end of the text: kept as it is
+    expected += "\x1a" + loader + "\r\n";
+    WriteBytes(path(), original);
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    const std::string after = ReadBytes(path());
+    ASSERT_EQ(expected.size(), after.size());
+    EXPECT_TRUE(expected == after) << "first difference at byte "
+                                   << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
+                                          expected.begin();
 }
 
 TEST_F(RewriteTest, MissingFileIsNotOpenedAndNothingIsCreated) {

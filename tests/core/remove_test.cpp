@@ -1,4 +1,5 @@
 // Remove on real mod folders, and the install/remove round trip.
+#include "core/liblist.h"
 #include "test_fixtures.h"
 
 using test::Crlf;
@@ -18,6 +19,7 @@ protected:
         WritePackageLibrary(kNoon20240310);
         WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
         WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        WriteBytes(Game("cstrike/dlls/mp.dll"), "the mod's own library");
         test::SetModified(Game("cstrike/dlls/veldrin.dll"), kNoon20240310);
         WriteBytes(Game("cstrike/Veldrin.cfg"), "cfg");
         WriteBytes(Game("cstrike/maps/a.vwp"), "wp");
@@ -34,7 +36,7 @@ protected:
 
 TEST_F(RemoveTest, RestoresTheModsLibraryDeletesTheBotAndKeepsExtras) {
     ASSERT_EQ("installed", Status(0));
-    core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
     EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
               ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
@@ -50,17 +52,62 @@ TEST_F(RemoveTest, IndentedGamedllLineIsRestoredUnindented) {
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
 }
 
+// Install keeps the gamedll lines it replaces beside liblist.gam; Remove
+// gives them back, so that the round trip returns the file byte for byte,
+// a server's plug-in loader included.
 TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
-    const std::string original = Crlf("// mod info\ngame \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\n") +
-                                 "trailing without newline";
-    WriteBytes(Game("cstrike/liblist.gam"), original);
-    fs::remove(Game("cstrike/dlls/veldrin.dll"));
+    const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
+    struct Case {
+        const char* what;
+        std::string gamedll;  // the lines Install replaces
+    };
+    for (const Case& c : {Case{"the mod's own library", "gamedll \"dlls\\mp.dll\"\n"},
+                          Case{"a plug-in loader", loader + "\n"},
+                          Case{"an indented plug-in loader", "   " + loader + "\n"},
+                          Case{"two gamedll lines", "gamedll \"dlls\\mp.dll\"\n// between\n" + loader + "\n"}}) {
+        const std::string original =
+            Crlf("// mod info\ngame \"Counter-Strike\"\n" + c.gamedll) + "trailing without newline";
+        WriteBytes(Game("cstrike/liblist.gam"), original);
+        WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
+        fs::remove(Game("cstrike/dlls/veldrin.dll"));
+        core_.ScanMods(sink_);
+        ASSERT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << c.what;
+        ASSERT_EQ("installed", Status(0)) << c.what;
+        // Plain text a person can read: the replaced lines as they were.
+        std::string kept;
+        for (size_t at = 0, nl; (nl = c.gamedll.find('\n', at)) != std::string::npos; at = nl + 1) {
+            const std::string line = c.gamedll.substr(at, nl - at);
+            if (liblist::IsGamedllRow(line.c_str())) kept += line + "\r\n";
+        }
+        EXPECT_EQ(kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        EXPECT_TRUE(core_.RemoveMod(100, sink_).Done()) << c.what;
+        EXPECT_EQ(original, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << c.what;
+    }
+}
+
+// A library the kept line named has gone: Remove falls back to the
+// catalogue's, and changes nothing when that is missing too.
+TEST_F(RemoveTest, AKeptLineWhoseLibraryHasGone) {
+    WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n"));
+    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
+              ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
+
+    WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
+    WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+    WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n"));
+    fs::remove(Game("cstrike/dlls/mp.dll"));
     core_.ScanMods(sink_);
-    core_.InstallMod(200, {}, sink_);
-    ASSERT_EQ("installed", Status(0));
-    core_.RemoveMod(100, sink_);
-    EXPECT_EQ(original, ReadBytes(Game("cstrike/liblist.gam")));
-    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+    EXPECT_EQ(ChangeProblem::OwnLibraryMissing, outcome.problem);
+    EXPECT_NE(std::string::npos, outcome.detail.find("mp.dll")) << outcome.detail;
+    EXPECT_NE(std::string::npos, outcome.detail.find("loader.dll")) << outcome.detail;
+    EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
 }
 
 TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
@@ -80,7 +127,7 @@ TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
         fs::permissions(Game("cstrike/liblist.gam"), fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam"))) << int(c.op);
         EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << int(c.op);
-        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin-new"))) << int(c.op);
+        EXPECT_FALSE(test::TempFilesLeft(Game("cstrike"))) << int(c.op);
         core_.ScanMods(sink_);
         EXPECT_EQ("installed", Status(0));
     }
@@ -89,18 +136,25 @@ TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
 TEST_F(RemoveTest, WithoutLiblistTheLibraryIsDeleted) {
     core_.ScanMods(sink_);
     fs::remove(Game("cstrike/liblist.gam"));
-    core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
     EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam")));
 }
 
-TEST_F(RemoveTest, EmptyBaseNameAndTheBotsOwnName) {
-    WriteBytes(Game("blank/liblist.gam"), kInstalled);
-    WriteBytes(Game("blank/dlls/veldrin.dll"), "bot");
-    core_.RemoveMod(101, sink_);
-    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\.dll\"\nsecure \"1\"\n"),
-              ReadBytes(Game("blank/liblist.gam")));
-    EXPECT_FALSE(fs::exists(Game("blank/dlls/veldrin.dll")));
+TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnNameKeepsIt) {
+    // The restored line would name a library the mod lacks: the game would
+    // no longer start, so nothing changes and the outcome names the library.
+    for (const char* own : {"mp", ""}) {
+        WriteCatalogue({{"Counter-Strike", "cstrike", own}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
+        fs::remove(Game("cstrike/dlls/mp.dll"));
+        core_.ScanMods(sink_);
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_EQ(ChangeProblem::OwnLibraryMissing, outcome.problem) << own;
+        EXPECT_NE(std::string::npos, outcome.detail.find(*own ? "mp.dll" : "no game library")) << outcome.detail;
+        EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
+        EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+        EXPECT_EQ("installed", Status(0));
+    }
 
     // A catalogue that calls the mod's own library "veldrin" would have the
     // restored line name the bot: the library must then stay.

@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int slot = 0; slot < core.m_nModCount; ++slot) {
         const std::string& folder = core.m_strModFolder[slot];
         layout::PathBuffer libList;
-        bool shown = layout::IsPlainFolderName(folder) &&
+        bool shown = layout::IsPlainName(folder) &&
                      layout::ComposePath(libList, layout::kLibList, g_szGameDir, folder.c_str()) &&
                      platform::PathExists(libList) && !platform::IsDirectory(libList);
         if (!shown) continue;

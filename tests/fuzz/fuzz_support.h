@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +114,29 @@ inline std::vector<std::string> FgetsPieces(const std::string& text, size_t limi
         }
         pieces.emplace_back(text, i, n);
         i += n;
+    }
+    return pieces;
+}
+
+// The file's bytes an fgets loop with this limit reads each piece from, in
+// text mode: a CR LF is one character, and the text ends at the first
+// Ctrl-Z. rest is set to the bytes from that Ctrl-Z on.
+inline std::vector<std::string> RawFgetsPieces(const std::string& bytes, size_t limit, std::string& rest) {
+    const size_t end = std::min(bytes.find('\x1a'), bytes.size());
+    rest = bytes.substr(end);
+    std::vector<std::string> pieces;
+    size_t i = 0;
+    while (i < end) {
+        std::string piece;
+        size_t chars = 0;
+        while (i < end && chars < limit - 1) {
+            const bool crlf = bytes[i] == '\r' && i + 1 < end && bytes[i + 1] == '\n';
+            piece.append(bytes, i, crlf ? 2 : 1);
+            i += crlf ? 2 : 1;
+            ++chars;
+            if (piece.back() == '\n') break;
+        }
+        pieces.push_back(piece);
     }
     return pieces;
 }

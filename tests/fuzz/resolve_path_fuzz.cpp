@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!climbs) CheckBelow(base, host, Components(rest));
 
     // The input as a catalogue folder line.
-    if (layout::IsPlainFolderName(rest)) {
+    if (layout::IsPlainName(rest)) {
         layout::PathBuffer path;
         if (layout::ComposePath(path, layout::kInstalledLibrary, game.c_str(), rest.c_str())) {
             std::string resolved = platform::ResolvePath(path);

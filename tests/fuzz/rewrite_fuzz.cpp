@@ -4,9 +4,10 @@
 // The first input byte picks the replacement row and the file operation to
 // make fail, the second which call of it fails; the rest is the file.
 // Properties: a written file holds the replacement in place of exactly the
-// rows that begin with the marker (after leading spaces) and every other row
-// byte for byte, as the text mode writes it; a failed rewrite leaves the
-// original byte for byte; no temporary file is ever left behind.
+// rows that begin with the marker (after leading spaces) and every other byte
+// as the file had it (NULs, lone CRs, a Ctrl-Z and all after it), a bare LF
+// line end written as CR LF; a failed rewrite leaves the original byte for
+// byte; no temporary file is ever left behind.
 #include <string>
 
 #include "core/liblist.h"
@@ -22,8 +23,9 @@ const std::string kReplacements[] = {
     liblist::RemoveRow(std::string(70, 'b')),  // longer than one row
 };
 
-const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,  platform::FileOp::OpenWrite,
-                                    platform::FileOp::Write,    platform::FileOp::Close, platform::FileOp::Rename};
+const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,   platform::FileOp::OpenWrite,
+                                    platform::FileOp::Write,    platform::FileOp::Close,  platform::FileOp::Rename,
+                                    platform::FileOp::Flush};
 
 }  // namespace
 
@@ -31,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const std::string& replacement = kReplacements[data[0] & 3];
     const bool inject = (data[0] & 4) != 0;
-    const platform::FileOp failing = kFaults[(data[0] >> 3) % 6];
+    const platform::FileOp failing = kFaults[(data[0] >> 3) % 7];
     const int failingCall = data[1] % 8;
     const std::string original(reinterpret_cast<const char*>(data + 2), size - 2);
 
@@ -67,19 +69,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    std::string expected;
+    std::string expected, rest;
     int replaced = 0;
-    for (const std::string& piece : fuzz::FgetsPieces(fuzz::TextModeRead(original), liblist::kRowSize)) {
-        const std::string row = fuzz::AsCString(piece);  // a NUL ends a row's text, as with fgets
+    for (const std::string& piece : fuzz::RawFgetsPieces(original, liblist::kRowSize, rest)) {
+        // A NUL ends a row's text for the marker, as with fgets.
+        const std::string row = fuzz::AsCString(fuzz::TextModeRead(piece));
         size_t start = row.find_first_not_of(' ');
         if (start != std::string::npos && row.compare(start, 8, "gamedll ") == 0) {
-            expected += replacement;
+            expected += fuzz::TextModeWrite(replacement);
             ++replaced;
+        } else if (piece.back() == '\n' && (piece.size() < 2 || piece[piece.size() - 2] != '\r')) {
+            expected += piece.substr(0, piece.size() - 1) + "\r\n";
         } else {
-            expected += row;
+            expected += piece;
         }
     }
-    FUZZ_CHECK(after == fuzz::TextModeWrite(expected));
+    expected += rest;
+    FUZZ_CHECK(after == expected);
     FUZZ_CHECK(found == replaced);
     FUZZ_CHECK(written == 1);
     return 0;

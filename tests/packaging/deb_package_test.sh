@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build, then checks its control
 # fields and its file list, and unpacks it to check that the menu entry, the
-# icons and the metainfo point at files the package really installs.
-# Exit 77 (skipped) where dpkg-deb is missing.
+# icons and the metainfo point at files the package really installs, and
+# that its copyright and changelog are what Debian wants; lintian finds no
+# error in it. Exit 77 (skipped) where dpkg-deb is missing.
 #
 # usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM
 set -euo pipefail
@@ -30,7 +31,7 @@ ok() { echo "ok: $*"; }
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = veldrinins ] && ok "Package: veldrinins" || fail "Package is '$(field Package)'"
 [ "$(field Version)" = 1.0.0.2 ] && ok "Version: 1.0.0.2" || fail "Version is '$(field Version)'"
-[ "$(field Section)" = games ] && ok "Section: games" || fail "Section is '$(field Section)'"
+[ "$(field Section)" = utils ] && ok "Section: utils" || fail "Section is '$(field Section)'"
 [[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] && ok "Maintainer: $(field Maintainer)" \
     || fail "Maintainer '$(field Maintainer)' is not 'name <address>'"
 depends=$(field Depends)
@@ -54,6 +55,9 @@ listed() {
 listed "usr/bin/$program" '-rwxr-xr-x'
 listed usr/share/applications/veldrinins.desktop '-rw-r--r--'
 listed usr/share/metainfo/io.github.veldrin.VeldrinIns.metainfo.xml '-rw-r--r--'
+listed "usr/share/man/man1/$program.1.gz" '-rw-r--r--'
+listed usr/share/doc/veldrinins/copyright '-rw-r--r--'
+listed usr/share/doc/veldrinins/changelog.gz '-rw-r--r--'
 for size in 16 24 32 48 64 128 256; do
     listed "usr/share/icons/hicolor/${size}x${size}/apps/veldrinins.png" '-rw-r--r--'
 done
@@ -81,6 +85,31 @@ if [ -f "$desktop" ]; then
             && ok "metainfo launches veldrinins.desktop" || fail "metainfo does not launch veldrinins.desktop"
         grep -qF "<binary>$exec_cmd</binary>" "$metainfo" \
             && ok "metainfo provides $exec_cmd" || fail "metainfo does not provide binary $exec_cmd"
+    fi
+fi
+
+# The licence in Debian's machine-readable format, and a changelog whose
+# latest entry is this version.
+copyright=$root/usr/share/doc/veldrinins/copyright
+if [ -f "$copyright" ]; then
+    head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+        && grep -qx 'Copyright: [0-9-]* the Veldrin bot team' "$copyright" && grep -qx 'License: Expat' "$copyright" \
+        && ok "copyright: machine-readable, the Veldrin bot team, Expat" || fail "copyright: $(cat "$copyright")"
+fi
+changelog=$root/usr/share/doc/veldrinins/changelog.gz
+if [ -f "$changelog" ]; then
+    latest=$(gzip -dc "$changelog" | sed -n '1s/^veldrinins (\([^)]*\)).*/\1/p')
+    [ "$latest" = "$(field Version)" ] && ok "changelog: latest entry $latest" \
+        || fail "changelog: latest entry '$latest', not the package's $(field Version)"
+fi
+
+# Debian's own checks of the package; infos and warnings are shown, errors fail.
+if command -v lintian >/dev/null; then
+    if out=$(lintian --fail-on error --display-info "$deb" 2>&1 | grep -v '^running with root privileges'); then
+        ok "lintian: no error${out:+
+$out}"
+    else
+        fail "lintian: $out"
     fi
 fi
 

@@ -71,11 +71,12 @@ TEST_F(PosixFileSystemTest, SearchComesInByteOrderIgnoringCaseAndMatchesLongName
     EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), Search(pattern));
 }
 
-TEST_F(PosixFileSystemTest, RenameOverKeepsTheTargetsPermissionBits) {
-    WriteBytes(root_ / "new", "new");
+TEST_F(PosixFileSystemTest, ANewFileKeepsTheTargetsPermissionBits) {
     WriteBytes(root_ / "Target", "old");
     fs::permissions(root_ / "Target", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_TRUE(platform::RenameOver((root_ / "new").c_str(), (root_ / "TARGET").c_str()));
+    auto file = platform::NewFile::Beside((root_ / "TARGET").c_str());
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Commit(false));
     EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
               fs::status(root_ / "Target").permissions());
 }

@@ -230,21 +230,23 @@ TEST_F(FileSystemTest, RemoveTreatsAMissingFileAsRemoved) {
     EXPECT_TRUE(fs::exists(root_ / "ro.dll"));
 }
 
-TEST_F(FileSystemTest, RenameOverKeepsTargetMarksAndRefusesReadOnlyTargets) {
-    WriteBytes(root_ / "new", "new");
+TEST_F(FileSystemTest, ANewFileTakesItsTargetsPlaceWithItsMarksAndRefusesReadOnlyTargets) {
     WriteBytes(root_ / "Target", "old");
     test::SetUnusualMarks(root_ / "Target");
     const std::string marks = test::Marks(root_ / "Target");
-    ASSERT_NE(test::Marks(root_ / "new"), marks);
-    EXPECT_TRUE(platform::RenameOver(P(root_ / "new").c_str(), P(root_ / "TARGET").c_str()));
+    auto file = platform::NewFile::Beside(P(root_ / "TARGET").c_str());
+    ASSERT_TRUE(file);
+    ASSERT_NE(test::Marks(file->TempPath()), marks);
+    EXPECT_TRUE(file->Write("new", 3));
+    EXPECT_EQ("old", ReadBytes(root_ / "Target"));
+    EXPECT_TRUE(file->Commit(true));
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
-    EXPECT_FALSE(fs::exists(root_ / "new"));
     EXPECT_EQ(marks, test::Marks(root_ / "Target"));
-    WriteBytes(root_ / "new", "newer");
+    // The game folder and the target: no temporary file is left.
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(root_), fs::directory_iterator()));
     fs::permissions(root_ / "Target", fs::perms::owner_read);
-    EXPECT_FALSE(platform::RenameOver(P(root_ / "new").c_str(), P(root_ / "Target").c_str()));
+    EXPECT_FALSE(platform::NewFile::Beside(P(root_ / "Target").c_str()));
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
-    EXPECT_EQ("newer", ReadBytes(root_ / "new"));
 }
 
 TEST_F(FileSystemTest, FaultHookFailsTheNamedOperationOnly) {

@@ -1,8 +1,9 @@
-// The fault table: the real core on real folders with bad input and failing
-// file operations. Each case runs the scan, Install (every extra ticked) and
-// Remove in a child process, so that a crash, a hang or a memory blow-up is
-// seen and measured instead of taking the suite down, and then checks what
-// every case must leave behind:
+// The fault table: the real core on real folders with bad input, failing
+// file operations, odd files and a second installer at work. Each case runs
+// the scan, Install (every extra ticked) and Remove in a child process where
+// the host has fork (in the test's own process elsewhere), so that a crash,
+// a hang or a memory blow-up is seen and measured instead of taking the
+// suite down, and then checks what every case must leave behind:
 //  - the child ended normally, within its time limit and memory bound;
 //  - no file outside the game directory was touched, nor the package folder;
 //  - no mod whose gamedll line named a present library before names a
@@ -10,15 +11,24 @@
 //  - no temporary file is left behind.
 // Each case prints one line of figures (time, peak memory), the table that
 // docs/reliability.md records.
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#endif
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "core/install_layout.h"
@@ -59,19 +69,19 @@ using Snapshot = std::map<std::string, FileState>;
 Snapshot Take(const fs::path& dir, const fs::path& skip = {}) {
     Snapshot shot;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (!skip.empty() && it->path() == skip) {
             it.disable_recursion_pending();
             continue;
         }
-        struct stat st {};
-        lstat(it->path().c_str(), &st);
         FileState s;
-        s.size = S_ISREG(st.st_mode) ? static_cast<uintmax_t>(st.st_size) : 0;
-        s.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        s.perms = st.st_mode;
-        if (S_ISREG(st.st_mode) && st.st_size < 4096) s.bytes = ReadBytes(it->path());
-        if (S_ISDIR(st.st_mode)) s.modified = 0;  // a folder's time follows its entries
+        const fs::file_status status = it->symlink_status(ec);
+        s.perms = static_cast<unsigned>(status.permissions()) | (static_cast<unsigned>(status.type()) << 16);
+        if (status.type() == fs::file_type::regular) {
+            s.size = fs::file_size(it->path(), ec);
+            s.modified = static_cast<int64_t>(fs::last_write_time(it->path(), ec).time_since_epoch().count());
+            if (s.size < 4096) s.bytes = ReadBytes(it->path());
+        }
         shot[it->path().string()] = s;
     }
     return shot;
@@ -90,10 +100,74 @@ std::string GamedllValue(const std::string& row) {
     return row.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
+// True when the mod's liblist.gam has a gamedll line and every gamedll line
+// names a library that is there.
+bool Loadable(const fs::path& mod) {
+    // Row by row, as the status check reads it: the file may be huge.
+    std::string libList = (mod / "liblist.gam").string();
+    auto file = platform::TextFile::Open(libList.c_str(), "r");
+    if (!file) return false;
+    bool any = false;
+    char row[liblist::kRowSize];
+    while (file->ReadRow(row, liblist::kRowSize)) {
+        if (!liblist::IsGamedllRow(row)) continue;
+        any = true;
+        std::string path = mod.string() + "\\" + GamedllValue(row);
+        platform::FileInfo info;
+        if (!platform::ReadableFile(path.c_str(), &info) || info.size == 0) return false;
+    }
+    return any;
+}
+
+using test::TempFilesLeft;
+
+// A change's outcome in one line, for the table and for a child to hand to
+// its parent.
+std::string Describe(const ChangeOutcome& o) {
+    std::string text = std::to_string(static_cast<int>(o.problem)) + "|" + o.detail;
+    for (const std::string& extra : o.extrasNotCopied) text += "|" + extra;
+    return text;
+}
+
+[[maybe_unused]] ChangeOutcome Parse(const std::string& text) {
+    ChangeOutcome o;
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, '|');) parts.push_back(part);
+    if (parts.empty()) return o;
+    o.problem = static_cast<ChangeProblem>(std::stoi(parts[0]));
+    if (parts.size() > 1) o.detail = parts[1];
+    o.extrasNotCopied.assign(parts.begin() + std::min<size_t>(2, parts.size()), parts.end());
+    return o;
+}
+
+// The bytes of a literal, NULs included.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
 struct Figures {
     double seconds = 0;
     long peakKb = 0;
 };
+
+// The outcome a case's work keeps for the test to look at after it.
+ChangeOutcome* g_kept = nullptr;
+#if !defined(_WIN32)
+int g_reportFd = -1;
+#endif
+
+void Keep(const ChangeOutcome& outcome) {
+#if !defined(_WIN32)
+    if (g_reportFd >= 0) {
+        const std::string line = Describe(outcome) + "\n";
+        (void)!::write(g_reportFd, line.data(), line.size());
+        return;
+    }
+#endif
+    if (g_kept) *g_kept = outcome;
+}
 
 class FaultTableTest : public test::GameFolderTest {
 protected:
@@ -132,48 +206,48 @@ protected:
         return working;
     }
 
-    // True when the mod's liblist.gam has a gamedll line and every gamedll
-    // line names a library that is there.
-    static bool Loadable(const fs::path& mod) {
-        // Row by row, as the status check reads it: the file may be huge.
-        std::string libList = (mod / "liblist.gam").string();
-        auto file = platform::TextFile::Open(libList.c_str(), "r");
-        if (!file) return false;
-        bool any = false;
-        char row[liblist::kRowSize];
-        while (file->ReadRow(row, liblist::kRowSize)) {
-            if (!liblist::IsGamedllRow(row)) continue;
-            any = true;
-            std::string path = mod.string() + "\\" + GamedllValue(row);
-            if (!platform::PathExists(path.c_str()) || platform::IsDirectory(path.c_str())) return false;
-        }
-        return any;
-    }
+    using Work = std::function<void(InstallerCore&, test::RecordingSink&)>;
 
-    static bool TempFilesLeft(const fs::path& dir) {
-        for (const auto& entry : fs::recursive_directory_iterator(dir))
-            if (entry.path().string().find(".veldrin-new") != std::string::npos) return true;
-        return false;
-    }
-
-    // Runs work in a child process and checks what every case must leave.
-    Figures RunCase(const std::string& name, const std::function<void(InstallerCore&, test::RecordingSink&)>& work) {
+    // Runs work in a child process (in this one where there is no fork) and
+    // checks what every case must leave. The outcome the work last kept is in
+    // kept_ afterwards.
+    Figures RunCase(const std::string& name, const Work& work) {
         const Snapshot outside = Take(root_, game_);
         const Snapshot package = Take(game_ / "Veldrin");
         const std::set<std::string> workingBefore = WorkingMods();
+        kept_ = ChangeOutcome();
+        Figures f = Run(name, work);
+        if (checkPackage_) {
+            EXPECT_TRUE(package == Take(game_ / "Veldrin")) << name << ": the package folder changed";
+        }
+        EXPECT_TRUE(outside == Take(root_, game_)) << name << ": a file outside the game directory changed";
+        for (const std::string& mod : workingBefore)
+            EXPECT_TRUE(Loadable(game_ / mod)) << name << ": " << mod << " now names a missing library";
+        EXPECT_FALSE(TempFilesLeft(game_)) << name << ": a temporary file was left";
+        std::printf("| %-44s | %8.3f s | %7.1f MB |\n", name.c_str(), f.seconds, static_cast<double>(f.peakKb) / 1024);
+        return f;
+    }
 
+#if !defined(_WIN32)
+    Figures Run(const std::string& name, const Work& work) {
         const long baselineKb = BaselineKb();
+        int report[2];
+        EXPECT_EQ(0, ::pipe(report));
         fflush(nullptr);
         auto start = std::chrono::steady_clock::now();
         pid_t child = fork();
         if (child == 0) {
+            ::close(report[0]);
+            g_reportFd = report[1];
             InstallerCore core;
             test::RecordingSink sink;
             core.StampSourceLibrary();
             work(core, sink);
             _exit(0);
         }
+        ::close(report[1]);
         EXPECT_GT(child, 0);
+        std::string reported;
         int status = 0;
         struct rusage usage {};
         pid_t done = 0;
@@ -186,23 +260,20 @@ protected:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;) reported.append(buffer, static_cast<size_t>(n));
+        ::close(report[0]);
         Figures f;
         f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        f.peakKb = usage.ru_maxrss;
-
+        f.peakKb = usage.ru_maxrss - baselineKb;
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": the core crashed (status " << status
                                                                   << ")";
-        EXPECT_LE(f.peakKb - baselineKb, kMemoryBoundKb) << name << ": peak memory " << f.peakKb << " kB";
-        EXPECT_TRUE(outside == Take(root_, game_)) << name << ": a file outside the game directory changed";
-        if (checkPackage_) {
-            EXPECT_TRUE(package == Take(game_ / "Veldrin")) << name << ": the package folder changed";
+        EXPECT_LE(f.peakKb, kMemoryBoundKb) << name << ": peak memory " << f.peakKb << " kB";
+        // The last line the work kept.
+        if (!reported.empty()) {
+            reported.pop_back();
+            kept_ = Parse(reported.substr(reported.rfind('\n') == std::string::npos ? 0 : reported.rfind('\n') + 1));
         }
-        for (const std::string& mod : workingBefore)
-            EXPECT_TRUE(Loadable(game_ / mod)) << name << ": " << mod << " now names a missing library";
-        EXPECT_FALSE(TempFilesLeft(game_)) << name << ": a temporary file was left";
-
-        std::printf("| %-44s | %8.3f s | %7.1f MB |\n", name.c_str(), f.seconds,
-                    static_cast<double>(f.peakKb - baselineKb) / 1024);
         return f;
     }
 
@@ -216,6 +287,23 @@ protected:
         wait4(child, &status, 0, &usage);
         return usage.ru_maxrss;
     }
+#else
+    // Windows has no fork: the work runs here, where a crash would end the
+    // suite, which reports it all the same.
+    Figures Run(const std::string&, const Work& work) {
+        auto start = std::chrono::steady_clock::now();
+        g_kept = &kept_;
+        InstallerCore core;
+        test::RecordingSink sink;
+        core.StampSourceLibrary();
+        work(core, sink);
+        platform::SetFaultHook({});
+        g_kept = nullptr;
+        Figures f;
+        f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return f;
+    }
+#endif
 
     // Scan, Install into slot with every extra, Remove from it.
     static void ScanInstallRemove(InstallerCore& core, test::RecordingSink& sink, int slot) {
@@ -224,7 +312,18 @@ protected:
         core.RemoveMod(100 + slot, sink);
     }
 
-    std::string StatusAfter(const std::function<void(InstallerCore&, test::RecordingSink&)>& work) {
+    // Scan, then Install into slot 0 with every extra, keeping the outcome.
+    static void ScanInstall(InstallerCore& core, test::RecordingSink& sink) {
+        core.ScanMods(sink);
+        Keep(core.InstallMod(200, kEverything, sink));
+    }
+
+    static void ScanRemove(InstallerCore& core, test::RecordingSink& sink) {
+        core.ScanMods(sink);
+        Keep(core.RemoveMod(100, sink));
+    }
+
+    std::string StatusAfter(const Work& work) {
         InstallerCore core;
         test::RecordingSink sink;
         core.StampSourceLibrary();
@@ -236,6 +335,7 @@ protected:
 
     std::vector<test::CatalogueEntry> entries_;
     bool checkPackage_ = true;
+    ChangeOutcome kept_;
 };
 
 // --- Bad liblist.gam files ------------------------------------------------
@@ -447,7 +547,8 @@ TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
                                                {FileOp::Close, "close after writing"},
                                                {FileOp::Copy, "copy"},
                                                {FileOp::Rename, "rename"},
-                                               {FileOp::Remove, "delete"}};
+                                               {FileOp::Remove, "delete"},
+                                               {FileOp::Flush, "flush to disk"}};
     const std::string original = ReadBytes(Game("cstrike/liblist.gam"));
     for (const char* step : {"Install", "Remove"}) {
         const bool install = std::string(step) == "Install";
@@ -501,6 +602,464 @@ TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
             }
         }
     }
+}
+
+// --- Faults an adversary found: odd files, a second installer, a full disk -----
+
+#if !defined(_WIN32)
+// Two installers at once: one process installs, the other removes the same
+// mod, over and over. After every step each checks, holding the game
+// folder's lock as an installer does, that liblist.gam is one of the two
+// whole files and names a library that is there.
+TEST_F(FaultTableTest, TwoInstallersAtOnce) {
+    const std::string removed = ReadBytes(Game("cstrike/liblist.gam"));
+    const std::string installed = Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n");
+    const std::string catalogue = Game("Veldrin/veldrinins.ini").string();
+    auto racer = [&](bool install) {
+        int steps = 0, broken = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < until) {
+            InstallerCore core;
+            test::RecordingSink sink;
+            core.StampSourceLibrary();
+            core.ScanMods(sink);
+            ChangeOutcome outcome = install ? core.InstallMod(200, {}, sink) : core.RemoveMod(100, sink);
+            auto lock = platform::FileLock::Acquire(catalogue.c_str(), 10000);
+            const std::string now = ReadBytes(Game("cstrike/liblist.gam"));
+            if (!outcome.Done() || (now != removed && now != installed) || !Loadable(Game("cstrike"))) {
+                std::fprintf(stderr, "step %d (%s): %s, liblist.gam of %zu bytes\n", steps,
+                             install ? "Install" : "Remove", Describe(outcome).c_str(), now.size());
+                ++broken;
+            }
+            ++steps;
+        }
+        std::printf("| two installers at once: %s | %d steps | %d broken |\n", install ? "Install" : "Remove", steps,
+                    broken);
+        fflush(nullptr);
+        _exit(broken == 0 && steps > 0 ? 0 : 1);
+    };
+    fflush(nullptr);
+    pid_t installer = fork();
+    if (installer == 0) racer(true);
+    pid_t remover = fork();
+    if (remover == 0) racer(false);
+    int status = 0;
+    ASSERT_EQ(installer, waitpid(installer, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the installing process saw a broken mod";
+    ASSERT_EQ(remover, waitpid(remover, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the removing process saw a broken mod";
+    EXPECT_FALSE(TempFilesLeft(game_));
+}
+#endif
+
+// A second installer that holds the game folder: the change waits a few
+// seconds, then changes nothing and says another installer is busy.
+TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
+    const std::string before = ReadBytes(Game("cstrike/liblist.gam"));
+    auto lock = platform::FileLock::Acquire(Game("Veldrin/veldrinins.ini").string().c_str(), 0);
+    ASSERT_TRUE(lock);
+    Figures f = RunCase("another installer holds the game folder", ScanInstall);
+    EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
+    EXPECT_GE(f.seconds, layout::kLockWaitMilliseconds / 1000.0 - 0.1);
+    EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+// A copy whose target is its own source, through a link, a hard link or a
+// folder line naming the package folder, is done already: it must not empty
+// the package's file.
+TEST_F(FaultTableTest, ACopyOntoItself) {
+    // Symbolic links on Windows need a privilege players do not have.
+    if (!test::HostIsWindows()) fs::create_symlink("../Veldrin/Veldrin.cfg", Game("cstrike/Veldrin.cfg"));
+    fs::create_hard_link(Game("Veldrin/cstrike/de_dust.vwp"), Game("cstrike/maps/de_dust.vwp"));
+    RunCase("a copy onto itself: link, hard link", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ("package Veldrin.cfg", ReadBytes(Game("cstrike/Veldrin.cfg")));
+    EXPECT_EQ("waypoints", ReadBytes(Game("cstrike/maps/de_dust.vwp")));
+
+    checkPackage_ = false;
+    const std::string names = ReadBytes(Game("Veldrin/Veldrin_names.txt"));
+    WriteCatalogue({{"The package itself", "Veldrin", "mp"}});
+    MakeHealthyMod("Veldrin", "mp", "game \"Package\"\n");
+    RunCase("a copy onto itself: the package folder as a mod", ScanInstall);
+    for (const char* extra : {"Veldrin_names.txt", "Veldrin_chat.txt", "Veldrin.cfg"})
+        EXPECT_EQ(std::string("package ") + extra, ReadBytes(Game("Veldrin") / extra)) << extra;
+    EXPECT_EQ(names, ReadBytes(Game("Veldrin/Veldrin_names.txt")));
+}
+
+#if !defined(_WIN32)
+// Extras on a full disk, on a real small file system: at every level of
+// free space, each extra is the player's old version or the package's whole
+// one, never a part; the outcome lists the ones that could not be copied;
+// the mod itself is installed or left as it was.
+TEST_F(FaultTableTest, ExtrasOnAFullDisk) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    const fs::path small = root_ / "small";
+    fs::create_directories(small);
+    if (::mount("veldrin-test", small.c_str(), "tmpfs", 0, "size=256k,mode=0755") != 0)
+        GTEST_SKIP() << "mounting a 256 kB tmpfs was refused: " << std::strerror(errno);
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+
+    const std::string oldWaypoint(20000, 'o'), newWaypoint(20000, 'n');
+    const std::string library(8192, 'L');
+    int levels = 0;
+    bool allFit = false;
+    for (int freeKb = 0; !allFit && freeKb <= 200; freeKb += 4) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(small)) fs::remove_all(entry.path(), ec);
+        const fs::path game = small / "Half-Life";
+        WriteBytes(game / "Veldrin/veldrinins.ini", Crlf("Counter-Strike\ncstrike\nmp\n"));
+        WriteBytes(game / "Veldrin/veldrin.dll", library);
+        WriteBytes(game / "Veldrin/cstrike/de_dust.vwp", newWaypoint);
+        WriteBytes(game / "Veldrin/Veldrin.cfg", "package cfg");
+        const std::string liblistBefore = Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\n");
+        WriteBytes(game / "cstrike/liblist.gam", liblistBefore);
+        WriteBytes(game / "cstrike/dlls/mp.dll", "MZ mp");
+        WriteBytes(game / "cstrike/maps/de_dust.vwp", oldWaypoint);
+        WriteBytes(game / "cstrike/Veldrin.cfg", "player's cfg");
+        // Fill the disk, then free exactly the level's room.
+        {
+            const fs::path filler = small / "filler";
+            int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            std::string block(4096, 'f');
+            while (::write(fd, block.data(), block.size()) > 0) {
+            }
+            off_t size = ::lseek(fd, 0, SEEK_END);
+            ASSERT_EQ(0, ::ftruncate(fd, std::max<off_t>(0, size - off_t(freeKb) * 1024)));
+            ::close(fd);
+        }
+        std::strcpy(g_szGameDir, game.string().c_str());
+        InstallerCore core;
+        test::RecordingSink sink;
+        core.StampSourceLibrary();
+        core.ScanMods(sink);
+        const ChangeOutcome outcome = core.InstallMod(200, InstallOptions{false, true, true, false, false}, sink);
+        ++levels;
+
+        const std::string liblistAfter = ReadBytes(game / "cstrike/liblist.gam");
+        const std::string waypoint = ReadBytes(game / "cstrike/maps/de_dust.vwp");
+        const std::string cfg = ReadBytes(game / "cstrike/Veldrin.cfg");
+        const std::string level = std::to_string(freeKb) + " kB free: " + Describe(outcome);
+        EXPECT_TRUE(Loadable(game / "cstrike")) << level;
+        EXPECT_FALSE(TempFilesLeft(game)) << level;
+        EXPECT_TRUE(waypoint == oldWaypoint || waypoint == newWaypoint) << level;
+        EXPECT_TRUE(cfg == "player's cfg" || cfg == "package cfg") << level;
+        auto listed = [&](const char* file) {
+            for (const std::string& extra : outcome.extrasNotCopied)
+                if (extra.find(file) != std::string::npos) return true;
+            return false;
+        };
+        if (outcome.Done()) {
+            EXPECT_NE(liblistBefore, liblistAfter) << level;
+            EXPECT_EQ(library, ReadBytes(game / "cstrike/dlls/veldrin.dll")) << level;
+            EXPECT_EQ(listed("de_dust.vwp"), waypoint == oldWaypoint) << level;
+            EXPECT_EQ(listed("Veldrin.cfg"), cfg == "player's cfg") << level;
+            allFit = outcome.extrasNotCopied.empty();
+        } else {
+            EXPECT_EQ(ChangeProblem::DiskFull, outcome.problem) << level;
+            EXPECT_EQ(liblistBefore, liblistAfter) << level;
+            EXPECT_EQ(oldWaypoint, waypoint) << level;
+            EXPECT_FALSE(fs::exists(game / "cstrike/dlls/veldrin.dll")) << level;
+        }
+        std::printf("| full disk, %3d kB free | %-12s | %zu extras not copied |\n", freeKb,
+                    outcome.Done() ? "installed" : "left as it was", outcome.extrasNotCopied.size());
+    }
+    EXPECT_TRUE(allFit) << "the install never fit in " << levels << " levels";
+}
+#endif
+
+// Names that a search finds in the package folder are file names: one that
+// holds a separator (legal on Linux) reaches, as a Windows path, a file
+// beside the game folder, which the copy would empty.
+TEST_F(FaultTableTest, PackageFileNamesThatLeaveTheirFolder) {
+    if (test::HostIsWindows()) GTEST_SKIP() << "Windows file names cannot hold a separator";
+    WriteBytes(Game("Veldrin/cstrike/..\\..\\..\\outside\\victim.vwp"), "escaped");
+    WriteBytes(root_ / "outside" / "victim.vwp", "a player's file beside the game");
+    RunCase("package file names that leave their folder", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ("a player's file beside the game", ReadBytes(root_ / "outside" / "victim.vwp"));
+    EXPECT_EQ("waypoints", ReadBytes(Game("cstrike/maps/de_dust.vwp")));
+}
+
+#if !defined(_WIN32)
+// Run as root, a rewritten or replaced file keeps its owner, group and mode,
+// and a new file takes the owner and group of its folder, so the game, run
+// as the player, can still read them.
+TEST_F(FaultTableTest, OwnerGroupAndModeAreKept) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give files away";
+    const uid_t player = 4321;
+    const gid_t players = 4322;
+    ASSERT_EQ(0, ::chown(Game("cstrike/liblist.gam").c_str(), player, players));
+    ASSERT_EQ(0, ::chmod(Game("cstrike/liblist.gam").c_str(), 0640));
+    for (const char* folder : {"cstrike", "cstrike/dlls", "cstrike/maps"})
+        ASSERT_EQ(0, ::chown(Game(folder).c_str(), player, players));
+    WriteBytes(Game("cstrike/Veldrin.cfg"), "player's cfg");
+    ASSERT_EQ(0, ::chown(Game("cstrike/Veldrin.cfg").c_str(), player, players));
+    ASSERT_EQ(0, ::chmod(Game("cstrike/Veldrin.cfg").c_str(), 0604));
+    RunCase("owner, group and mode kept when run as root", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    auto owner = [&](const char* file) {
+        struct stat st {};
+        ::stat(Game(file).c_str(), &st);
+        return std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
+               std::to_string(st.st_mode & 07777);
+    };
+    EXPECT_EQ("4321:4322 " + std::to_string(0640), owner("cstrike/liblist.gam"));
+    EXPECT_EQ("4321:4322 " + std::to_string(0604), owner("cstrike/Veldrin.cfg"));
+    EXPECT_EQ(0, owner("cstrike/dlls/veldrin.dll").rfind("4321:4322 ", 0)) << owner("cstrike/dlls/veldrin.dll");
+    EXPECT_EQ(0, owner("cstrike/maps/de_dust.vwp").rfind("4321:4322 ", 0)) << owner("cstrike/maps/de_dust.vwp");
+    EXPECT_EQ(0, owner("cstrike/Veldrin_names.txt").rfind("4321:4322 ", 0)) << owner("cstrike/Veldrin_names.txt");
+}
+
+// A pipe or a device where a file should be would hold a read up for ever:
+// only regular files are read or copied; anything else counts as missing.
+TEST_F(FaultTableTest, SpecialFilesCountAsMissing) {
+    checkPackage_ = false;
+    struct Case {
+        const char* what;
+        const char* path;
+        bool device;
+    };
+    bool first = true;
+    for (Case c : {Case{"a pipe at liblist.gam", "cstrike/liblist.gam", false},
+                   Case{"a pipe at the catalogue", "Veldrin/veldrinins.ini", false},
+                   Case{"a pipe at the installed library", "cstrike/dlls/veldrin.dll", false},
+                   Case{"a pipe at the package library", "Veldrin/veldrin.dll", false},
+                   Case{"/dev/zero at liblist.gam", "cstrike/liblist.gam", true},
+                   Case{"/dev/zero at the package library", "Veldrin/veldrin.dll", true}}) {
+        if (!first) {  // a fresh game folder for each case
+            TearDown();
+            SetUp();
+        }
+        first = false;
+        fs::remove(Game(c.path));
+        if (c.device) fs::create_symlink("/dev/zero", Game(c.path));
+        else ASSERT_EQ(0, ::mkfifo(Game(c.path).c_str(), 0644));
+        if (std::string(c.path) == "cstrike/dlls/veldrin.dll")
+            WriteBytes(Game("cstrike/liblist.gam"), Crlf("gamedll \"dlls\\veldrin.dll\"\n"));
+        RunCase(c.what, [](InstallerCore& core, test::RecordingSink& sink) {
+            core.ScanMods(sink);
+            const auto* row = sink.ForSlot(0);
+            Keep(core.InstallMod(200, kEverything, sink));
+            if (row && row->status == "installed") Keep(core.RemoveMod(100, sink));
+        });
+        const bool libListOdd = std::string(c.path) == "cstrike/liblist.gam";
+        const bool catalogueOdd = std::string(c.path) == "Veldrin/veldrinins.ini";
+        const bool packageOdd = std::string(c.path) == "Veldrin/veldrin.dll";
+        ChangeProblem expected = ChangeProblem::None;
+        if (catalogueOdd) expected = ChangeProblem::NoSuchMod;
+        if (libListOdd) expected = ChangeProblem::Failed;
+        if (packageOdd) expected = ChangeProblem::PackageLibraryUnusable;
+        EXPECT_EQ(expected, kept_.problem) << c.what << ": " << Describe(kept_);
+        EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")) && (libListOdd || packageOdd)) << c.what;
+    }
+}
+#endif
+
+// NULs, lone CRs and a Ctrl-Z with text after it: the rewrite replaces the
+// gamedll row and writes every other byte back as it was; Remove then gives
+// the file back byte for byte.
+TEST_F(FaultTableTest, NulsAndCtrlZ) {
+    const std::string head = Bytes("game \"Counter\0Strike\"\r\n\0starts with a NUL\r\nlone\rCR\r\n");
+    const std::string tail = Bytes("url_info \"a\0b\"\r\n\x1a after the end: gamedll \"dlls\\mp.dll\"\r\n\x1a\r\nmore");
+    const std::string original = head + "gamedll \"dlls\\mp.dll\"\r\n" + tail;
+    const std::string installed = head + "gamedll \"dlls\\veldrin.dll\"\r\n" + tail;
+    WriteBytes(Game("cstrike/liblist.gam"), original);
+    RunCase("NULs, lone CRs and a Ctrl-Z: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(installed == ReadBytes(Game("cstrike/liblist.gam")));
+    RunCase("NULs, lone CRs and a Ctrl-Z: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(original == ReadBytes(Game("cstrike/liblist.gam")));
+}
+
+// Power loss: the library must be on the disk, under its name, before
+// liblist.gam names it. The order of the flushes and renames shows it; a
+// flush that fails leaves the mod as it was.
+TEST_F(FaultTableTest, TheLibraryIsOnTheDiskBeforeLiblistNamesIt) {
+    RunCase("power loss: flushes before liblist.gam names the library", [](InstallerCore& c, test::RecordingSink& s) {
+        std::string steps;
+        platform::SetFaultHook([&steps](platform::FileOp op, const std::string& path) {
+            const bool library = path.find("veldrin.dll") != std::string::npos;
+            const bool libList = path.size() >= 11 && path.compare(path.size() - 11, 11, "liblist.gam") == 0;
+            const bool dlls = path.size() >= 4 && path.compare(path.size() - 4, 4, "dlls") == 0;
+            if (op == platform::FileOp::Flush && library) steps += "flush library, ";
+            if (op == platform::FileOp::Rename && library) steps += "rename library, ";
+            if (op == platform::FileOp::Flush && dlls) steps += "flush dlls, ";
+            if (op == platform::FileOp::Rename && libList) steps += "rename liblist.gam";
+            return false;
+        });
+        c.ScanMods(s);
+        ChangeOutcome outcome = c.InstallMod(200, {}, s);
+        platform::SetFaultHook({});
+        outcome.detail = steps;
+        Keep(outcome);
+    });
+    EXPECT_EQ("flush library, rename library, flush dlls, rename liblist.gam", kept_.detail);
+}
+
+// A read-only package library: the installed copy must still be writable by
+// its owner, or every later upgrade and Remove would fail.
+TEST_F(FaultTableTest, AReadOnlyPackageLibrary) {
+    checkPackage_ = false;
+    fs::permissions(Game("Veldrin/veldrin.dll"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    RunCase("read-only package library: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_NE(fs::perms::none, fs::status(Game("cstrike/dlls/veldrin.dll")).permissions() & fs::perms::owner_write);
+    RunCase("read-only package library: Install again", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    RunCase("read-only package library: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+// Remove must not point the mod at a library it lacks: a missing own
+// library, or an empty third catalogue line, changes nothing.
+TEST_F(FaultTableTest, ARemoveThatWouldBreakTheMod) {
+    StatusAfter([](InstallerCore& c, test::RecordingSink& s) {
+        c.ScanMods(s);
+        c.InstallMod(200, {}, s);
+    });
+    const std::string installed = ReadBytes(Game("cstrike/liblist.gam"));
+    fs::remove(Game("cstrike/dlls/mp.dll"));
+    RunCase("Remove when the mod's own library is missing", ScanRemove);
+    EXPECT_EQ(ChangeProblem::OwnLibraryMissing, kept_.problem);
+    EXPECT_NE(std::string::npos, kept_.detail.find("mp.dll")) << kept_.detail;
+    WriteCatalogue({{"Counter-Strike", "cstrike", ""}});
+    RunCase("Remove when the catalogue names no library", ScanRemove);
+    EXPECT_EQ(ChangeProblem::OwnLibraryMissing, kept_.problem);
+    EXPECT_EQ(installed, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+// An empty package library cannot be loaded by the engine: Install refuses
+// it and changes nothing.
+TEST_F(FaultTableTest, AnEmptyPackageLibrary) {
+    WritePackageLibrary(kNoon20240310, "");
+    const std::string before = ReadBytes(Game("cstrike/liblist.gam"));
+    RunCase("empty package library", ScanInstall);
+    EXPECT_EQ(ChangeProblem::PackageLibraryUnusable, kept_.problem);
+    EXPECT_NE(std::string::npos, kept_.detail.find("empty")) << kept_.detail;
+    EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+}
+
+// Without a game directory the paths would start at the root of the file
+// system: there are no rows, and Install and Remove touch no file at all.
+TEST_F(FaultTableTest, NoGameDirectory) {
+    g_szGameDir[0] = '\0';
+    RunCase("no game directory", [](InstallerCore& c, test::RecordingSink& s) {
+        int touched = 0;
+        platform::SetFaultHook([&touched](platform::FileOp, const std::string&) {
+            ++touched;
+            return false;
+        });
+        c.StampSourceLibrary();
+        c.ScanMods(s);
+        ChangeOutcome install = c.InstallMod(200, kEverything, s);
+        ChangeOutcome remove = c.RemoveMod(100, s);
+        platform::SetFaultHook({});
+        install.detail = std::to_string(touched) + " file operations, " + std::to_string(s.rows.size()) + " rows";
+        if (remove.problem != ChangeProblem::NoSuchMod) install.problem = remove.problem;
+        Keep(install);
+    });
+    EXPECT_EQ(ChangeProblem::NoSuchMod, kept_.problem);
+    EXPECT_EQ("0 file operations, 0 rows", kept_.detail);
+}
+
+// A game folder deep enough that its longest path is 255 characters: every
+// temporary name is no longer than its target's, so Windows' limit of 259
+// characters is never passed and Install and Remove work.
+TEST_F(FaultTableTest, LongPaths) {
+    // The longest path a change composes: "<game>\Veldrin\cstrike\cs_office.VWP", 30 characters after the
+    // game directory; 255 in all.
+    const size_t wanted = 255 - 30;
+    std::string folder = root_.string();
+    size_t room = wanted - folder.size() - std::string("/Half-Life").size();
+    while (room > 0) {
+        const size_t part = room > 101 ? 100 : room - 1;
+        ASSERT_GT(part, 0u);
+        folder += "/" + std::string(part, 'd');
+        room -= part + 1;
+    }
+    fs::create_directories(folder);
+    fs::rename(game_, fs::path(folder) / "Half-Life");
+    game_ = fs::path(folder) / "Half-Life";
+    ASSERT_EQ(wanted, game_.string().size());
+    std::strcpy(g_szGameDir, game_.string().c_str());
+    RunCase("long paths: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(fs::exists(Game("cstrike/maps/cs_office.VWP")));
+    RunCase("long paths: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    for (const char* target : {"cstrike\\liblist.gam", "cstrike\\dlls\\veldrin.dll", "cstrike\\maps\\a.vwp"}) {
+        const std::string path = game_.string() + "\\" + target;
+        auto file = platform::NewFile::Beside(path.c_str());
+        ASSERT_TRUE(file) << path;
+        EXPECT_LE(file->TempPath().size(), platform::ResolvePath(path.c_str()).size()) << file->TempPath();
+    }
+}
+
+// Two cores on two threads of one process: each thread keeps listings of
+// its own.
+TEST_F(FaultTableTest, TwoThreads) {
+    for (int i = 0; i < 200; ++i) WriteBytes(Game("Veldrin/cstrike/map" + std::to_string(i) + ".vwp"), "w");
+    for (int i = 0; i < 200; ++i) WriteBytes(Game("Veldrin/valve/map" + std::to_string(i) + ".vwp"), "w");
+    RunCase("two cores on two threads", [](InstallerCore&, test::RecordingSink&) {
+        std::string failures[2];
+        auto work = [&failures](int slot) {
+            for (int round = 0; round < 4; ++round) {
+                InstallerCore core;
+                test::RecordingSink sink;
+                core.StampSourceLibrary();
+                core.ScanMods(sink);
+                // Busy only says the other thread held the game folder longer
+                // than a change waits, which a slow machine may do.
+                for (const ChangeOutcome& o : {core.InstallMod(200 + slot, kEverything, sink), core.RemoveMod(100 + slot, sink)})
+                    if (!o.Done() && o.problem != ChangeProblem::Busy) failures[slot] += Describe(o) + "; ";
+            }
+        };
+        std::thread a(work, 0), b(work, 1);
+        a.join();
+        b.join();
+        ChangeOutcome outcome;
+        outcome.detail = failures[0] + failures[1];
+        if (!outcome.detail.empty()) outcome.problem = ChangeProblem::Failed;
+        Keep(outcome);
+    });
+    EXPECT_TRUE(kept_.Done()) << kept_.detail;
+}
+
+// The sample game of the demo: Install and Remove work on every mod it shows.
+TEST_F(FaultTableTest, TheSampleGameCanBeInstalledIntoAndRemovedFrom) {
+    fs::remove_all(game_);
+    fs::copy(VELDRIN_EXAMPLES_DIR, game_, fs::copy_options::recursive);
+    RunCase("the sample game: every mod in and out", [](InstallerCore& c, test::RecordingSink& s) {
+        c.ScanMods(s);
+        ChangeOutcome summary;
+        const std::vector<test::RecordingSink::Row> rows = s.rows;
+        for (const auto& row : rows) {
+            const int slot = row.data % 100;
+            const bool installed = row.status == "installed";
+            for (bool install : {!installed, installed}) {
+                ChangeOutcome o = install ? c.InstallMod(200 + slot, kEverything, s) : c.RemoveMod(100 + slot, s);
+                const auto* now = s.ForSlot(slot);
+                if (!o.Done() || !now || (now->status == "installed") != install) {
+                    summary.problem = ChangeProblem::Failed;
+                    summary.detail += row.name + " " + (install ? "Install" : "Remove") + ": " + Describe(o) + "; ";
+                }
+            }
+        }
+        summary.extrasNotCopied.push_back(std::to_string(rows.size()) + " mods");
+        Keep(summary);
+    });
+    EXPECT_TRUE(kept_.Done()) << kept_.detail;
+    ASSERT_EQ(1u, kept_.extrasNotCopied.size());
+    EXPECT_EQ("8 mods", kept_.extrasNotCopied[0]);
 }
 
 }  // namespace

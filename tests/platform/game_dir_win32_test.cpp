@@ -8,22 +8,22 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "ui_fixtures.h"
+#include "test_fixtures.h"
 
 namespace {
 
 const char kGameKey[] = "Software\\Sierra OnLine\\Setup\\HALFLIFE";
 
-class Win32GameDirTest : public uitest::TempGameFolderTest {
+class Win32GameDirTest : public test::GameFolderTest {
 protected:
     void SetUp() override {
-        TempGameFolderTest::SetUp();
+        GameFolderTest::SetUp();
         DeleteGameKeys();
     }
 
     void TearDown() override {
         DeleteGameKeys();
-        TempGameFolderTest::TearDown();
+        GameFolderTest::TearDown();
     }
 
     static void DeleteGameKeys() {
@@ -68,7 +68,7 @@ TEST_F(Win32GameDirTest, AValueOfAnotherTypeIsMissing) {
 }
 
 TEST_F(Win32GameDirTest, WithoutTheKeyThePackageFolderNamesTheGame) {
-    uitest::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
+    test::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
     EXPECT_EQ("", platform::RegistryGameDirectory());
     EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
     EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "\\"));

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "ui_fixtures.h"
+#include "test_fixtures.h"
 
 namespace {
 
-class GameDirTest : public uitest::TempGameFolderTest {
+class GameDirTest : public test::GameFolderTest {
 protected:
     void WriteSystemReg(const std::string& body) {
-        uitest::WriteBytes(root_ / "wine" / "system.reg",
+        test::WriteBytes(root_ / "wine" / "system.reg",
                          "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n" + body);
     }
 
@@ -64,7 +64,7 @@ TEST_F(GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
 TEST_F(GameDirTest, WithoutAValueTheFolderAboveThePackageFolderIsTheGame) {
     WriteSystemReg(Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"Language\"=\"English\""));
     SteamGame(root_ / ".local/share/Steam");
-    uitest::WriteBytes(game_ / "Veldrin" / "VeldrinIns.INI", "Counter-Strike\ncstrike\nmp\n");
+    test::WriteBytes(game_ / "Veldrin" / "VeldrinIns.INI", "Counter-Strike\ncstrike\nmp\n");
 
     fs::current_path(game_ / "Veldrin");
     EXPECT_EQ(game_.string(), platform::FindGameDirectory()) << "before Steam";
@@ -77,11 +77,11 @@ TEST_F(GameDirTest, WithoutAValueTheFolderAboveThePackageFolderIsTheGame) {
 TEST_F(GameDirTest, OnlyAPackageFolderTheInstallerCanReachCounts) {
     // A folder holding a catalogue but not named as the package folder is:
     // the installer's paths would miss the catalogue from its parent.
-    uitest::WriteBytes(game_ / "Veldrin-1.3" / "veldrinins.ini", "x\ny\nz\n");
+    test::WriteBytes(game_ / "Veldrin-1.3" / "veldrinins.ini", "x\ny\nz\n");
     EXPECT_EQ("", platform::GameDirectoryAbovePackage((game_ / "Veldrin-1.3").string()));
     // The package folder without its catalogue.
     EXPECT_EQ("", platform::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
-    uitest::WriteBytes(game_ / "veldrin" / "veldrinins.ini", "x\ny\nz\n");
+    test::WriteBytes(game_ / "veldrin" / "veldrinins.ini", "x\ny\nz\n");
     fs::remove_all(game_ / "Veldrin");
     EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "veldrin").string()));
 }
@@ -91,7 +91,7 @@ TEST_F(GameDirTest, FallsBackToSteamAndItsLibraryFolders) {
 
     fs::path library = root_ / "games" / "SteamLibrary";
     fs::path inLibrary = SteamGame(library);
-    uitest::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
+    test::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
                      "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + (root_ / ".steam/steam").string() +
                          "\"\n\t\t\"label\"\t\t\"\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() +
                          "\"\n\t}\n}\n");
@@ -104,7 +104,7 @@ TEST_F(GameDirTest, FallsBackToSteamAndItsLibraryFolders) {
 TEST_F(GameDirTest, ReadsTheOlderLibraryListWithNumberedEntries) {
     fs::path library = root_ / "old library";
     fs::path inLibrary = SteamGame(library);
-    uitest::WriteBytes(root_ / ".local/share/Steam/steamapps/libraryfolders.vdf",
+    test::WriteBytes(root_ / ".local/share/Steam/steamapps/libraryfolders.vdf",
                      "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n\t\"1\"\t\t\"" +
                          library.string() + "\"\n}\n");
     EXPECT_EQ(inLibrary.string(), platform::FindGameDirectory());
@@ -115,7 +115,7 @@ TEST_F(GameDirTest, ALibraryPathHoldingANulByteNamesNoFolder) {
     fs::path library = root_ / "lib";
     SteamGame(library);
     std::string cut = library.string() + std::string("\0/elsewhere", 11);
-    uitest::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
+    test::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
                      "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + cut + "\"\n\t}\n}\n");
     EXPECT_EQ("", platform::SteamGameDirectory());
 }

@@ -1,0 +1,256 @@
+// The file operations every host shares, on the system calls of
+// native_file.h: the temporary beside its target, the copy through it, the
+// commit of a new file, the lock.
+#include "platform/file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+#include "platform/text_file.h"
+
+namespace platform {
+
+namespace {
+
+constexpr size_t kWriteBuffer = 64 * 1024;
+
+size_t NameStart(const std::string& path) {
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? 0 : cut + 1;
+}
+
+// Letters that are safe in a file name on every host, whatever its case
+// rules: a name made of them cannot clash with another only by case.
+const char kNameLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+// A temporary name for a file called name: "~" and random letters, as long
+// as name (a name of one letter gets one letter) and at most 16, so that the
+// temporary's path is never longer than the target's.
+std::string TemporaryName(size_t length, uint64_t& state) {
+    length = std::min<size_t>(std::max<size_t>(length, 1), 16);
+    std::string name(length, '~');
+    for (size_t i = length > 1 ? 1 : 0; i < length; ++i) {
+        // xorshift64: enough to spread names; uniqueness comes from the
+        // exclusive create.
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        name[i] = kNameLetters[state % (sizeof kNameLetters - 1)];
+    }
+    return name;
+}
+
+uint64_t Seed(const void* address) {
+    static thread_local uint64_t counter = 0;
+    uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    seed ^= reinterpret_cast<uintptr_t>(address) * 0x9E3779B97F4A7C15ull;
+    seed ^= ++counter * 0xBF58476D1CE4E5B9ull;
+    seed ^= static_cast<uint64_t>(std::time(nullptr)) << 20;
+    return seed ? seed : 1;
+}
+
+std::string FolderOf(const std::string& host) {
+    size_t start = NameStart(host);
+    return start == 0 ? std::string() : host.substr(0, start - 1);
+}
+
+}  // namespace
+
+bool ReadableFile(const char* path, FileInfo* info) {
+    native::Handle file = native::OpenRead(path, info);
+    if (file == native::kNoHandle) return false;
+    native::Close(file);
+    return true;
+}
+
+std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
+    if (FaultInjected(FileOp::OpenWrite, target)) return nullptr;
+    if (!target || !*target) {
+        Fail(FileError::NotFound, ReasonText(FileError::NotFound));
+        return nullptr;
+    }
+    bool exists = false;
+    std::string host = ResolvePath(target, exists);
+    FileInfo info;
+    exists = exists && native::InfoAt(host, info);
+    return Create(target, std::move(host), exists, info, 0666);
+}
+
+std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetHost, bool exists,
+                                         const FileInfo& info, uint32_t marks) {
+    // A target that may not be replaced is refused before anything is
+    // written.
+    if (exists && info.directory) {
+        Fail(FileError::AccessDenied, "a folder stands at this name");
+        return nullptr;
+    }
+    // Windows refuses to replace a read-only file, even for an administrator.
+    if (exists && info.readOnly) {
+        Fail(FileError::AccessDenied, "the file is read-only");
+        return nullptr;
+    }
+    std::unique_ptr<NewFile> file(new NewFile);
+    file->target_ = target;
+    file->targetHost_ = std::move(targetHost);
+    file->targetExists_ = exists;
+    file->targetInfo_ = info;
+    file->marks_ = native::CreatedMarks(marks);
+    const size_t start = NameStart(file->targetHost_);
+    const std::string folder = file->targetHost_.substr(0, start);
+    uint64_t state = Seed(file.get());
+    // A handful of tries: a clash means someone else's file stands at the
+    // name, which is never touched; another name is drawn instead.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        file->temp_ = folder + TemporaryName(file->targetHost_.size() - start, state);
+        bool taken = false;
+        file->file_ = native::CreateNew(file->temp_, marks, taken);
+        // The temporary is never looked for by name: kept folder listings
+        // need not hear of it.
+        if (file->file_ != native::kNoHandle) return file;
+        if (!taken) return nullptr;
+    }
+    Fail(FileError::Failed, "no free temporary name beside " + file->targetHost_);
+    return nullptr;
+}
+
+NewFile::~NewFile() {
+    if (!done_) Discard();
+}
+
+void NewFile::Discard() {
+    done_ = true;
+    if (file_ != native::kNoHandle) native::Close(file_);
+    file_ = native::kNoHandle;
+    if (!temp_.empty()) {
+        // Keeps the failure that made the file go, not the delete's.
+        const Failure kept = LastFailure();
+        native::Unlink(temp_);
+        Fail(kept.error, kept.reason);
+    }
+}
+
+bool NewFile::Flush() {
+    if (used_ == 0) return !failed_;
+    if (!failed_ && !native::Write(file_, buffer_.get(), used_)) failed_ = true;
+    used_ = 0;
+    return !failed_;
+}
+
+bool NewFile::Write(const char* data, size_t length) {
+    if (failed_ || done_) return false;
+    if (FaultInjected(FileOp::Write, target_.c_str())) {
+        failed_ = true;
+        return false;
+    }
+    if (used_ + length > kWriteBuffer && !Flush()) return false;
+    // Large pieces go straight to the file: copying them first would only
+    // cost time.
+    if (length >= kWriteBuffer / 2) {
+        if (!native::Write(file_, data, length)) failed_ = true;
+        return !failed_;
+    }
+    if (!buffer_) buffer_.reset(new char[kWriteBuffer]);
+    std::memcpy(buffer_.get() + used_, data, length);
+    used_ += length;
+    return true;
+}
+
+bool NewFile::WriteText(const std::string& text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t nl = text.find('\n', at);
+        size_t run = (nl == std::string::npos ? text.size() : nl) - at;
+        if (run && !Write(text.data() + at, run)) return false;
+        if (nl == std::string::npos) break;
+        if (!Write("\r\n", 2)) return false;
+        at = nl + 1;
+    }
+    return true;
+}
+
+bool NewFile::Commit(bool toDisk, const char* model) {
+    if (done_) return false;
+    bool ok = Flush();
+    if (ok && FaultInjected(FileOp::Close, target_.c_str())) ok = false;
+    const std::string folder = FolderOf(targetHost_);
+    if (ok) {
+        // The marks of what it replaces, or of the model, or of its folder.
+        FileInfo like = targetInfo_;
+        if (!targetExists_ && !(model && native::InfoAt(ResolvePath(model), like)))
+            ok = native::FolderMarks(folder, like);
+        if (ok) ok = native::TakeMarks(file_, temp_, marks_, like);
+    }
+    if (ok && toDisk) ok = !FaultInjected(FileOp::Flush, target_.c_str()) && native::Sync(file_);
+    if (ok) {
+        ok = native::Close(file_);
+        file_ = native::kNoHandle;
+    }
+    if (ok && FaultInjected(FileOp::Rename, target_.c_str())) ok = false;
+    if (ok) ok = native::Rename(temp_, targetHost_);
+    if (!ok) {
+        Discard();
+        return false;
+    }
+    done_ = true;
+    native::NoteChange(targetHost_, true);
+    // The new name must last as well as the content: a crash after the
+    // rename could otherwise bring the old file back.
+    if (toDisk && !FaultInjected(FileOp::Flush, folder.c_str())) native::SyncFolder(folder);
+    return true;
+}
+
+bool CopyOver(const char* source, const char* target, bool toDisk) {
+    if (FaultInjected(FileOp::Copy, target)) return false;
+    FileInfo from, to;
+    native::Handle in = native::OpenRead(source, &from);
+    if (in == native::kNoHandle) return false;
+    bool exists = false;
+    std::string host = ResolvePath(target, exists);
+    exists = exists && native::InfoAt(host, to);
+    if (exists && to.volume == from.volume && to.index == from.index) {
+        // Copying a file onto itself would empty it before reading it.
+        native::Close(in);
+        return true;
+    }
+    // The copy is writable by its owner whatever the package's file is, so
+    // that a later upgrade or Remove can replace it.
+    std::unique_ptr<NewFile> out =
+        NewFile::Create(target, std::move(host), exists, to, native::WritableCopyMarks(from.marks));
+    bool ok = out && native::CopyData(in, out->Handle(), from.size) && native::CopyLastWrite(from, out->Handle());
+    native::Close(in);
+    return ok && out->Commit(toDisk);
+}
+
+bool RemoveFile(const char* path) {
+    if (FaultInjected(FileOp::Remove, path)) return false;
+    if (!path || !*path) return true;
+    std::string host = ResolvePath(path);
+    if (!native::Unlink(host)) return false;
+    native::NoteChange(host, false);
+    return true;
+}
+
+std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMilliseconds) {
+    native::Handle file = native::OpenRead(path);
+    if (file == native::kNoHandle) return nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
+    for (;;) {
+        bool busy = false;
+        if (native::TryLock(file, busy)) return std::unique_ptr<FileLock>(new FileLock(file));
+        if (!busy) break;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            Fail(FileError::Busy, "another installer is changing this game folder");
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    native::Close(file);
+    return nullptr;
+}
+
+FileLock::~FileLock() { native::Close(file_); }
+
+}  // namespace platform

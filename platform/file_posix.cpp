@@ -1,0 +1,301 @@
+// The system calls of the file layer on a POSIX host.
+#include "platform/native_file.h"
+#include "platform/path_posix.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+FileError ErrorOf(int err) {
+    switch (err) {
+        case ENOENT: case ENOTDIR: case ELOOP: case ENAMETOOLONG: return FileError::NotFound;
+        case EACCES: case EPERM: case EROFS: return FileError::AccessDenied;
+        case ETXTBSY: case EBUSY: return FileError::InUse;
+        case ENOSPC: case EDQUOT: case EFBIG: return FileError::DiskFull;
+        case EWOULDBLOCK: return FileError::Busy;
+        default: return FileError::Failed;
+    }
+}
+
+// Records errno as this thread's last failure; returns false.
+bool FailErrno(int err = errno) { return Fail(ErrorOf(err), std::strerror(err)); }
+
+// A file without any write permission, which Windows would call read-only.
+// Root may write anyway, so the bits are read rather than access().
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+void FillInfo(const struct stat& st, native::Info& info) {
+    info.regular = S_ISREG(st.st_mode);
+    info.directory = S_ISDIR(st.st_mode);
+    info.readOnly = IsReadOnly(st);
+    info.size = static_cast<uint64_t>(st.st_size);
+    info.volume = static_cast<uint64_t>(st.st_dev);
+    info.index = static_cast<uint64_t>(st.st_ino);
+    info.writeTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.marks = static_cast<uint32_t>(st.st_mode & 07777);
+    info.owner = static_cast<uint32_t>(st.st_uid);
+    info.group = static_cast<uint32_t>(st.st_gid);
+}
+
+int Retry(ssize_t result) { return result < 0 && errno == EINTR; }
+
+}  // namespace
+
+namespace native {
+
+const Handle kNoHandle = -1;
+
+FileDate DateOf(int64_t writeTime) {
+    struct stat st {};
+    st.st_mtim.tv_sec = static_cast<time_t>(writeTime / 1000000000);
+    return posix::DateOf(st);
+}
+
+Handle OpenRead(const char* path, Info* info) {
+    if (!path || !*path) {
+        FailErrno(ENOENT);
+        return kNoHandle;
+    }
+    // Non-blocking, so that a pipe at the name cannot hold the open up; for a
+    // regular file the flag changes nothing.
+    int fd = posix::OpenSpelledFirst(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        FailErrno();
+        return kNoHandle;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        FailErrno();
+        ::close(fd);
+        return kNoHandle;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Fail(FileError::NotFound, S_ISDIR(st.st_mode) ? "a folder stands at this name" : "not a regular file");
+        return kNoHandle;
+    }
+    if (info) FillInfo(st, *info);
+    return fd;
+}
+
+Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {
+    exists = false;
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(marks));
+    if (fd < 0) {
+        exists = errno == EEXIST;
+        FailErrno();
+    }
+    return fd;
+}
+
+Handle OpenWrite(const std::string& host, bool append) {
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            Fail(FileError::AccessDenied, "a folder stands at this name");
+            return kNoHandle;
+        }
+        // Windows refuses to write to a read-only file, even for an administrator.
+        if (IsReadOnly(st)) {
+            Fail(FileError::AccessDenied, "the file is read-only");
+            return kNoHandle;
+        }
+    }
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+    if (fd < 0) {
+        FailErrno();
+        return kNoHandle;
+    }
+    posix::NoteChange(host, true);
+    return fd;
+}
+
+bool Read(Handle file, char* buffer, size_t size, size_t& got) {
+    ssize_t n;
+    do n = ::read(file, buffer, size);
+    while (Retry(n));
+    if (n < 0) return FailErrno();
+    got = static_cast<size_t>(n);
+    return true;
+}
+
+bool Write(Handle file, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(file, data, size);
+        if (Retry(n)) continue;
+        if (n < 0) return FailErrno();
+        if (n == 0) return FailErrno(ENOSPC);
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CopyData(Handle from, Handle to, uint64_t size) {
+    uint64_t left = size;
+#if defined(__linux__)
+    // The kernel copies without bringing the data through user space.
+    while (left > 0) {
+        ssize_t n = ::sendfile(to, from, nullptr, static_cast<size_t>(std::min<uint64_t>(left, 1u << 30)));
+        if (Retry(n)) continue;
+        if (n < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // not for these files: copy by hand
+        if (n < 0) return FailErrno();
+        if (n == 0) break;
+        left -= static_cast<uint64_t>(n);
+    }
+    if (left == 0) return true;
+#endif
+    // The plain way, and whatever a file grown since it was opened still has.
+    char buffer[64 * 1024];
+    for (;;) {
+        size_t got = 0;
+        if (!Read(from, buffer, sizeof buffer, got)) return false;
+        if (got == 0) return true;
+        if (!Write(to, buffer, got)) return false;
+    }
+}
+
+bool Sync(Handle file) { return ::fsync(file) == 0 || FailErrno(); }
+
+bool Close(Handle file) { return ::close(file) == 0 || FailErrno(); }
+
+bool InfoOf(Handle file, Info& info) {
+    struct stat st;
+    if (::fstat(file, &st) != 0) return FailErrno();
+    FillInfo(st, info);
+    return true;
+}
+
+bool InfoAt(const std::string& host, Info& info) {
+    struct stat st;
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) return FailErrno(host.empty() ? ENOENT : errno);
+    FillInfo(st, info);
+    return true;
+}
+
+bool CopyLastWrite(const Info& like, Handle file) {
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(like.writeTime / 1000000000);
+    times[1].tv_nsec = static_cast<long>(like.writeTime % 1000000000);
+    return ::futimens(file, times) == 0 || FailErrno();
+}
+
+bool TakeMarks(Handle file, const std::string&, uint32_t created, const Info& like) {
+    if (like.marks && like.marks != created && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0)
+        return FailErrno();
+    // Only root may give a file away; anyone else's new files are theirs.
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
+    if (user != 0 || (like.owner == user && like.group == group)) return true;
+    if (::fchown(file, static_cast<uid_t>(like.owner), static_cast<gid_t>(like.group)) != 0) return FailErrno();
+    // Giving a file away clears its set-id bits; they are put back.
+    if ((like.marks & 06000) && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0) return FailErrno();
+    return true;
+}
+
+bool FolderMarks(const std::string& folder, Info& marks) {
+    struct Kept {
+        unsigned generation = 0;
+        std::string folder;
+        Info marks;
+    };
+    thread_local Kept kept;
+    const unsigned generation = ListingGeneration();
+    if (generation != 0 && kept.generation == generation && kept.folder == folder) {
+        marks = kept.marks;
+        return true;
+    }
+    struct stat st;
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return FailErrno();
+    marks = Info();
+    marks.owner = static_cast<uint32_t>(st.st_uid);
+    marks.group = static_cast<uint32_t>(st.st_gid);
+    kept = Kept{generation, folder, marks};
+    return true;
+}
+
+uint32_t WritableCopyMarks(uint32_t marks) { return (marks & 0777) | S_IWUSR; }
+
+uint32_t CreatedMarks(uint32_t marks) {
+    // The umask, read where the system shows it: setting it to read it back
+    // would race with other threads creating files.
+    static const int umask = [] {
+        unsigned mask = 0;
+        bool found = false;
+        if (FILE* status = std::fopen("/proc/self/status", "re")) {
+            char line[128];
+            while (!found && std::fgets(line, sizeof line, status)) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+            std::fclose(status);
+        }
+        return found ? static_cast<int>(mask) : -1;
+    }();
+    return umask < 0 ? 0 : marks & ~static_cast<uint32_t>(umask);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 || FailErrno();
+}
+
+bool Unlink(const std::string& host) {
+    struct stat st;
+    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR || FailErrno();
+    if (S_ISDIR(st.st_mode)) return Fail(FileError::AccessDenied, "a folder stands at this name");
+    if (IsReadOnly(st) && !S_ISLNK(st.st_mode)) return Fail(FileError::AccessDenied, "the file is read-only");
+    if (::unlink(host.c_str()) != 0) return errno == ENOENT || FailErrno();
+    return true;
+}
+
+bool SyncFolder(const std::string& host) {
+    int fd = ::open(host.empty() ? "." : host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FailErrno();
+    bool ok = ::fsync(fd) == 0 || FailErrno();
+    ::close(fd);
+    return ok;
+}
+
+bool TryLock(Handle file, bool& busy) {
+    // flock, not fcntl: an fcntl lock goes when the process closes any
+    // descriptor of the file, as a scan reading the catalogue meanwhile does.
+    busy = false;
+    int result;
+    do result = ::flock(file, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result == 0) return true;
+    busy = errno == EWOULDBLOCK;
+    return FailErrno();
+}
+
+void NoteChange(const std::string& host, bool exists) { posix::NoteChange(host, exists); }
+
+}  // namespace native
+
+std::string ReasonText(FileError error) {
+    switch (error) {
+        case FileError::None: return std::string();
+        case FileError::NotFound: return std::strerror(ENOENT);
+        case FileError::AccessDenied: return std::strerror(EACCES);
+        case FileError::InUse: return std::strerror(ETXTBSY);
+        case FileError::DiskFull: return std::strerror(ENOSPC);
+        case FileError::Busy: return std::strerror(EWOULDBLOCK);
+        case FileError::Failed: break;
+    }
+    return std::strerror(EIO);
+}
+
+}  // namespace platform

@@ -1,0 +1,276 @@
+// The system calls of the file layer on Windows.
+#include "platform/native_file.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+FileError ErrorOf(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE: case ERROR_INVALID_DRIVE:
+            return FileError::NotFound;
+        case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: case ERROR_NOT_READY: return FileError::AccessDenied;
+        case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: case ERROR_USER_MAPPED_FILE: return FileError::InUse;
+        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return FileError::DiskFull;
+        default: return FileError::Failed;
+    }
+}
+
+std::string MessageOf(DWORD code) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text),
+                             0, nullptr);
+    std::string message = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                                message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+// Records the system's error as this thread's last failure; returns false.
+bool FailCode(DWORD code = GetLastError()) { return Fail(ErrorOf(code), MessageOf(code)); }
+
+HANDLE AsHandle(native::Handle file) { return static_cast<HANDLE>(file); }
+
+void FillInfo(const BY_HANDLE_FILE_INFORMATION& data, native::Info& info) {
+    info.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.regular = !info.directory;
+    info.readOnly = !info.directory && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    info.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    info.volume = data.dwVolumeSerialNumber;
+    info.index = (static_cast<uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    info.writeTime = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                          data.ftLastWriteTime.dwLowDateTime);
+    info.marks = data.dwFileAttributes;
+}
+
+// Others may go on reading, writing, renaming and deleting a file this
+// program has open: it never holds a player's file against the game.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+namespace native {
+
+const Handle kNoHandle = INVALID_HANDLE_VALUE;
+
+FileDate DateOf(int64_t writeTime) {
+    // FileTimeToSystemTime gives the calendar time in UTC; no conversion to
+    // local time is made.
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime) & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(writeTime) >> 32);
+    SYSTEMTIME utc{};
+    FileDate date;
+    if (FileTimeToSystemTime(&time, &utc)) {
+        date.year = utc.wYear;
+        date.month = utc.wMonth;
+        date.day = utc.wDay;
+    }
+    return date;
+}
+
+Handle OpenRead(const char* path, Info* info) {
+    if (!path || !*path) {
+        FailCode(ERROR_FILE_NOT_FOUND);
+        return kNoHandle;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        FailCode();
+        return kNoHandle;
+    }
+    // Only a file on a disk: a pipe or a device would never end or never answer.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        Fail(FileError::NotFound, "not a regular file");
+        return kNoHandle;
+    }
+    if (info && !InfoOf(file, *info)) {
+        CloseHandle(file);
+        return kNoHandle;
+    }
+    return file;
+}
+
+Handle CreateNew(const std::string& host, uint32_t, bool& exists) {
+    exists = false;
+    HANDLE file = CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        exists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+        FailCode(code);
+        return kNoHandle;
+    }
+    return file;
+}
+
+Handle OpenWrite(const std::string& host, bool append) {
+    DWORD attributes = GetFileAttributesA(host.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Fail(FileError::AccessDenied, "a folder stands at this name");
+        return kNoHandle;
+    }
+    // Wine run as root lets root through a read-only file, as POSIX does;
+    // Windows refuses even an administrator, and so does the layer.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        Fail(FileError::AccessDenied, "the file is read-only");
+        return kNoHandle;
+    }
+    HANDLE file = CreateFileA(host.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, kShareAll, nullptr,
+                              append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        FailCode();
+        return kNoHandle;
+    }
+    return file;
+}
+
+bool Read(Handle file, char* buffer, size_t size, size_t& got) {
+    DWORD n = 0;
+    if (!ReadFile(AsHandle(file), buffer, static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size), &n, nullptr))
+        return FailCode();
+    got = n;
+    return true;
+}
+
+bool Write(Handle file, const char* data, size_t size) {
+    while (size > 0) {
+        DWORD n = 0;
+        if (!WriteFile(AsHandle(file), data, static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size), &n, nullptr))
+            return FailCode();
+        if (n == 0) return FailCode(ERROR_DISK_FULL);
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool CopyData(Handle from, Handle to, uint64_t) {
+    std::unique_ptr<char[]> buffer(new char[64 * 1024]);
+    for (;;) {
+        size_t got = 0;
+        if (!Read(from, buffer.get(), 64 * 1024, got)) return false;
+        if (got == 0) return true;
+        if (!Write(to, buffer.get(), got)) return false;
+    }
+}
+
+bool Sync(Handle file) { return FlushFileBuffers(AsHandle(file)) || FailCode(); }
+
+bool Close(Handle file) { return CloseHandle(AsHandle(file)) || FailCode(); }
+
+bool InfoOf(Handle file, Info& info) {
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!GetFileInformationByHandle(AsHandle(file), &data)) return FailCode();
+    FillInfo(data, info);
+    return true;
+}
+
+bool InfoAt(const std::string& host, Info& info) {
+    if (host.empty()) return FailCode(ERROR_FILE_NOT_FOUND);
+    // Attributes only, so that even a file the game holds open can be looked at.
+    HANDLE file = CreateFileA(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FailCode();
+    bool ok = InfoOf(file, info);
+    CloseHandle(file);
+    return ok;
+}
+
+bool CopyLastWrite(const Info& like, Handle file) {
+    FILETIME written;
+    written.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(like.writeTime) & 0xFFFFFFFFu);
+    written.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(like.writeTime) >> 32);
+    return SetFileTime(AsHandle(file), nullptr, nullptr, &written) || FailCode();
+}
+
+bool TakeMarks(Handle, const std::string& fileHost, uint32_t, const Info& like) {
+    const DWORD copied =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (!(like.marks & copied)) return true;  // a new file has none of them
+    return SetFileAttributesA(fileHost.c_str(), like.marks & copied) || FailCode();
+}
+
+bool FolderMarks(const std::string&, Info& marks) {
+    // A new file takes the folder's permissions from the system itself.
+    marks = Info();
+    return true;
+}
+
+uint32_t WritableCopyMarks(uint32_t) { return 0; }
+
+uint32_t CreatedMarks(uint32_t) { return 0; }
+
+bool Rename(const std::string& from, const std::string& to) {
+    // A file that another program reads at this moment (another installer's
+    // scan, a virus scanner) cannot be replaced until it lets go, which it
+    // does within moments: a few tries before the failure is told.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD code = GetLastError();
+        const bool held = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == 25) return FailCode(code);
+        Sleep(20);
+    }
+}
+
+bool Unlink(const std::string& host) {
+    DWORD attributes = GetFileAttributesA(host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(code);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(FileError::AccessDenied, "a folder stands at this name");
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Fail(FileError::AccessDenied, "the file is read-only");
+    if (DeleteFileA(host.c_str())) return true;
+    DWORD code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(code);
+}
+
+bool SyncFolder(const std::string&) {
+    // The rename was made with MOVEFILE_WRITE_THROUGH: it is on the disk.
+    return true;
+}
+
+bool TryLock(Handle file, bool& busy) {
+    // One byte far past the end: Windows' locks also bar reading the bytes
+    // they cover, and other installers still read the catalogue while one
+    // of them holds the lock.
+    OVERLAPPED at{};
+    at.Offset = 0xFFFFFFFE;
+    at.OffsetHigh = 0x7FFFFFFF;
+    busy = false;
+    if (LockFileEx(AsHandle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
+    DWORD code = GetLastError();
+    busy = code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING;
+    return FailCode(code);
+}
+
+void NoteChange(const std::string&, bool) {}
+
+}  // namespace native
+
+std::string ReasonText(FileError error) {
+    switch (error) {
+        case FileError::None: return std::string();
+        case FileError::NotFound: return MessageOf(ERROR_FILE_NOT_FOUND);
+        case FileError::AccessDenied: return MessageOf(ERROR_ACCESS_DENIED);
+        case FileError::InUse: return MessageOf(ERROR_SHARING_VIOLATION);
+        case FileError::DiskFull: return MessageOf(ERROR_DISK_FULL);
+        case FileError::Busy: return MessageOf(ERROR_LOCK_VIOLATION);
+        case FileError::Failed: break;
+    }
+    return MessageOf(ERROR_GEN_FAILURE);
+}
+
+}  // namespace platform

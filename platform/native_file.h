@@ -1,0 +1,123 @@
+// The system calls of the file layer, one implementation per host
+// (file_posix.cpp, file_win32.cpp). Everything a host does alike is built on
+// these in text_file.cpp and file.cpp. Each call that fails records the
+// failure (LastFailure) and returns false, or an invalid handle.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/failure.h"
+#include "platform/path.h"
+
+namespace platform {
+namespace native {
+
+#if defined(_WIN32)
+using Handle = void*;
+#else
+using Handle = int;
+#endif
+// The handle of no file.
+extern const Handle kNoHandle;
+
+// What the layer needs to know of a file.
+struct Info {
+    bool regular = false;    // a plain file: no folder, pipe, device or socket
+    bool directory = false;
+    bool readOnly = false;   // no write permission at all (POSIX), the read-only attribute (Windows)
+    uint64_t size = 0;
+    uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
+    int64_t writeTime = 0;           // the last write as the host keeps it: ns since 1970 (POSIX), FILETIME (Windows)
+    uint32_t marks = 0;              // permission bits (POSIX), attributes (Windows)
+    uint32_t owner = 0, group = 0;   // POSIX only
+};
+
+// The UTC date of a last write as the host keeps it (Info::writeTime).
+FileDate DateOf(int64_t writeTime);
+
+// Opens the regular file a Windows path reaches for reading, never waiting
+// on a pipe or device: anything but a regular file counts as missing. info,
+// when given, receives what the file is.
+Handle OpenRead(const char* path, Info* info = nullptr);
+
+// Creates a new file at a host path for writing, with the permission bits
+// marks (POSIX; the process's umask applies), failing when anything stands at
+// that name already, a dangling link included. exists tells the caller that
+// the name was taken.
+Handle CreateNew(const std::string& host, uint32_t marks, bool& exists);
+
+// Opens a host path for writing as the C runtime's "w" (created or
+// truncated) or "a" (created, or written at its end). Refuses a folder and a
+// read-only file, as Windows does.
+Handle OpenWrite(const std::string& host, bool append);
+
+// Reads up to size bytes; got is 0 at the end of the file.
+bool Read(Handle file, char* buffer, size_t size, size_t& got);
+
+// Writes all of size bytes.
+bool Write(Handle file, const char* data, size_t size);
+
+// Copies size bytes (the size of from when opened) from its current
+// position to to, as fast as the host allows. Returns false on a read or
+// write failure.
+bool CopyData(Handle from, Handle to, uint64_t size);
+
+// Forces what was written to the disk.
+bool Sync(Handle file);
+
+// Closes the file; false when written data could not be stored.
+bool Close(Handle file);
+
+// What the open file is.
+bool InfoOf(Handle file, Info& info);
+
+// What stands at a host path, following links; false (NotFound) when nothing.
+bool InfoAt(const std::string& host, Info& info);
+
+// Gives file the last-write time of like.
+bool CopyLastWrite(const Info& like, Handle file);
+
+// Gives the new file file (at host path fileHost), created with the
+// permission bits created (0 when not known), the marks of like: its owner,
+// group and permission bits (Windows: its hidden, system and archive
+// attributes). Each is set only where it differs; owner and group only by
+// root, since anyone else's new files are theirs already.
+bool TakeMarks(Handle file, const std::string& fileHost, uint32_t created, const Info& like);
+
+// The marks a new file takes in folder where no file stood: the folder's
+// owner and group (permission bits 0). Kept for the thread while a
+// ListingScope lives, since a folder's owner does not change under an
+// operation.
+bool FolderMarks(const std::string& folder, Info& marks);
+
+// The permission bits a copy of a file with these marks gets: writable by
+// its owner, so that a later upgrade or Remove can replace it (Windows: no
+// read-only attribute).
+uint32_t WritableCopyMarks(uint32_t marks);
+
+// The permission bits a file created with marks has (POSIX: less the
+// process's umask); 0 when that cannot be told.
+uint32_t CreatedMarks(uint32_t marks);
+
+// Renames a host path over another in one step.
+bool Rename(const std::string& from, const std::string& to);
+
+// Deletes a host path; a missing one counts as deleted.
+bool Unlink(const std::string& host);
+
+// Forces a folder's entries (a rename into it) to the disk, where the host
+// needs that apart from the files.
+bool SyncFolder(const std::string& host);
+
+// Takes an exclusive lock on the open file without waiting. busy is set when
+// another process (or another handle) holds one.
+bool TryLock(Handle file, bool& busy);
+
+// Lets this thread's folder listings know of a file made or removed at a
+// host path (path_posix.cpp keeps them); nothing where none are kept.
+void NoteChange(const std::string& host, bool exists);
+
+}  // namespace native
+}  // namespace platform

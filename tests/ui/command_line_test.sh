@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# The real program's command line on fresh copies of the sample game folder,
+# with no display: the list, an install and a remove checked on disk, the
+# usage errors, a mod that is not in the list, a read-only liblist.gam,
+# extras that cannot be copied, and no game folder. A Windows program runs
+# under the given emulator (Wine) in the caller's Wine prefix, is handed
+# Windows paths, and its console companion VeldrinIns.com, when it lies
+# beside it, is run the way cmd.exe finds it.
+#   command_line_test.sh PROGRAM SAMPLE_GAME [EMULATOR]
+set -uo pipefail
+program=$1 sample=$2 emulator=${3:-}
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+mkdir -p "$work/empty"
+if [ -z "$emulator" ]; then
+    # Nothing of the machine's own Half-Life: no Wine registry, no Steam.
+    export HOME=$work/empty WINEPREFIX=$work/empty
+fi
+game=$work/game/Half-Life
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A fresh copy, dated as scripts/demo dates it (Deathmatch Classic's bot two
+# months older than the package's), and a pristine one to compare with.
+fresh() {
+    chmod -R u+w "$work" && rm -rf "$work/game" "$work/pristine"
+    mkdir -p "$work/game" && cp -r "$sample" "$game"
+    find "$game" -exec touch -d '2024-05-20 12:00 UTC' {} +
+    touch -d '2024-03-18 12:00 UTC' "$game/dmc/dlls/veldrin.dll"
+    cp -a "$work/game" "$work/pristine"
+}
+
+# The files that differ from the pristine copy (changed, new or gone), one a line.
+snapshot() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
+changed() {
+    diff <(snapshot "$work/pristine/Half-Life") <(snapshot "$game") | sed -n 's|^[<>] [0-9a-f]*  \./||p' | sort -u
+}
+expect_changed() {  # CASE FILE...
+    local case=$1
+    shift
+    local want
+    want=$(printf '%s\n' "$@" | sed '/^$/d' | sort)
+    [ "$(changed)" = "$want" ] || fail "$case: changed files are [$(changed | tr '\n' ' ')], not [${want//$'\n'/ }]"
+}
+
+winpath() { if [ -n "$emulator" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
+
+# Runs the program without a display; sets status, out and err (CR LF line
+# ends of Windows' text mode made plain).
+run() {
+    env -u DISPLAY -u WAYLAND_DISPLAY $emulator "$program" "$@" >"$work/out" 2>"$work/err"
+    status=$?
+    out=$(tr -d '\r' <"$work/out")
+    err=$(tr -d '\r' <"$work/err")
+}
+expect() {  # CASE STATUS
+    [ "$status" -eq "$2" ] || fail "$1: status $status, not $2; stderr: $err"
+}
+one_line_error() {  # CASE TEXT...
+    [ -z "$out" ] || fail "$1: wrote to standard output: $out"
+    [ "$(wc -l <<<"$err")" -eq 1 ] || fail "$1: not one line on standard error: $err"
+    local text
+    # Windows names the files with backslashes.
+    for text in "${@:2}"; do
+        grep -qF -- "$text" <<<"${err//\\//}" || fail "$1: standard error lacks \"$text\": $err"
+    done
+}
+
+gamedll() { tr -d '\r' <"$game/$1/liblist.gam" | grep '^gamedll '; }
+
+tab=$'\t'
+sample_list="cstrike${tab}installed${tab}Counter-Strike
+tfc${tab}not installed${tab}Team Fortress Classic
+dmc${tab}need upgrade${tab}Deathmatch Classic
+gearbox${tab}not installed${tab}Opposing Force
+dod${tab}installed${tab}Day of Defeat
+valve${tab}not installed${tab}Half-Life Deathmatch
+frontline${tab}not installed${tab}Front Line Force
+ts${tab}not installed${tab}The Specialists"
+
+# --- The list: the dialog's rows in catalogue order, nothing else; the game
+# folder named, or found from inside the package folder.
+fresh
+run --list --game-dir "$(winpath "$game")"
+expect list 0
+[ "$out" = "$sample_list" ] || fail "list: got
+$out"
+[ -z "$err" ] || fail "list: wrote to standard error: $err"
+(cd "$game/Veldrin" && run --list)
+expect "list from the package folder" 0
+[ "$out" = "$sample_list" ] || fail "list from the package folder: got
+$out"
+
+# --- Install, MOD matched ignoring case, one extra left out; then Remove.
+# Exactly the mod's files change, and the list shows it.
+run --install FrontLine --no-chat --game-dir "$(winpath "$game")"
+expect install 0
+[ "$out" = "frontline${tab}installed${tab}Front Line Force" ] || fail "install: printed $out"
+expect_changed install frontline/liblist.gam frontline/liblist.gam.veldrin frontline/dlls/veldrin.dll \
+    frontline/maps/ftl_outpost.vwp frontline/Veldrin_names.txt frontline/Veldrin.cfg frontline/bot_weapon_config.cfg
+[ "$(gamedll frontline)" = 'gamedll "dlls\veldrin.dll"' ] || fail "install: $(gamedll frontline)"
+cmp -s "$game/Veldrin/veldrin.dll" "$game/frontline/dlls/veldrin.dll" || fail "install: not the package's library"
+
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect remove 0
+[ "$out" = "cstrike${tab}not installed${tab}Counter-Strike" ] || fail "remove: printed $out"
+[ "$(gamedll cstrike)" = 'gamedll "dlls\mp.dll"' ] || fail "remove: $(gamedll cstrike)"
+[ ! -e "$game/cstrike/dlls/veldrin.dll" ] || fail "remove: the bot library is still there"
+run --list --game-dir "$(winpath "$game")"
+[ "$(cut -f1,2 <<<"$out" | grep -E '^(frontline|cstrike)')" = "cstrike${tab}not installed
+frontline${tab}installed" ] || fail "list after install and remove: $out"
+
+# --- Usage errors and a mod that is not in the list (Ricochet is catalogued
+# but absent): status 2, nothing changed.
+fresh
+run --help
+expect help 0
+for option in list install remove game-dir no-names no-waypoints no-cfg no-chat no-wpn-configs help version; do
+    grep -q -- "--$option" <<<"$out" || fail "help: no --$option"
+done
+run --frob
+expect "unknown option" 2
+grep -q 'frob' <<<"$err" && grep -q -- '--install' <<<"$err" || fail "unknown option: no usage: $err"
+run --list --remove tfc --game-dir "$(winpath "$game")"
+expect "two commands" 2
+run --install ricochet --game-dir "$(winpath "$game")"
+expect "mod not in the list" 2
+one_line_error "mod not in the list" ricochet
+expect_changed "usage errors"
+
+# --- Failures. A read-only liblist.gam: status 1, the reason in one line,
+# the mod as it was.
+chmod a-w "$game/gearbox/liblist.gam"
+run --install gearbox --game-dir "$(winpath "$game")"
+expect "read-only liblist.gam" 1
+one_line_error "read-only liblist.gam" gearbox/liblist.gam "left as it was"
+expect_changed "read-only liblist.gam"
+run --list --game-dir "$(winpath "$game")"
+[ "$out" = "$sample_list" ] || fail "read-only liblist.gam: the list now reads $out"
+
+# A maps "folder" that is a file: the mod is installed, its waypoints are
+# not copied and are named (status 4).
+fresh
+rm -r "$game/tfc/maps" && echo "not a folder" >"$game/tfc/maps"
+run --install tfc --game-dir "$(winpath "$game")"
+expect "extras not copied" 4
+[ "$out" = "tfc${tab}installed${tab}Team Fortress Classic" ] || fail "extras not copied: printed $out"
+grep -qF 'tfc/maps/2fort.vwp' <<<"${err//\\//}" && grep -qF 'tfc/maps/well.vwp' <<<"${err//\\//}" \
+    || fail "extras not copied: not named: $err"
+
+# No game folder: one named without the catalogue, none found (status 3).
+run --list --game-dir "$(winpath "$work/empty")"
+expect "game folder without a catalogue" 3
+one_line_error "game folder without a catalogue" "veldrinins.ini"
+(cd "$work/empty" && run --remove cstrike)
+expect "no game folder" 3
+one_line_error "no game folder" "--game-dir"
+
+# --- Windows: a command typed in cmd.exe runs the console companion, whose
+# output and exit status reach the console.
+companion=${program%.exe}.com
+if [ -n "$emulator" ] && [ -f "$companion" ]; then
+    fresh
+    dir=$(winpath "$(dirname "$program")")
+    out=$(cd "$work" && env -u DISPLAY $emulator cmd /c "cd /d $dir && VeldrinIns --list --game-dir $(winpath "$game")" \
+        2>"$work/err" | tr -d '\r')
+    [ "$out" = "$sample_list" ] || fail "cmd.exe: VeldrinIns --list printed $out; stderr: $(cat "$work/err")"
+    (cd "$work" && env -u DISPLAY $emulator cmd /c "cd /d $dir && VeldrinIns --remove ricochet --game-dir $(winpath "$game")" \
+        >/dev/null 2>&1)
+    status=$?
+    [ "$status" -eq 2 ] || fail "cmd.exe: VeldrinIns --remove ricochet gave status $status, not 2"
+fi
+
+[ "$failures" -eq 0 ] && echo "PASS: the command line lists, installs, removes and fails as it should"
+[ "$failures" -eq 0 ]
