@@ -83,6 +83,10 @@ second)
     # A window manager, so that "in front" means the active window.
     openbox --config-file /dev/null >/dev/null 2>&1 &
     pids+=("$!")
+    for _ in $(seq 50); do
+        xdotool getactivewindow >/dev/null 2>&1 && break   # fails until it runs
+        sleep 0.1
+    done
     start
     first=$started
     question=$(wait_for "Are you sure" "$first")
