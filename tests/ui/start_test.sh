@@ -81,12 +81,13 @@ answer-no)
     ;;
 second)
     # A window manager, so that "in front" means the active window.
-    openbox --config-file /dev/null >/dev/null 2>&1 &
+    openbox --config-file /dev/null >"$work/openbox.log" 2>&1 &
     pids+=("$!")
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         xdotool getactivewindow >/dev/null 2>&1 && break   # fails until it runs
         sleep 0.1
     done
+    xdotool getactivewindow >/dev/null 2>&1 || fail "no window manager: $(cat "$work/openbox.log")"
     start
     first=$started
     question=$(wait_for "Are you sure" "$first")
