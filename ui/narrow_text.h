@@ -1,4 +1,4 @@
-// Conversion of the core's narrow (8-bit) strings for display.
+// Conversion between the core's narrow (8-bit) strings and wx's text.
 #pragma once
 
 #include <wx/string.h>
@@ -9,3 +9,9 @@
 // bytes are UTF-8 (a character cut short at the end is dropped), otherwise
 // Windows-1252, the code page the package's files are written in.
 wxString NarrowToWx(const std::string& text);
+
+// The narrow form of a path the system handed over (a folder the player
+// chose): on Windows in the ANSI code page, which the file layer's "A"
+// functions take, with '?' for a character the code page lacks (such a path
+// then names no folder); elsewhere UTF-8, as file names are stored.
+std::string PathToNarrow(const wxString& path);

@@ -68,9 +68,10 @@ const char* LoadResourceString(int id) {
     }
 }
 
-void LoadVeldrinInsResources() {
+bool LoadVeldrinInsResources() {
     static bool loaded = false;
-    if (loaded) return;
+    static bool complete = false;
+    if (loaded) return complete;
     loaded = true;
 
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
@@ -81,6 +82,8 @@ void LoadVeldrinInsResources() {
     resources->InitAllHandlers();
     RegisterResourceIds();
     InitVeldrinInsXmlResource();
+    complete = resources->GetResourceNode("IDD_VELDRININS_DIALOG") && resources->GetResourceNode("IDD_ABOUTBOX");
     UseSystemFontWithoutTemplateFace();
     FitToolkitStyleToTemplates();
+    return complete;
 }

@@ -33,4 +33,5 @@ const char* LoadResourceString(int id);
 // Gives each control name of the templates its number and loads the compiled
 // templates, icons and bitmaps into wxXmlResource::Get(). Safe to call more
 // than once; only the first call does anything. Needs a running wxApp.
-void LoadVeldrinInsResources();
+// Returns false when a dialog template is missing from what was loaded.
+bool LoadVeldrinInsResources();

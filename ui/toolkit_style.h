@@ -7,3 +7,11 @@
 // template gives it. Does nothing where the native controls already fit, and
 // nothing when the toolkit cannot be told. Call once, after wxWidgets starts.
 void FitToolkitStyleToTemplates();
+
+class wxTextCtrl;
+
+// Gives a read-only single-line field the look it has on Windows, where the
+// toolkit draws it as if it took typing (GTK: white, with a caret): the
+// dialog's ground and no caret. Does nothing to an editable field, nor where
+// the toolkit already draws it so.
+void LookReadOnly(wxTextCtrl* field);

@@ -1,9 +1,13 @@
 // GTK: a style sheet for the whole program. GTK's theme gives a check box
 // about 30 pixels beside its text and a button or edit field 34 pixels of
-// height, against the 16 and 14-dialog-unit room of the templates.
+// height, against the 16 and 14-dialog-unit room of the templates. It draws
+// a read-only field white and with a caret, as if it took typing, where
+// Windows draws it on the dialog's ground, without one: the sheet gives
+// fields of the "read-only" class that look, and such fields get the class.
 #include "ui/toolkit_style.h"
 
 #include <dlfcn.h>
+#include <wx/textctrl.h>
 
 #include <cstring>
 
@@ -14,7 +18,8 @@ const char kCompactStyle[] =
     "checkbutton check, checkbutton.text-button check { margin: 0 2px 0 0; min-width: 13px; min-height: 13px; }\n"
     "checkbutton.text-button label:not(:only-child):last-child { margin: 0; }\n"
     "button { padding: 0 4px; min-height: 0; min-width: 0; }\n"
-    "entry { padding-top: 0; padding-bottom: 0; min-height: 0; }\n";
+    "entry { padding-top: 0; padding-bottom: 0; min-height: 0; }\n"
+    "entry.read-only { background-color: @theme_bg_color; background-image: none; caret-color: transparent; }\n";
 
 // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
 constexpr unsigned kApplicationPriority = 600;
@@ -40,4 +45,15 @@ void FitToolkitStyleToTemplates() {
     void* provider = newProvider();
     if (!loadData(provider, kCompactStyle, static_cast<long>(std::strlen(kCompactStyle)), nullptr)) return;
     addProvider(screen, provider, kApplicationPriority);
+}
+
+void LookReadOnly(wxTextCtrl* field) {
+    // GTK's entry keeps its "read-only" class off when it is made read-only.
+    using StyleContextOf = void* (*)(void*);
+    using AddClass = void (*)(void*, const char*);
+    auto styleContextOf = reinterpret_cast<StyleContextOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_style_context"));
+    auto addClass = reinterpret_cast<AddClass>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_class"));
+    if (!styleContextOf || !addClass || !field || field->IsMultiLine() || field->IsEditable()) return;
+    // A single-line field's handle is its entry.
+    if (void* context = styleContextOf(field->GetHandle())) addClass(context, "read-only");
 }

@@ -2,3 +2,5 @@
 #include "ui/toolkit_style.h"
 
 void FitToolkitStyleToTemplates() {}
+
+void LookReadOnly(wxTextCtrl*) {}

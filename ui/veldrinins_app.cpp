@@ -1,40 +1,81 @@
 #include "ui/veldrinins_app.h"
 
 #include <wx/init.h>
+#include <wx/msgdlg.h>
+
+#include <cstdio>
 
 #include "ui/command_line.h"
+#include "ui/resource.h"
+#include "ui/single_instance.h"
 #include "ui/veldrinins_dlg.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CVeldrinInsApp);
+
+namespace {
+
+const char kAlreadyRunning[] =
+    "VeldrinIns is already running.\n\n"
+    "Only one installer at a time may change the game's mods. Its window comes to the front when you press OK.";
+
+int g_nExitStatus = CVeldrinInsApp::kStartFailed;
+// Stays false when wxWidgets could not start the window system.
+bool g_bStarted = false;
+
+}  // namespace
 
 wxBEGIN_EVENT_TABLE(CVeldrinInsApp, wxApp)
     EVT_HELP(wxID_ANY, CVeldrinInsApp::OnHelp)
 wxEND_EVENT_TABLE()
 
 bool CVeldrinInsApp::OnInit() {
-    CVeldrinInsDlg dlg;
-    SetTopWindow(&dlg);
-    dlg.DoModal();
-    SetTopWindow(nullptr);
+    g_bStarted = true;
+    // The first installer keeps the game folders to itself while it is open.
+    if (!ClaimSingleInstance()) {
+        wxMessageBox(kAlreadyRunning, "VeldrinIns", wxOK | wxICON_INFORMATION);
+        BringRunningInstanceToFront();
+        g_nExitStatus = 0;
+        return false;
+    }
+    if (!LoadVeldrinInsResources()) {
+        std::fputs("VeldrinIns cannot start: its dialog templates are missing from the program's resources.\n",
+                   stderr);
+        g_nExitStatus = kStartFailed;
+        return false;
+    }
+    {
+        CVeldrinInsDlg dlg;
+        SetTopWindow(&dlg);
+        dlg.DoModal();
+        SetTopWindow(nullptr);
+    }
+    ReleaseSingleInstance();
+    g_nExitStatus = 0;
     return false;
 }
 
 void CVeldrinInsApp::OnHelp(wxHelpEvent&) {}
 
+int CVeldrinInsApp::ExitStatus() {
+    if (!g_bStarted)
+        std::fputs("VeldrinIns cannot start: the window system could not be reached (is there a display?).\n", stderr);
+    return g_nExitStatus;
+}
+
 // OnInit always returns false, which wxEntry reports as a failed start; the
-// program has ended normally once the dialog has closed. With arguments it is
-// the command line, which must run where there is no display: the GUI
-// toolkit is never started then.
+// status comes from what OnInit met. With arguments it is the command line,
+// which must run where there is no display: the GUI toolkit is never started
+// then.
 #if defined(__WXMSW__)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     if (__argc > 1) return RunCommandLine(__argc, __argv);
     wxEntry(instance, previous, commandLine, show);
-    return 0;
+    return CVeldrinInsApp::ExitStatus();
 }
 #else
 int main(int argc, char** argv) {
     if (argc > 1) return RunCommandLine(argc, argv);
     wxEntry(argc, argv);
-    return 0;
+    return CVeldrinInsApp::ExitStatus();
 }
 #endif

@@ -1,6 +1,7 @@
 #include "ui/veldrinins_dlg.h"
 
 #include <wx/dcclient.h>
+#include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
@@ -16,7 +17,11 @@
 #include "platform/game_dir.h"
 #include "ui/narrow_text.h"
 #include "ui/about_dlg.h"
+#include "ui/admin_restart.h"
+#include "ui/player_messages.h"
 #include "ui/resource.h"
+#include "ui/single_instance.h"
+#include "ui/toolkit_style.h"
 #include "ui/window_chrome.h"
 
 namespace {
@@ -27,6 +32,8 @@ const char kStartQuestion[] =
     "Make sure to backup any important files and read the readme file.\n"
     "Do you wish to continue?";
 const char kStartCaption[] = "Are you sure?";
+const char kMessageCaption[] = "VeldrinIns";
+const char kChooseFolderTitle[] = "Choose the Half-Life folder that holds the Veldrin package folder";
 
 // Template 102's client size, in dialog units.
 const wxSize kDialogSize(282, 228);
@@ -55,6 +62,8 @@ wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
     EVT_BUTTON(IDC_REMOVE, CVeldrinInsDlg::OnRemove)
     EVT_BUTTON(IDC_ABOUT, CVeldrinInsDlg::OnAbout)
     EVT_BUTTON(IDC_BROWSE, CVeldrinInsDlg::OnBrowse)
+    EVT_SHOW(CVeldrinInsDlg::OnShow)
+    EVT_CHAR_HOOK(CVeldrinInsDlg::OnCharHook)
 wxEND_EVENT_TABLE()
 
 CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
@@ -67,6 +76,10 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
+    m_fnChooseFolder = [this](const wxString& start) {
+        wxDirDialog chooser(this, kChooseFolderTitle, start, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+        return chooser.ShowModal() == wxID_OK ? chooser.GetPath() : wxString();
+    };
 }
 
 int CVeldrinInsDlg::DoModal() {
@@ -91,6 +104,7 @@ bool CVeldrinInsDlg::OnInitDialog() {
     // 1. The framework's part: bind the controls, hand them their data.
     DoDataExchange();
     TransferDataToWindow();
+    LookReadOnly(m_edtGameDir);
 
     // 2. The About item of the system menu.
     AddAboutToSystemMenu();
@@ -115,13 +129,11 @@ bool CVeldrinInsDlg::OnInitDialog() {
     m_chkCopyNames->SetValue(true);
     m_chkCopyChat->SetValue(true);
 
-    // 7. The game directory; FindGameDirectory never yields more than the
-    // 255 characters g_szGameDir holds.
-    std::string gameDir = platform::FindGameDirectory();
-    std::strncpy(g_szGameDir, gameDir.c_str(), sizeof g_szGameDir - 1);
-    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
-    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
+    // 7. The game directory. Without one that holds the package the list
+    // stays empty, and only Browse can help.
+    SetGameDirectory(platform::FindGameDirectory());
     if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
+    m_bTellNoGameFolder = !platform::HoldsPackage(g_szGameDir);
 
     // 8. - 10.
     StampSourceLibrary();
@@ -142,6 +154,14 @@ bool CVeldrinInsDlg::OnInitDialog() {
     // the game directory's field.
     FindWindow(wxID_OK)->SetFocus();
     return true;
+}
+
+void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
+    // Both the lookup and Browse refuse a longer one; a cut path could name
+    // another folder.
+    std::strncpy(g_szGameDir, dir.c_str(), sizeof g_szGameDir - 1);
+    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
+    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
 }
 
 void CVeldrinInsDlg::ConfirmStartOrExit() {
@@ -235,6 +255,8 @@ void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
 }
 
 void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
+    ChangeOutcome outcome;
+    std::string modName;
     // With no row at the selection mark there is no mod the player chose;
     // item data 0 would name slot 0, whatever mod that is.
     if (m_lstMods->GetSelectionMark() >= 0) {
@@ -244,22 +266,103 @@ void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
         options.bCopyCfg = m_chkCopyCfg->GetValue();
         options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
         options.bCopyChat = m_chkCopyChat->GetValue();
-        InstallMod(static_cast<int32_t>(SelectedItemData()), options, *m_lstMods);
+        int32_t itemData = static_cast<int32_t>(SelectedItemData());
+        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        outcome = InstallMod(itemData, options, *m_lstMods);
     }
-    m_btnInstall->Disable();
-    m_btnRemove->Disable();
+    EndChange(ChangeAction::Install, modName, outcome);
 }
 
 void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
-    if (m_lstMods->GetSelectionMark() >= 0)
-        RemoveMod(static_cast<int32_t>(SelectedItemData()), *m_lstMods);
+    ChangeOutcome outcome;
+    std::string modName;
+    if (m_lstMods->GetSelectionMark() >= 0) {
+        int32_t itemData = static_cast<int32_t>(SelectedItemData());
+        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        outcome = RemoveMod(itemData, *m_lstMods);
+    }
+    EndChange(ChangeAction::Remove, modName, outcome);
+}
+
+void CVeldrinInsDlg::EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
     m_btnInstall->Disable();
     m_btnRemove->Disable();
+    TellOutcome(action, modName, outcome);
+    // The button just pressed is disabled now; left with the focus, it
+    // would keep Escape and Enter from the dialog.
+    m_lstMods->SetFocus();
+}
+
+std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
+    // Taken before the change: its rescan reloads the catalogue.
+    return slot >= 0 && slot < m_nModCount ? m_strModName[slot] : std::string();
+}
+
+void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
+    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator());
+    if (report.text.empty()) return;  // the list shows a success
+    long buttons = report.offersAdminRestart ? wxYES_NO : wxOK;
+    int answer = wxMessageBox(NarrowToWx(report.text), kMessageCaption, buttons | wxICON_WARNING, this);
+    if (!report.offersAdminRestart || answer != wxYES) return;
+    // The new installer must find the place free that this one holds.
+    ReleaseSingleInstance();
+    if (RestartAsAdministrator(this)) {
+        Close();
+        return;
+    }
+    ClaimSingleInstance();
 }
 
 void CVeldrinInsDlg::OnAbout(wxCommandEvent&) { ShowAboutBox(); }
 
+void CVeldrinInsDlg::OnCharHook(wxKeyEvent& event) {
+    // GTK's list takes Enter to activate its current row; in this dialog
+    // Enter presses the default button, Exit, wherever the focus is but on
+    // another push button.
+    int key = event.GetKeyCode();
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() && FocusIsOnList()) {
+        if (auto* exit = dynamic_cast<wxButton*>(GetDefaultItem())) {
+            wxCommandEvent press(wxEVT_BUTTON, exit->GetId());
+            press.SetEventObject(exit);
+            exit->ProcessWindowEvent(press);
+            return;
+        }
+    }
+    event.Skip();
+}
+
+bool CVeldrinInsDlg::FocusIsOnList() const {
+    // The generic list gives the focus to a window of its own inside it.
+    for (wxWindow* window = FindFocus(); window; window = window->GetParent())
+        if (window == m_lstMods) return true;
+    return false;
+}
+
+void CVeldrinInsDlg::OnShow(wxShowEvent& event) {
+    event.Skip();
+    if (!event.IsShown() || !m_bTellNoGameFolder) return;
+    m_bTellNoGameFolder = false;
+    // After the show has been handled: the box belongs over a dialog the
+    // player can already see, whose Browse button it names.
+    CallAfter([this] {
+        wxMessageBox(NarrowToWx(NoGameFolderText(g_szGameDir)), kMessageCaption, wxOK | wxICON_INFORMATION, this);
+    });
+}
+
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
-    // The game directory comes only from the registry (or where the package
-    // lies); the button is there and does nothing.
+    wxString chosen = m_fnChooseFolder(m_edtGameDir->GetValue());
+    if (chosen.empty()) return;
+    std::string folder = PathToNarrow(chosen);
+    if (!platform::HoldsPackage(folder)) {
+        wxMessageBox(NarrowToWx(RefusedFolderText(folder)), kMessageCaption, wxOK | wxICON_WARNING, this);
+        return;
+    }
+    // The folder serves for this run only: the registry keeps what the
+    // game's set-up wrote there.
+    SetGameDirectory(folder);
+    StampSourceLibrary();
+    ScanMods(*m_lstMods);
+    m_btnInstall->Disable();
+    m_btnRemove->Disable();
+    m_chkCopyWpnConfigs->Hide();
 }

@@ -13,8 +13,11 @@
 
 #include "core/installer_core.h"
 #include "ui/mod_list.h"
+#include "ui/player_messages.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 class CVeldrinInsDlg : public wxDialog, public InstallerCore {
 public:
@@ -29,7 +32,9 @@ public:
     // The start-up sequence: asks the player to confirm (ending the process
     // with status 0 on "No"), ticks the default extras, finds and shows the
     // game directory, stamps the package's library, sets up the list and
-    // scans the mods. Runs before the dialog is shown. Returns true.
+    // scans the mods. Runs before the dialog is shown; when no game directory
+    // holding the package was found, the player is told so once it shows.
+    // Returns true.
     bool OnInitDialog();
 
     // Binds the control members to the controls of the template.
@@ -54,10 +59,24 @@ public:
     void OnContextMenu(wxContextMenuEvent& event);
     void OnColumnClickModList(wxListEvent& event);
     void OnItemChangedModList(wxListEvent& event);
+    // Install into, or Remove from, the mod of the row at the selection
+    // mark; both buttons end disabled. What the change could not do is told
+    // in a box; with no row marked nothing is changed.
     void OnInstall(wxCommandEvent& event);
     void OnRemove(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
+    // Asks for a folder, starting at the game directory. One that holds the
+    // package catalogue becomes the game directory for this run (shown,
+    // stamped and scanned again, both buttons disabled); any other is
+    // refused with a box that says what the folder must hold. Cancel changes
+    // nothing, and nothing is written to the registry.
     void OnBrowse(wxCommandEvent& event);
+    // Once the dialog shows after a start without a usable game directory,
+    // tells the player to press Browse and choose the Half-Life folder.
+    void OnShow(wxShowEvent& event);
+    // Enter with the focus on the list presses the default button, Exit, as
+    // it does elsewhere in the dialog; every other key goes on as usual.
+    void OnCharHook(wxKeyEvent& event);
 
     // Controls, bound by DoDataExchange.
     wxCheckBox* m_chkCopyChat = nullptr;
@@ -71,6 +90,11 @@ public:
     wxCheckBox* m_chkCopyCfg = nullptr;
     wxCheckBox* m_chkCopyWaypoints = nullptr;
     wxIconBundle m_hIcon;
+
+    // Asks the player for a folder, starting at start; returns the chosen
+    // folder, or an empty string when the player cancels. The system's
+    // folder chooser, unless a test puts its own in its place.
+    std::function<wxString(const wxString& start)> m_fnChooseFolder;
 
 #ifdef __WXMSW__
     // Answers WM_QUERYDRAGICON with OnQueryDragIcon; all else as wxDialog.
@@ -92,6 +116,31 @@ private:
 
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
+
+    // Start-up found no game directory holding the package catalogue; the
+    // player hears of it once the dialog shows.
+    bool m_bTellNoGameFolder = false;
+
+    // Disables both buttons after a change, tells what it could not do,
+    // and gives the focus back to the list.
+    void EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
+
+    // True when the focus is on the mod list or a window inside it.
+    bool FocusIsOnList() const;
+
+    // Makes dir the game directory (at most 255 characters) and shows it.
+    void SetGameDirectory(const std::string& dir);
+
+    // The display name of a catalogue slot; empty for a slot the catalogue
+    // does not fill.
+    std::string ModNameOfSlot(int slot) const;
+
+    // After an Install or Remove: a box owned by the dialog tells the player
+    // what went wrong and what to do; a success is told by the list alone.
+    // When Windows denied access to a process that is not elevated, the box
+    // asks whether to start the installer again as administrator; Yes does
+    // and closes this one.
+    void TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
 
     wxDECLARE_EVENT_TABLE();
 };

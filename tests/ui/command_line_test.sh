@@ -47,10 +47,18 @@ expect_changed() {  # CASE FILE...
 
 winpath() { if [ -n "$emulator" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
 
-# Runs the program without a display; sets status, out and err (CR LF line
-# ends of Windows' text mode made plain).
+# A Linux program runs without a display. Under Wine the display stays: a
+# Wine process started without one, while the prefix's desktop process is
+# not running, starts that process without it, and every window opened in
+# the prefix afterwards fails (the dialog tests and the real program that
+# follow this test).
+without_display="env -u DISPLAY -u WAYLAND_DISPLAY"
+[ -z "$emulator" ] || without_display=env
+
+# Runs the program (without a display, see above); sets status, out and err
+# (CR LF line ends of Windows' text mode made plain).
 run() {
-    env -u DISPLAY -u WAYLAND_DISPLAY $emulator "$program" "$@" >"$work/out" 2>"$work/err"
+    $without_display $emulator "$program" "$@" >"$work/out" 2>"$work/err"
     status=$?
     out=$(tr -d '\r' <"$work/out")
     err=$(tr -d '\r' <"$work/err")
@@ -164,10 +172,10 @@ companion=${program%.exe}.com
 if [ -n "$emulator" ] && [ -f "$companion" ]; then
     fresh
     dir=$(winpath "$(dirname "$program")")
-    out=$(cd "$work" && env -u DISPLAY $emulator cmd /c "cd /d $dir && VeldrinIns --list --game-dir $(winpath "$game")" \
+    out=$(cd "$work" && $without_display $emulator cmd /c "cd /d $dir && VeldrinIns --list --game-dir $(winpath "$game")" \
         2>"$work/err" | tr -d '\r')
     [ "$out" = "$sample_list" ] || fail "cmd.exe: VeldrinIns --list printed $out; stderr: $(cat "$work/err")"
-    (cd "$work" && env -u DISPLAY $emulator cmd /c "cd /d $dir && VeldrinIns --remove ricochet --game-dir $(winpath "$game")" \
+    (cd "$work" && $without_display $emulator cmd /c "cd /d $dir && VeldrinIns --remove ricochet --game-dir $(winpath "$game")" \
         >/dev/null 2>&1)
     status=$?
     [ "$status" -eq 2 ] || fail "cmd.exe: VeldrinIns --remove ricochet gave status $status, not 2"

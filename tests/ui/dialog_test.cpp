@@ -1,7 +1,10 @@
 // The main dialog in a real window, built from the real template, against a
-// sample game folder in a temporary directory.
+// copy of the demo's game folder in a temporary directory.
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/dirdlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
@@ -17,13 +20,16 @@
 #endif
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/game_dir.h"
 #include "sample_game.h"
 #include "ui/about_dlg.h"
+#include "ui/admin_restart.h"
 #include "ui/resource.h"
 #include "ui/window_chrome.h"
 #include "ui/veldrinins_dlg.h"
@@ -73,6 +79,61 @@ bool PumpUntil(Condition condition, int milliseconds = 5000) {
     return condition();
 }
 
+// Answers every message box instead of showing it, as the player would with
+// the given button, and keeps what each one said. Boxes that a test expects
+// with wxTEST_DIALOG (the start-up question) go to that test's hook first.
+class MessageBoxes : public wxModalDialogHook {
+public:
+    explicit MessageBoxes(int answer = wxID_OK) : answer_(answer) { Register(); }
+    ~MessageBoxes() override { Unregister(); }
+
+    struct Box {
+        wxString caption, message;
+        long buttons, icon;
+        wxWindow* owner;
+        bool ownerShown;
+    };
+    std::vector<Box> seen;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        auto* box = dynamic_cast<wxMessageDialog*>(dialog);
+        if (!box) return wxID_NONE;
+        long style = box->GetMessageDialogStyle();
+        seen.push_back({box->GetTitle(), box->GetMessage(), style & (wxOK | wxYES_NO | wxCANCEL), style & wxICON_MASK,
+                        box->GetParent(), box->GetParent() && box->GetParent()->IsShown()});
+        return answer_;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    int answer_;
+};
+
+// A path inside the game folder as the player is told it: relative, with the
+// host's separators.
+std::string ForPlayer(std::string path) {
+    if (test::HostIsWindows()) std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+#ifdef __WXGTK__
+// What the screen shows in a rectangle, in screen coordinates.
+wxImage ScreenShot(const wxRect& rect) {
+    wxBitmap bitmap(rect.GetSize());
+    {
+        wxMemoryDC memory(bitmap);
+        wxScreenDC screen;
+        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    }
+    return bitmap.ConvertToImage();
+}
+
+wxColour PixelAt(const wxImage& image, int x, int y) {
+    return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+#endif
+
 struct Row {
     std::string name, status;
     long data;
@@ -83,15 +144,33 @@ std::ostream& operator<<(std::ostream& out, const Row& r) {
     return out << "{" << r.name << ", " << r.status << ", " << r.data << "}";
 }
 
+// What the player sees of the main dialog, to compare before and after.
+struct DialogState {
+    std::vector<Row> rows;
+    long selected, mark;
+    bool install, remove, shown;
+    std::vector<bool> boxes;
+    std::string gameDir;
+    wxRect rect;
+    bool operator==(const DialogState& o) const {
+        return rows == o.rows && selected == o.selected && mark == o.mark && install == o.install &&
+               remove == o.remove && shown == o.shown && boxes == o.boxes && gameDir == o.gameDir && rect == o.rect;
+    }
+};
+
 class DialogTest : public uitest::TempGameFolderTest {
 protected:
     void SetUp() override {
         TempGameFolderTest::SetUp();
-        uitest::WriteSampleGame(game_);
+        uitest::CopyExampleGame(game_);
         std::memset(g_szGameDir, 0, sizeof g_szGameDir);
+        // Where a denied change would offer a restart as administrator, the
+        // test that looks at the offer asks for it.
+        SetAdminRestartSystem({[] { return true; }, {}});
     }
 
     void TearDown() override {
+        SetAdminRestartSystem({});
         if (dlg_) {
             dlg_->Hide();
             dlg_.reset();
@@ -139,6 +218,20 @@ protected:
 
     long SelectedRow() const { return List().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); }
 
+    DialogState State() const {
+        const CVeldrinInsDlg& d = *dlg_;
+        return {Rows(),
+                SelectedRow(),
+                List().GetSelectionMark(),
+                d.m_btnInstall->IsEnabled(),
+                d.m_btnRemove->IsEnabled(),
+                d.IsShown(),
+                {d.m_chkCopyChat->GetValue(), d.m_chkCopyWpnConfigs->GetValue(), d.m_chkCopyWpnConfigs->IsShown(),
+                 d.m_chkCopyNames->GetValue(), d.m_chkCopyCfg->GetValue(), d.m_chkCopyWaypoints->GetValue()},
+                d.m_edtGameDir->GetValue().ToStdString(),
+                d.GetRect()};
+    }
+
     // Selects a row as the keyboard or a click would: the list reports it.
     void Select(long row) {
         List().SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
@@ -185,15 +278,26 @@ protected:
 const std::vector<Row> kStartRows = {
     {"Counter-Strike", "installed", 100},
     {"Team Fortress Classic", "not installed", 201},
-    {"Deathmatch Classic", "need upgrade", 303},
+    {"Deathmatch Classic", "need upgrade", 302},
+    {"Opposing Force", "not installed", 203},
     {"Day of Defeat", "installed", 104},
-    {"Opposing Force", "not installed", 205},
-    {"Half-Life", "not installed", 206},
+    {"Half-Life Deathmatch", "not installed", 206},
     {"Front Line Force", "not installed", 207},
-    {uitest::LongModName().substr(0, 79), "not installed", 208},
+    {"The Specialists", "not installed", 208},
 };
 
 TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePackage) {
+    // One more mod, whose name is longer than the list can show.
+    std::string longName = "A Mod Whose Name Runs On Far Longer Than The List Can Show";
+    while (longName.size() < 100) longName += " And On";
+    longName.resize(100);
+    std::string catalogue = uitest::ReadBytes(game_ / "Veldrin/veldrinins.ini");
+    uitest::WriteBytes(game_ / "Veldrin/veldrinins.ini", catalogue + uitest::Crlf(longName + "\nlongname\nlongname\n"));
+    uitest::WriteBytes(game_ / "longname/liblist.gam", uitest::Crlf("game \"Long\"\ngamedll \"dlls\\longname.dll\"\n"));
+    uitest::WriteBytes(game_ / "longname/dlls/longname.dll", "the mod's own library");
+    std::vector<Row> startRows = kStartRows;
+    startRows.push_back({longName.substr(0, 79), "not installed", 209});
+
     Start();
     CVeldrinInsDlg& d = *dlg_;
 
@@ -219,10 +323,10 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
     EXPECT_FALSE(d.m_edtGameDir->IsEditable());
     EXPECT_TRUE(fs::equivalent(game_ / "Veldrin" / "veldrin.dll", platform::ResolvePath(d.m_strSourceDll.c_str())))
         << d.m_strSourceDll;
-    EXPECT_EQ(20240310, d.m_nSourceDate);
+    EXPECT_EQ(uitest::kPackageDate, d.m_nSourceDate);
 
-    EXPECT_EQ(kStartRows, Rows()) << "catalogue order, Ricochet absent, the long name cut to 79 characters";
-    EXPECT_EQ(9, d.m_nModCount);
+    EXPECT_EQ(startRows, Rows()) << "catalogue order, Ricochet absent, the long name cut to 79 characters";
+    EXPECT_EQ(10, d.m_nModCount);
     EXPECT_EQ(-1, List().GetSelectionMark());
     EXPECT_EQ(0, d.SelectedItemData());
 
@@ -260,13 +364,60 @@ TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter
 
     EXPECT_EQ("C:\\Games\\Half-Life", dlg_->m_edtGameDir->GetValue().ToStdString());
     EXPECT_EQ("C:\\Games\\Half-Life", std::string(g_szGameDir));
-    EXPECT_EQ(20240310, dlg_->m_nSourceDate);
+    EXPECT_EQ(uitest::kPackageDate, dlg_->m_nSourceDate);
     EXPECT_EQ(kStartRows, Rows());
 }
 
-TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndItsHeadersDoNothing) {
+// Without a game directory, or with one that lacks the package, the dialog
+// still opens; once it shows, a box says how to go on.
+TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
+    const std::string howToGoOn =
+        "\n\nPress Browse and choose the Half-Life folder that holds the Veldrin package folder, the folder named "
+        "Veldrin with veldrinins.ini in it.";
+    if (!test::HostIsWindows()) {
+        // A Steam installation's Half-Life folder, without the package.
+        fs::path steamGame = root_ / ".local/share/Steam/steamapps/common/Half-Life";
+        fs::create_directories(steamGame);
+        MessageBoxes boxes;
+        StartFromHere();
+        ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
+        EXPECT_EQ("The Half-Life folder\n" + steamGame.string() + "\ndoes not hold the Veldrin package." + howToGoOn,
+                  boxes.seen[0].message.ToStdString());
+        EXPECT_EQ(steamGame.string(), dlg_->m_edtGameDir->GetValue().ToStdString()) << "the field shows what was found";
+        dlg_.reset();
+        fs::remove_all(root_ / ".local");
+    }
+
+    MessageBoxes boxes;
     StartFromHere();
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.seen.empty(); }));
+    Pump();
+    ASSERT_EQ(1u, boxes.seen.size());
+    EXPECT_EQ("VeldrinIns found no Half-Life folder." + howToGoOn, boxes.seen[0].message.ToStdString());
+    EXPECT_EQ("VeldrinIns", boxes.seen[0].caption);
+    EXPECT_EQ(wxOK, boxes.seen[0].buttons);
+    EXPECT_EQ(wxICON_INFORMATION, boxes.seen[0].icon);
+    EXPECT_EQ(dlg_.get(), boxes.seen[0].owner);
+    EXPECT_TRUE(boxes.seen[0].ownerShown) << "the dialog shows first";
+    EXPECT_TRUE(dlg_->IsShown());
+    EXPECT_TRUE(dlg_->FindWindow(IDC_BROWSE)->IsEnabled());
     EXPECT_EQ("", dlg_->m_edtGameDir->GetValue());
+#ifdef __WXGTK__
+    // The field looks read-only, as on Windows: inside its border only the
+    // dialog's ground, and no caret even with the focus, however long one
+    // looks (a caret blinks).
+    dlg_->m_edtGameDir->SetFocus();
+    wxColour ground = PixelAt(ScreenShot(wxRect(dlg_->ClientToScreen(wxPoint(4, 4)), wxSize(1, 1))), 0, 0);
+    wxRect inside = dlg_->m_edtGameDir->GetScreenRect().Deflate(4);
+    for (int shot = 0; shot < 4; ++shot) {
+        Pump(300);
+        wxImage image = ScreenShot(inside);
+        int others = 0;
+        for (int y = 0; y < image.GetHeight(); ++y)
+            for (int x = 0; x < image.GetWidth(); ++x) others += PixelAt(image, x, y) != ground;
+        EXPECT_EQ(0, others) << "shot " << shot << ": pixels other than the ground " << ground.GetAsString();
+    }
+#endif
     EXPECT_EQ(0, List().GetItemCount());
     ClickHeader(0);
     ClickHeader(1);
@@ -281,7 +432,7 @@ TEST_F(DialogTest, SelectingARowEnablesTheButtonItsStatusCallsFor) {
         int slot;
         bool install;
     } cases[] = {{uitest::kTfc, true}, {uitest::kCounterStrike, false}, {uitest::kDmc, true},
-                 {uitest::kDod, false}, {uitest::kLongName, true}};
+                 {uitest::kDod, false}, {uitest::kTs, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(FolderOf(c.slot));
         Select(RowOfSlot(c.slot));
@@ -313,7 +464,7 @@ TEST_F(DialogTest, TheWeaponBoxIsOfferedForSlotSevenOnly) {
     Select(RowOfSlot(uitest::kFrontLine));
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown());
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->GetValue()) << "still ticked from start-up";
-    Select(RowOfSlot(uitest::kLongName));  // slot 8
+    Select(RowOfSlot(uitest::kTs));  // slot 8
     EXPECT_FALSE(dlg_->m_chkCopyWpnConfigs->IsShown());
     Select(RowOfSlot(uitest::kFrontLine));
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown());
@@ -348,7 +499,7 @@ TEST_F(DialogTest, HeaderClicksSortByStatusAndKeepTheSelection) {
     EXPECT_EQ(installedFirst, Statuses()) << "a second click on the same header keeps the order";
     EXPECT_EQ(RowOfSlot(uitest::kDmc), SelectedRow());
     EXPECT_EQ(RowOfSlot(uitest::kDmc), List().GetSelectionMark());
-    EXPECT_EQ(303, dlg_->SelectedItemData());
+    EXPECT_EQ(302, dlg_->SelectedItemData());
 
     ClickHeader(1);  // "Status"
     EXPECT_TRUE(PumpUntil([&] { return Statuses() == upgradeFirst; }));
@@ -397,9 +548,8 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
 
     fs::path mod = game_ / "frontline";
     EXPECT_NE(std::string::npos, uitest::ReadBytes(mod / "liblist.gam").find("gamedll \"dlls\\veldrin.dll\"\r\n"));
-    EXPECT_EQ("stand-in bot library v1.3", uitest::ReadBytes(mod / "dlls/veldrin.dll"));
-    EXPECT_TRUE(fs::exists(mod / "maps/one.vwp"));
-    EXPECT_TRUE(fs::exists(mod / "maps/two.vwp"));
+    EXPECT_EQ(uitest::ReadBytes(game_ / "Veldrin/veldrin.dll"), uitest::ReadBytes(mod / "dlls/veldrin.dll"));
+    EXPECT_TRUE(fs::exists(mod / "maps/ftl_outpost.vwp"));
     EXPECT_TRUE(fs::exists(mod / "Veldrin_names.txt"));
     EXPECT_TRUE(fs::exists(mod / "Veldrin.cfg"));
     EXPECT_TRUE(fs::exists(mod / "bot_weapon_config.cfg")) << "slot 7 with its box ticked";
@@ -419,7 +569,7 @@ TEST_F(DialogTest, InstallOverAnOlderCopyMakesTheModCurrent) {
     Select(RowOfSlot(uitest::kDmc));
     ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ("installed", Rows()[2].status);
-    EXPECT_EQ(103, Rows()[2].data);
+    EXPECT_EQ(102, Rows()[2].data);
     EXPECT_FALSE(fs::exists(game_ / "dmc" / "bot_weapon_config.cfg")) << "not slot 7";
 }
 
@@ -432,11 +582,132 @@ TEST_F(DialogTest, RemoveThroughTheButtonRestoresTheModsOwnLibrary) {
     EXPECT_NE(std::string::npos, uitest::ReadBytes(game_ / "dod/liblist.gam").find("gamedll \"dlls\\dod.dll\"\r\n"));
     EXPECT_FALSE(fs::exists(game_ / "dod/dlls/veldrin.dll"));
     std::vector<Row> expected = kStartRows;
-    expected[3] = {"Day of Defeat", "not installed", 204};
+    expected[4] = {"Day of Defeat", "not installed", 204};
     EXPECT_EQ(expected, Rows());
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
 }
+
+// A change that fails, or leaves extras behind, is told in a box owned by the
+// dialog: what was asked, what was left as it was, the file and the system's
+// reason, and what to do. A success tells nothing.
+TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
+    using platform::FileError;
+    using platform::FileOp;
+    auto readOnly = [this](const char* file) {
+        return [path = game_ / file] { fs::permissions(path, fs::perms::owner_read | fs::perms::group_read); };
+    };
+    auto failing = [](FileOp failingOp, const char* name, FileError as) {
+        return [=] {
+            platform::SetFaultHook(
+                [=](FileOp op, const std::string& path) { return op == failingOp && path.find(name) != std::string::npos; },
+                as);
+        };
+    };
+    struct Case {
+        const char* what;
+        int slot;
+        bool install;
+        std::function<void()> breakIt;
+        std::vector<std::string> told;  // parts of the box's text, in order; none: no box
+        const char* statusAfter;
+    } cases[] = {
+        {"a read-only liblist.gam", uitest::kTfc, true, readOnly("tfc/liblist.gam"),
+         {"Veldrin could not be installed in Team Fortress Classic: the mod was left as it was.",
+          ForPlayer("tfc/liblist.gam") + ": the file is read-only", "Clear the file's read-only mark"},
+         "not installed"},
+        {"a library in use", uitest::kOpFor, true, failing(FileOp::Copy, "veldrin.dll", FileError::InUse),
+         {"Veldrin could not be installed in Opposing Force: the mod was left as it was.",
+          ForPlayer("gearbox/dlls/veldrin.dll") + ": " + platform::ReasonText(FileError::InUse),
+          "Close Half-Life and any server of this mod"},
+         "not installed"},
+        {"a read-only liblist.gam on Remove", uitest::kDod, false, readOnly("dod/liblist.gam"),
+         {"Veldrin could not be removed from Day of Defeat: the mod was left as it was.",
+          ForPlayer("dod/liblist.gam") + ": the file is read-only"},
+         "installed"},
+        {"an extra on a full disk", uitest::kFrontLine, true, failing(FileOp::Copy, "Veldrin.cfg", FileError::DiskFull),
+         {"Veldrin was installed in Front Line Force, but these extras could not be copied:\n" +
+              ForPlayer("frontline/Veldrin.cfg") + "\n",
+          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull),
+          "press Install again"},
+         "installed"},
+        {"a success", uitest::kHalfLife, true, [] {}, {}, "installed"},
+    };
+
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClickRow(RowOfSlot(c.slot));
+        c.breakIt();
+        MessageBoxes boxes;
+        ClickAction(c.install ? dlg_->m_btnInstall : dlg_->m_btnRemove);
+        platform::SetFaultHook({});
+        ASSERT_EQ(c.told.empty() ? 0u : 1u, boxes.seen.size());
+        EXPECT_EQ(c.statusAfter, Rows()[RowOfSlot(c.slot)].status);
+        if (c.told.empty()) continue;
+        const MessageBoxes::Box& box = boxes.seen.front();
+        EXPECT_EQ("VeldrinIns", box.caption);
+        EXPECT_EQ(wxOK, box.buttons);
+        EXPECT_EQ(wxICON_WARNING, box.icon);
+        EXPECT_EQ(dlg_.get(), box.owner);
+        size_t at = 0;
+        for (const std::string& part : c.told) {
+            at = box.message.ToStdString().find(part, at);
+            if (at == std::string::npos) {
+                ADD_FAILURE() << "\"" << part << "\" is missing or out of place in:\n" << box.message;
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(fs::exists(game_ / "dod/dlls/veldrin.dll")) << "Remove kept the library its liblist.gam names";
+    EXPECT_FALSE(fs::exists(game_ / "frontline/Veldrin.cfg"));
+    EXPECT_TRUE(fs::exists(game_ / "frontline/Veldrin_names.txt")) << "the other extras were copied";
+    // Windows cannot delete a read-only file with its folder.
+    for (const char* file : {"tfc/liblist.gam", "dod/liblist.gam"})
+        fs::permissions(game_ / file, fs::perms::owner_write, fs::perm_options::add);
+}
+
+#ifdef __WXMSW__
+// Windows denies a change to a process that is not elevated: the box asks
+// whether to start the installer again as administrator, in the same working
+// directory, and Yes closes this one once the new one has started.
+TEST_F(DialogTest, DeniedAccessOffersToStartAgainAsAdministrator) {
+    std::vector<AdminRestartRequest> requests;
+    SetAdminRestartSystem({[] { return false; }, [&requests](const AdminRestartRequest& request) {
+                               requests.push_back(request);
+                               return true;
+                           }});
+    fs::permissions(game_ / "tfc/liblist.gam", fs::perms::owner_read | fs::perms::group_read);
+    Start();
+    for (int answer : {wxID_NO, wxID_YES}) {
+        SCOPED_TRACE(answer == wxID_YES ? "Yes" : "No");
+        ClickRow(RowOfSlot(uitest::kTfc));
+        MessageBoxes boxes(answer);
+        ClickAction(dlg_->m_btnInstall);
+        ASSERT_EQ(1u, boxes.seen.size());
+        EXPECT_EQ(wxYES_NO, boxes.seen[0].buttons);
+        EXPECT_TRUE(boxes.seen[0].message.EndsWith("Start VeldrinIns again as administrator now?")) << boxes.seen[0].message;
+        EXPECT_EQ(answer == wxID_YES, PumpUntil([&] { return !dlg_->IsShown(); }, answer == wxID_YES ? 5000 : 300));
+    }
+    ASSERT_EQ(1u, requests.size()) << "only Yes starts it";
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    EXPECT_EQ(L"runas", requests[0].verb);
+    EXPECT_EQ(std::wstring(program), requests[0].file);
+    EXPECT_EQ(fs::current_path().wstring(), requests[0].directory);
+
+    // Elevated already, there is nothing to offer.
+    SetAdminRestartSystem({[] { return true; }, {}});
+    dlg_->Show();
+    Pump();
+    ClickRow(RowOfSlot(uitest::kTfc));
+    MessageBoxes boxes;
+    ClickAction(dlg_->m_btnInstall);
+    ASSERT_EQ(1u, boxes.seen.size());
+    EXPECT_EQ(wxOK, boxes.seen[0].buttons);
+    fs::permissions(game_ / "tfc/liblist.gam", fs::perms::owner_write, fs::perm_options::add);
+}
+#endif
 
 TEST_F(DialogTest, InstallAndRemoveActOnTheMarkedRowAfterASort) {
     Start();
@@ -467,40 +738,141 @@ TEST_F(DialogTest, WithNoRowMarkedInstallAndRemoveTouchNothing) {
     EXPECT_EQ(kStartRows, Rows());
 }
 
-TEST_F(DialogTest, BrowseChangesNothing) {
+// Answers the system's folder chooser with Cancel instead of showing it, and
+// counts the choosers and their owners.
+class FolderChoosers : public wxModalDialogHook {
+public:
+    FolderChoosers() { Register(); }
+    ~FolderChoosers() override { Unregister(); }
+    std::vector<wxWindow*> owners;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (!dynamic_cast<wxDirDialog*>(dialog)) return wxID_NONE;
+        owners.push_back(dialog->GetParent());
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+// Browse asks for a folder, starting at the game directory. A folder that
+// holds the package becomes the game directory for this run; any other is
+// refused with a box that says what it must hold; Cancel changes nothing.
+TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
+    // Another game folder: its package's library a day newer, no
+    // Counter-Strike, the package's names in other letter cases.
+    fs::path other = root_ / "Other Games" / "Half-Life";
+    uitest::CopyExampleGame(other);
+    fs::remove_all(other / "cstrike");
+    uitest::SetModified(other / "Veldrin/veldrin.dll", uitest::kPackageTime + uitest::kDay);
+    fs::rename(other / "Veldrin", other / "VELDRIN");
+    fs::rename(other / "VELDRIN/veldrinins.ini", other / "VELDRIN/VeldrinIns.INI");
+    const std::string registry = platform::RegistryGameDirectory();
+
     Start();
     Select(RowOfSlot(uitest::kTfc));
-    std::vector<Row> rows = Rows();
-    wxString dir = dlg_->m_edtGameDir->GetValue();
-    ClickButton(dlg_->FindWindow(IDC_BROWSE));
-    EXPECT_TRUE(dlg_->IsShown());
-    EXPECT_EQ(dir, dlg_->m_edtGameDir->GetValue());
-    EXPECT_EQ(rows, Rows());
-    EXPECT_EQ(RowOfSlot(uitest::kTfc), SelectedRow());
-    EXPECT_TRUE(dlg_->m_btnInstall->IsEnabled());
+    const DialogState before = State();
+    const std::string gameDir = g_szGameDir;
+    wxWindow* browse = dlg_->FindWindow(IDC_BROWSE);
+    {
+        FolderChoosers choosers;
+        ClickButton(browse);
+        EXPECT_EQ(std::vector<wxWindow*>{dlg_.get()}, choosers.owners) << "the system's chooser, cancelled";
+    }
+    EXPECT_EQ(before, State());
+
+    std::vector<wxString> starts;
+    wxString answer;
+    dlg_->m_fnChooseFolder = [&](const wxString& start) {
+        starts.push_back(start);
+        return answer;
+    };
+    const std::string tooLong = (root_ / std::string(260, 'x') / "Half-Life").string();
+    struct Refusal {
+        std::string folder;
+        const char* why;
+    } refusals[] = {{"", nullptr},  // Cancel
+                    {root_.string(), "does not hold the Veldrin package"},
+                    {tooLong, "is longer than 255 characters"}};
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.folder);
+        answer = wxString::FromUTF8(refusal.folder);
+        MessageBoxes boxes;
+        ClickButton(browse);
+        EXPECT_EQ(before, State());
+        EXPECT_EQ(gameDir, g_szGameDir);
+        ASSERT_EQ(refusal.why ? 1u : 0u, boxes.seen.size());
+        if (!refusal.why) continue;
+        EXPECT_EQ("VeldrinIns", boxes.seen[0].caption);
+        EXPECT_EQ(wxICON_WARNING, boxes.seen[0].icon);
+        EXPECT_EQ(dlg_.get(), boxes.seen[0].owner);
+        for (std::string part : {refusal.folder + "\n" + refusal.why, std::string("folder named Veldrin with veldrinins.ini")})
+            EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(wxString::FromUTF8(part))) << part << " in " << boxes.seen[0].message;
+    }
+
+    answer = other.wstring();
+    MessageBoxes none;
+    ClickButton(browse);
+    EXPECT_TRUE(none.seen.empty());
+    EXPECT_EQ(std::vector<wxString>(4, wxString(gameDir)), starts) << "each chooser starts at the game directory";
+    EXPECT_EQ(other.string(), std::string(g_szGameDir));
+    EXPECT_EQ(other.string(), dlg_->m_edtGameDir->GetValue().ToStdString());
+    EXPECT_TRUE(fs::equivalent(other / "VELDRIN/veldrin.dll", platform::ResolvePath(dlg_->m_strSourceDll.c_str())));
+    EXPECT_EQ(uitest::kPackageDate + 1, dlg_->m_nSourceDate) << "stamped again";
+    std::vector<Row> rows(kStartRows.begin() + 1, kStartRows.end());
+    rows[3] = {"Day of Defeat", "need upgrade", 304};  // its bot is older than this package's
+    EXPECT_EQ(rows, Rows()) << "scanned again";
+    EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
-    EXPECT_EQ(game_.string(), std::string(g_szGameDir));
+    EXPECT_EQ(registry, platform::RegistryGameDirectory()) << "nothing written to the registry";
+
+    // Install and Remove now change the chosen folder.
+    ClickRow(RowOfSlot(uitest::kTfc));
+    ClickAction(dlg_->m_btnInstall);
+    EXPECT_NE(std::string::npos, uitest::ReadBytes(other / "tfc/liblist.gam").find("veldrin.dll"));
+    EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin.dll"));
 }
 
+// Enter presses Exit, the default button, from Exit itself and from the
+// list with a row current, which would otherwise take the key for itself.
 TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
-    Start();
-    dlg_->FindWindow(wxID_OK)->SetFocus();
-    Pump(50);
-    wxUIActionSimulator sim;
-    sim.Char(WXK_RETURN);
-    Pump(200);
-    EXPECT_FALSE(dlg_->IsShown());
+    for (bool fromList : {false, true}) {
+        SCOPED_TRACE(fromList ? "from the list" : "from Exit");
+        Start();
+        if (fromList)
+            ClickRow(RowOfSlot(uitest::kTfc));
+        else
+            dlg_->FindWindow(wxID_OK)->SetFocus();
+        Pump(50);
+        std::vector<int> pressed;
+        dlg_->Bind(wxEVT_BUTTON, [&pressed](wxCommandEvent& event) {
+            pressed.push_back(event.GetId());
+            event.Skip();
+        });
+        wxUIActionSimulator sim;
+        sim.Char(WXK_RETURN);
+        EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
+        EXPECT_EQ(std::vector<int>{wxID_OK}, pressed);
+        EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
+    }
 }
 
+// Right after a click on Remove, which leaves that button disabled, the focus
+// is back on the list, and Escape closes the dialog.
 TEST_F(DialogTest, EscapeClosesTheDialogToo) {
     Start();
+    ClickRow(RowOfSlot(uitest::kDod));
+    ClickAction(dlg_->m_btnRemove);
     Select(RowOfSlot(uitest::kTfc));
-    dlg_->m_lstMods->SetFocus();
-    Pump(50);
+    // Wine without a window manager never finishes hiding a window while the
+    // pointer rests on a disabled button.
+    if (test::HostIsWindows()) {
+        wxUIActionSimulator().MouseMove(List().GetScreenRect().GetPosition() + wxPoint(30, 40));
+        Pump(200);
+    }
     wxUIActionSimulator sim;
     sim.Char(WXK_ESCAPE);
-    Pump(200);
-    EXPECT_FALSE(dlg_->IsShown());
+    EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
     EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
 }
 
@@ -548,20 +920,6 @@ TEST_F(DialogTest, TheLayoutFitsEveryTextAndNothingOverlaps) {
             EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
                 << controls[i]->GetLabel() << " / " << controls[j]->GetLabel();
 }
-
-// What the player sees of the main dialog, to compare before and after.
-struct DialogState {
-    std::vector<Row> rows;
-    long selected, mark;
-    bool install, remove, shown;
-    std::vector<bool> boxes;
-    std::string gameDir;
-    wxRect rect;
-    bool operator==(const DialogState& o) const {
-        return rows == o.rows && selected == o.selected && mark == o.mark && install == o.install &&
-               remove == o.remove && shown == o.shown && boxes == o.boxes && gameDir == o.gameDir && rect == o.rect;
-    }
-};
 
 // Lets every modal dialog show for real; when it is the About box, notes what
 // it shows and closes it as a player does, with a click on OK.
@@ -638,20 +996,6 @@ protected:
 
 class AboutTest : public DialogTest {
 protected:
-    DialogState State() const {
-        const CVeldrinInsDlg& d = *dlg_;
-        return {Rows(),
-                SelectedRow(),
-                List().GetSelectionMark(),
-                d.m_btnInstall->IsEnabled(),
-                d.m_btnRemove->IsEnabled(),
-                d.IsShown(),
-                {d.m_chkCopyChat->GetValue(), d.m_chkCopyWpnConfigs->GetValue(), d.m_chkCopyWpnConfigs->IsShown(),
-                 d.m_chkCopyNames->GetValue(), d.m_chkCopyCfg->GetValue(), d.m_chkCopyWaypoints->GetValue()},
-                d.m_edtGameDir->GetValue().ToStdString(),
-                d.GetRect()};
-    }
-
     // A state worth keeping: a row selected, a box cleared, the weapon box out.
     void StartWithChanges() {
         Start();

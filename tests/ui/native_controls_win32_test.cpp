@@ -18,7 +18,7 @@ namespace {
 class NativeControlsTest : public uitest::TempGameFolderTest {};
 
 TEST_F(NativeControlsTest, TheModListIsTheNativeListViewInReportView) {
-    uitest::WriteSampleGame(game_);
+    uitest::CopyExampleGame(game_);
     fs::current_path(game_ / "Veldrin");
     CVeldrinInsDlg dlg;
     wxTEST_DIALOG(dlg.OnInitDialog(), wxExpectModal<wxMessageDialog>(wxID_YES));

@@ -1,28 +1,28 @@
-// A sample game folder for the dialog tests, made fresh in a temporary folder
-// for each test, with HOME and WINEPREFIX pointed inside it so that nothing
-// of the machine's own is read.
+// The game folder of the dialog tests: a copy of examples/Half-Life, the
+// folder the demo runs on, made fresh for each test and dated as the demo
+// dates its copy, so that the tests and the demo show the same mods.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "ui_fixtures.h"
 
 namespace uitest {
 
-// Catalogue slots of the sample. Slot 2 (Ricochet) is catalogued but has no
+// Catalogue slots of the example. Slot 5 (Ricochet) is catalogued but has no
 // folder, so rows and slots part after it.
-enum Slot { kCounterStrike, kTfc, kRicochet, kDmc, kDod, kOpFor, kHalfLife, kFrontLine, kLongName };
+enum Slot { kCounterStrike, kTfc, kDmc, kOpFor, kDod, kRicochet, kHalfLife, kFrontLine, kTs };
 
-// The long display name of slot 8: 100 characters.
-std::string LongModName();
+// 2024-05-20 12:00 UTC: the package's library and every other file of the
+// copy. 2024-03-18 12:00 UTC: Deathmatch Classic's older copy of the bot.
+constexpr time_t kPackageTime = 1716206400;
+constexpr int kPackageDate = 20240520;
+constexpr time_t kOlderBotTime = 1710763200;
 
-// Writes the sample under game: package folder "Veldrin" with the catalogue,
-// the bot library (written on test::kNoon20240310) and the extras; mods with
-// CR LF liblist.gam files in every state: installed (Counter-Strike, Day of
-// Defeat), need upgrade (Deathmatch Classic, two days older), not installed
-// (the others).
-void WriteSampleGame(const fs::path& game);
+// Copies examples/Half-Life to game and dates the copies: every mod in the
+// state the README gives it (installed: Counter-Strike, Day of Defeat; need
+// upgrade: Deathmatch Classic; the others not installed).
+void CopyExampleGame(const fs::path& game);
 
 // The folder of a slot.
 std::string FolderOf(int slot);
