@@ -68,12 +68,16 @@ int CVeldrinInsApp::ExitStatus() {
 // then.
 #if defined(__WXMSW__)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
+    // As wx's own entry points do: a release build reports no assertion to
+    // the player, whose program would otherwise stop at a debugger trap.
+    wxDISABLE_DEBUG_SUPPORT();
     if (__argc > 1) return RunCommandLine(__argc, __argv);
     wxEntry(instance, previous, commandLine, show);
     return CVeldrinInsApp::ExitStatus();
 }
 #else
 int main(int argc, char** argv) {
+    wxDISABLE_DEBUG_SUPPORT();
     if (argc > 1) return RunCommandLine(argc, argv);
     wxEntry(argc, argv);
     return CVeldrinInsApp::ExitStatus();
