@@ -25,9 +25,8 @@ enum ModStatus { StatusInstalled = 1, StatusNotInstalled = 2, StatusNeedUpgrade 
 // "need upgrade"); an empty string for any other value.
 const char* StatusText(int status);
 
-struct InstallOptions {                       // each true when its box is ticked
-    bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false,
-         bCopyWpnConfigs = false, bCopyChat = false;
+struct InstallOptions {  // each true when its box is ticked
+    bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false, bCopyWpnConfigs = false, bCopyChat = false;
 };
 
 // Receives the rows of a scan. Row indexes count the mods shown, so they differ
@@ -58,23 +57,23 @@ enum class ChangeProblem {
 // What an Install or Remove achieved.
 struct ChangeOutcome {
     ChangeProblem problem = ChangeProblem::None;  // None: the mod ended as asked
-    std::string detail;       // for the player: the file (relative to the game folder) and the system's reason
-    std::vector<std::string> extrasNotCopied;     // extras that failed; the mod itself may still be done
+    std::string detail;  // for the player: the file (relative to the game folder) and the system's reason
+    std::vector<std::string> extrasNotCopied;  // extras that failed; the mod itself may still be done
     bool Done() const { return problem == ChangeProblem::None; }
 };
 
 // The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
 int32_t DateStampOfFile(const char* path);
 
-class InstallerCore {                         // the dialog owns one
+class InstallerCore {  // the dialog owns one
 public:
-    int m_bLog = 0;                           // trace switch: Veldrin.log when nonzero
-    std::string m_strSourceDll;               // the package's bot library
-    int32_t m_nSourceDate = 0;                // 0 when the package's library is missing
-    std::string m_strModDll[MAX_MODS];        // catalogue line 3: the mod's own library
+    int m_bLog = 0;                     // trace switch: Veldrin.log when nonzero
+    std::string m_strSourceDll;         // the package's bot library
+    int32_t m_nSourceDate = 0;          // 0 when the package's library is missing
+    std::string m_strModDll[MAX_MODS];  // catalogue line 3: the mod's own library
     int32_t m_nModCount = 0;
-    std::string m_strModFolder[MAX_MODS];     // catalogue line 2: folder in the game directory
-    std::string m_strModName[MAX_MODS];       // catalogue line 1: display name
+    std::string m_strModFolder[MAX_MODS];  // catalogue line 2: folder in the game directory
+    std::string m_strModName[MAX_MODS];    // catalogue line 1: display name
 
     // Finds the package's bot library and stamps its last-write date.
     void StampSourceLibrary();

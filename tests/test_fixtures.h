@@ -58,7 +58,8 @@ inline std::string Crlf(const std::string& text) {
 // the file it was to replace) is left anywhere under dir.
 inline bool TempFilesLeft(const fs::path& dir) {
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec))
         if (it->path().filename().string().rfind('~', 0) == 0) return true;
     return false;
 }
@@ -81,9 +82,7 @@ public:
         rows.clear();
         ++clears;
     }
-    void InsertModRow(int row, const std::string& name) override {
-        rows.insert(rows.begin() + row, Row{name, -1, ""});
-    }
+    void InsertModRow(int row, const std::string& name) override { rows.insert(rows.begin() + row, Row{name, -1, ""}); }
     void SetModRowData(int row, int32_t itemData) override { rows.at(static_cast<size_t>(row)).data = itemData; }
     void SetModRowStatus(int row, const std::string& statusText) override {
         rows.at(static_cast<size_t>(row)).status = statusText;
@@ -123,7 +122,8 @@ protected:
         for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::recursive_directory_iterator();
              it.increment(ec)) {
             std::error_code ignored;
-            if (!it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+            if (!it->is_symlink(ignored))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
         fs::remove_all(root_, ec);
     }

@@ -18,8 +18,8 @@ constexpr long long kTicksPerSecond = 10000000LL;
 
 HANDLE OpenForTimes(const std::filesystem::path& path, DWORD access) {
     // FILE_FLAG_BACKUP_SEMANTICS lets a folder be opened as well.
-    return CreateFileW(path.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileW(path.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
@@ -54,8 +54,8 @@ bool SetModifiedTime(const std::filesystem::path& path, time_t when) {
 time_t ModifiedTime(const std::filesystem::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.wstring().c_str(), GetFileExInfoStandard, &data)) return -1;
-    long long ticks = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
+    long long ticks =
+        (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     return static_cast<time_t>(ticks / kTicksPerSecond - kEpochDifference);
 }
 

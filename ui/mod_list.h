@@ -56,7 +56,7 @@ private:
     bool IsFilling() const { return m_nFilling > 0; }
 
     long m_nSelectionMark = -1;
-    int m_nFilling = 0;                       // > 0 while rows are being replaced
+    int m_nFilling = 0;  // > 0 while rows are being replaced
 
     wxDECLARE_DYNAMIC_CLASS(CModListCtrl);
     wxDECLARE_EVENT_TABLE();

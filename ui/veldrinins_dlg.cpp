@@ -191,10 +191,8 @@ void CVeldrinInsDlg::ShowAboutBox() {
 }
 
 void CVeldrinInsDlg::OnSysCommand(wxCommandEvent& event) {
-    if ((event.GetId() & kSysCommandMask) == IDM_ABOUTBOX)
-        ShowAboutBox();
-    else
-        event.Skip();
+    if ((event.GetId() & kSysCommandMask) == IDM_ABOUTBOX) ShowAboutBox();
+    else event.Skip();
 }
 
 void CVeldrinInsDlg::OnContextMenu(wxContextMenuEvent& event) {
@@ -221,8 +219,8 @@ void CVeldrinInsDlg::OnPaint(wxPaintEvent& event) {
 }
 
 wxIcon CVeldrinInsDlg::OnQueryDragIcon() const {
-    return m_hIcon.GetIcon(wxSize(wxSystemSettings::GetMetric(wxSYS_ICON_X, this),
-                                  wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)));
+    return m_hIcon.GetIcon(
+        wxSize(wxSystemSettings::GetMetric(wxSYS_ICON_X, this), wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)));
 }
 
 #ifdef __WXMSW__
@@ -237,9 +235,7 @@ WXLRESULT CVeldrinInsDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARA
 }
 #endif
 
-void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) {
-    m_lstMods->SortByStatus(event.GetColumn());
-}
+void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) { m_lstMods->SortByStatus(event.GetColumn()); }
 
 void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
     long row = event.GetIndex();

@@ -34,9 +34,7 @@ public:
         rows.push_back({name, "", -1});
     }
     void SetModRowData(int row, int32_t itemData) override { rows.at(static_cast<size_t>(row)).data = itemData; }
-    void SetModRowStatus(int row, const std::string& text) override {
-        rows.at(static_cast<size_t>(row)).status = text;
-    }
+    void SetModRowStatus(int row, const std::string& text) override { rows.at(static_cast<size_t>(row)).status = text; }
 };
 
 std::vector<Record> ExpectedRecords(const std::string& bytes) {

@@ -23,12 +23,12 @@ namespace fs = std::filesystem;
 
 // Stops the run with a message when a property does not hold; libFuzzer then
 // saves the input that broke it.
-#define FUZZ_CHECK(cond)                                                                 \
-    do {                                                                                 \
-        if (!(cond)) {                                                                   \
+#define FUZZ_CHECK(cond)                                                                     \
+    do {                                                                                     \
+        if (!(cond)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                \
-        }                                                                                \
+            std::abort();                                                                    \
+        }                                                                                    \
     } while (0)
 
 // A folder made once per process and removed when the process exits
@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 inline const fs::path& Scratch() {
     static fs::path root = [] {
         const char* given = std::getenv("VELDRIN_FUZZ_SCRATCH");
-        std::string base = given && *given                 ? given
+        std::string base = given && *given                ? given
                            : fs::is_directory("/dev/shm") ? "/dev/shm"
                                                           : fs::temp_directory_path().string();
         std::string pattern = base + "/veldrin-fuzz-XXXXXX";

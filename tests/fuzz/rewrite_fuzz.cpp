@@ -17,14 +17,12 @@
 namespace {
 
 const std::string kReplacements[] = {
-    liblist::kInstallRow,
-    liblist::RemoveRow("mp"),
-    liblist::RemoveRow(""),
+    liblist::kInstallRow, liblist::RemoveRow("mp"), liblist::RemoveRow(""),
     liblist::RemoveRow(std::string(70, 'b')),  // longer than one row
 };
 
-const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,   platform::FileOp::OpenWrite,
-                                    platform::FileOp::Write,    platform::FileOp::Close,  platform::FileOp::Rename,
+const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,  platform::FileOp::OpenWrite,
+                                    platform::FileOp::Write,    platform::FileOp::Close, platform::FileOp::Rename,
                                     platform::FileOp::Flush};
 
 }  // namespace
@@ -43,14 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int calls = 0;
     if (inject) {
-        platform::SetFaultHook([&](platform::FileOp op, const std::string&) {
-            return op == failing && calls++ == failingCall;
-        });
+        platform::SetFaultHook(
+            [&](platform::FileOp op, const std::string&) { return op == failing && calls++ == failingCall; });
     }
     int found = 0;
     int written = 0;
-    liblist::RewriteResult result =
-        liblist::RewriteLibList(path.c_str(), replacement, [&] { ++found; }, [&] { ++written; });
+    liblist::RewriteResult result = liblist::RewriteLibList(
+        path.c_str(), replacement, [&] { ++found; }, [&] { ++written; });
     platform::SetFaultHook({});
 
     // Nothing but liblist.gam is left in the folder.

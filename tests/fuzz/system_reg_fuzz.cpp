@@ -93,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<unsigned> units;
     for (size_t i = 0; i + 1 < rest.size(); i += 2) {
-        unsigned u = static_cast<unsigned char>(rest[i]) | static_cast<unsigned>(static_cast<unsigned char>(rest[i + 1])) << 8;
+        unsigned u =
+            static_cast<unsigned char>(rest[i]) | static_cast<unsigned>(static_cast<unsigned char>(rest[i + 1])) << 8;
         if (u == 0 || (u >= 0xD800 && u <= 0xDFFF)) continue;  // no terminator, no surrogate halves
         units.push_back(u);
     }
@@ -103,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                     : "Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE";
     std::string file = std::string(kHeader) + "[" + key + "] 1700000000\n#time=1d9\n" +
                        ((data[0] & 4) ? "\"Other\"=dword:00000001\n" : "") + "\"" +
-                       ((data[0] & 8) ? "Directory" : "directory") + "\"=" + ((data[0] & 16) ? "str(2):" : "") +
-                       "\"" + WineEscape(units) + "\"\n\n[Software\\\\Zzz] 1700000000\n\"directory\"=\"C:\\\\no\"\n";
+                       ((data[0] & 8) ? "Directory" : "directory") + "\"=" + ((data[0] & 16) ? "str(2):" : "") + "\"" +
+                       WineEscape(units) + "\"\n\n[Software\\\\Zzz] 1700000000\n\"directory\"=\"C:\\\\no\"\n";
     if (data[0] & 32) file = Crlf(file);
     fuzz::WriteBytes(reg, file);
     const std::string dir = platform::RegistryGameDirectory();

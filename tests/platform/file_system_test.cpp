@@ -48,7 +48,9 @@ protected:
 };
 
 TEST_F(FileSystemTest, TextReadTranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
-    WriteBytes(root_ / "t.txt", "one\r\ntwo\rstill two\r\n\r\nlast\x1a" "after eof\r\n");
+    WriteBytes(root_ / "t.txt",
+               "one\r\ntwo\rstill two\r\n\r\nlast\x1a"
+               "after eof\r\n");
     EXPECT_EQ((std::vector<std::string>{"one\n", "two\rstill two\n", "\n", "last"}), Rows(root_ / "t.txt", 80));
 }
 

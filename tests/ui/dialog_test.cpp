@@ -264,7 +264,9 @@ protected:
         ClickAt(&List(), wxPoint(x, 6));
     }
 
-    void ClickButton(wxWindow* button) { ClickAt(button, wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)); }
+    void ClickButton(wxWindow* button) {
+        ClickAt(button, wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2));
+    }
 
     // Install and Remove end with both buttons disabled.
     void ClickAction(wxButton* button) {
@@ -276,14 +278,10 @@ protected:
 };
 
 const std::vector<Row> kStartRows = {
-    {"Counter-Strike", "installed", 100},
-    {"Team Fortress Classic", "not installed", 201},
-    {"Deathmatch Classic", "need upgrade", 302},
-    {"Opposing Force", "not installed", 203},
-    {"Day of Defeat", "installed", 104},
-    {"Half-Life Deathmatch", "not installed", 206},
-    {"Front Line Force", "not installed", 207},
-    {"The Specialists", "not installed", 208},
+    {"Counter-Strike", "installed", 100},        {"Team Fortress Classic", "not installed", 201},
+    {"Deathmatch Classic", "need upgrade", 302}, {"Opposing Force", "not installed", 203},
+    {"Day of Defeat", "installed", 104},         {"Half-Life Deathmatch", "not installed", 206},
+    {"Front Line Force", "not installed", 207},  {"The Specialists", "not installed", 208},
 };
 
 TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePackage) {
@@ -315,8 +313,9 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
     wxUIActionSimulator().MouseMove(d.ClientToScreen(wxPoint(4, 4)));
     Pump(200);
     wxWindow* focus = wxWindow::FindFocus();
-    EXPECT_EQ(focus, d.FindWindow(wxID_OK)) << "Exit, the first control, has the focus, not "
-                                            << (focus ? focus->GetLabel() + "/" + focus->GetClassInfo()->GetClassName() : "none");
+    EXPECT_EQ(focus, d.FindWindow(wxID_OK))
+        << "Exit, the first control, has the focus, not "
+        << (focus ? focus->GetLabel() + "/" + focus->GetClassInfo()->GetClassName() : "none");
 
     EXPECT_EQ(game_.string(), std::string(g_szGameDir));
     EXPECT_EQ(game_.string(), d.m_edtGameDir->GetValue().ToStdString());
@@ -356,9 +355,9 @@ TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter
     fs::create_directories(root_ / "wine" / "dosdevices");
     fs::create_directory_symlink(cdrive, root_ / "wine" / "dosdevices" / "c:");
     uitest::WriteBytes(root_ / "wine" / "system.reg",
-                     "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-                     "[Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE] 1700000000\n#time=1d9a2b3c4d5e6f7\n"
-                     "\"Directory\"=\"C:\\\\Games\\\\Half-Life\"\n\n");
+                       "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
+                       "[Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE] 1700000000\n#time=1d9a2b3c4d5e6f7\n"
+                       "\"Directory\"=\"C:\\\\Games\\\\Half-Life\"\n\n");
 
     StartFromHere();  // the working directory is no package folder
 
@@ -431,8 +430,11 @@ TEST_F(DialogTest, SelectingARowEnablesTheButtonItsStatusCallsFor) {
     struct Case {
         int slot;
         bool install;
-    } cases[] = {{uitest::kTfc, true}, {uitest::kCounterStrike, false}, {uitest::kDmc, true},
-                 {uitest::kDod, false}, {uitest::kTs, true}};
+    } cases[] = {{uitest::kTfc, true},
+                 {uitest::kCounterStrike, false},
+                 {uitest::kDmc, true},
+                 {uitest::kDod, false},
+                 {uitest::kTs, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(FolderOf(c.slot));
         Select(RowOfSlot(c.slot));
@@ -512,8 +514,7 @@ TEST_F(DialogTest, HeaderClicksSortByStatusAndKeepTheSelection) {
 
     // Every row keeps its texts and item data; only the order changed.
     std::vector<Row> sorted = Rows();
-    for (const Row& row : kStartRows)
-        EXPECT_NE(sorted.end(), std::find(sorted.begin(), sorted.end(), row)) << row;
+    for (const Row& row : kStartRows) EXPECT_NE(sorted.end(), std::find(sorted.begin(), sorted.end(), row)) << row;
 }
 
 TEST_F(DialogTest, CompareByStatusOrdersByStatusAloneForEachColumn) {
@@ -600,7 +601,9 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
     auto failing = [](FileOp failingOp, const char* name, FileError as) {
         return [=] {
             platform::SetFaultHook(
-                [=](FileOp op, const std::string& path) { return op == failingOp && path.find(name) != std::string::npos; },
+                [=](FileOp op, const std::string& path) {
+                    return op == failingOp && path.find(name) != std::string::npos;
+                },
                 as);
         };
     };
@@ -612,24 +615,35 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         std::vector<std::string> told;  // parts of the box's text, in order; none: no box
         const char* statusAfter;
     } cases[] = {
-        {"a read-only liblist.gam", uitest::kTfc, true, readOnly("tfc/liblist.gam"),
+        {"a read-only liblist.gam",
+         uitest::kTfc,
+         true,
+         readOnly("tfc/liblist.gam"),
          {"Veldrin could not be installed in Team Fortress Classic: the mod was left as it was.",
           ForPlayer("tfc/liblist.gam") + ": the file is read-only", "Clear the file's read-only mark"},
          "not installed"},
-        {"a library in use", uitest::kOpFor, true, failing(FileOp::Copy, "veldrin.dll", FileError::InUse),
+        {"a library in use",
+         uitest::kOpFor,
+         true,
+         failing(FileOp::Copy, "veldrin.dll", FileError::InUse),
          {"Veldrin could not be installed in Opposing Force: the mod was left as it was.",
           ForPlayer("gearbox/dlls/veldrin.dll") + ": " + platform::ReasonText(FileError::InUse),
           "Close Half-Life and any server of this mod"},
          "not installed"},
-        {"a read-only liblist.gam on Remove", uitest::kDod, false, readOnly("dod/liblist.gam"),
+        {"a read-only liblist.gam on Remove",
+         uitest::kDod,
+         false,
+         readOnly("dod/liblist.gam"),
          {"Veldrin could not be removed from Day of Defeat: the mod was left as it was.",
           ForPlayer("dod/liblist.gam") + ": the file is read-only"},
          "installed"},
-        {"an extra on a full disk", uitest::kFrontLine, true, failing(FileOp::Copy, "Veldrin.cfg", FileError::DiskFull),
+        {"an extra on a full disk",
+         uitest::kFrontLine,
+         true,
+         failing(FileOp::Copy, "Veldrin.cfg", FileError::DiskFull),
          {"Veldrin was installed in Front Line Force, but these extras could not be copied:\n" +
               ForPlayer("frontline/Veldrin.cfg") + "\n",
-          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull),
-          "press Install again"},
+          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull), "press Install again"},
          "installed"},
         {"a success", uitest::kHalfLife, true, [] {}, {}, "installed"},
     };
@@ -673,7 +687,8 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
 // directory, and Yes closes this one once the new one has started.
 TEST_F(DialogTest, DeniedAccessOffersToStartAgainAsAdministrator) {
     std::vector<AdminRestartRequest> requests;
-    SetAdminRestartSystem({[] { return false; }, [&requests](const AdminRestartRequest& request) {
+    SetAdminRestartSystem({[] { return false; },
+                           [&requests](const AdminRestartRequest& request) {
                                requests.push_back(request);
                                return true;
                            }});
@@ -686,7 +701,8 @@ TEST_F(DialogTest, DeniedAccessOffersToStartAgainAsAdministrator) {
         ClickAction(dlg_->m_btnInstall);
         ASSERT_EQ(1u, boxes.seen.size());
         EXPECT_EQ(wxYES_NO, boxes.seen[0].buttons);
-        EXPECT_TRUE(boxes.seen[0].message.EndsWith("Start VeldrinIns again as administrator now?")) << boxes.seen[0].message;
+        EXPECT_TRUE(boxes.seen[0].message.EndsWith("Start VeldrinIns again as administrator now?"))
+            << boxes.seen[0].message;
         EXPECT_EQ(answer == wxID_YES, PumpUntil([&] { return !dlg_->IsShown(); }, answer == wxID_YES ? 5000 : 300));
     }
     ASSERT_EQ(1u, requests.size()) << "only Yes starts it";
@@ -806,8 +822,10 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
         EXPECT_EQ("VeldrinIns", boxes.seen[0].caption);
         EXPECT_EQ(wxICON_WARNING, boxes.seen[0].icon);
         EXPECT_EQ(dlg_.get(), boxes.seen[0].owner);
-        for (std::string part : {refusal.folder + "\n" + refusal.why, std::string("folder named Veldrin with veldrinins.ini")})
-            EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(wxString::FromUTF8(part))) << part << " in " << boxes.seen[0].message;
+        for (std::string part :
+             {refusal.folder + "\n" + refusal.why, std::string("folder named Veldrin with veldrinins.ini")})
+            EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(wxString::FromUTF8(part)))
+                << part << " in " << boxes.seen[0].message;
     }
 
     answer = other.wstring();
@@ -839,10 +857,8 @@ TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
     for (bool fromList : {false, true}) {
         SCOPED_TRACE(fromList ? "from the list" : "from Exit");
         Start();
-        if (fromList)
-            ClickRow(RowOfSlot(uitest::kTfc));
-        else
-            dlg_->FindWindow(wxID_OK)->SetFocus();
+        if (fromList) ClickRow(RowOfSlot(uitest::kTfc));
+        else dlg_->FindWindow(wxID_OK)->SetFocus();
         Pump(50);
         std::vector<int> pressed;
         dlg_->Bind(wxEVT_BUTTON, [&pressed](wxCommandEvent& event) {
@@ -853,7 +869,8 @@ TEST_F(DialogTest, EnterPressesExitAndClosesTheDialog) {
         sim.Char(WXK_RETURN);
         EXPECT_TRUE(PumpUntil([&] { return !dlg_->IsShown(); }, 1000));
         EXPECT_EQ(std::vector<int>{wxID_OK}, pressed);
-        EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin")) << "nothing installed";
+        EXPECT_EQ(std::string::npos, uitest::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin"))
+            << "nothing installed";
     }
 }
 
@@ -1156,7 +1173,8 @@ void ExpectLogoCentred(wxStaticBitmap* picture) {
         for (int x = 0; x < shown.GetWidth(); ++x) {
             if (place.Contains(x, y)) {
                 int lx = x - place.x, ly = y - place.y;
-                mismatches += shown.GetRed(x, y) != logo.GetRed(lx, ly) || shown.GetGreen(x, y) != logo.GetGreen(lx, ly) ||
+                mismatches += shown.GetRed(x, y) != logo.GetRed(lx, ly) ||
+                              shown.GetGreen(x, y) != logo.GetGreen(lx, ly) ||
                               shown.GetBlue(x, y) != logo.GetBlue(lx, ly) || shown.GetAlpha(x, y) != 255;
             } else {
                 opaqueOutside += shown.GetAlpha(x, y) != 0;
