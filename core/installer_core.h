@@ -9,6 +9,15 @@
 #include <string>
 #include <vector>
 
+// Lets the compiler check the arguments of a printf-style function against
+// its format: parameter formatIndex is the format, the arguments start at
+// parameter firstArgument (a member function's own object counts as 1).
+#if defined(__GNUC__)
+#define VELDRIN_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define VELDRIN_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
 // The Half-Life directory, at most 255 characters, set once at start-up. Every
 // path the core composes starts with it, followed by a backslash.
 extern char g_szGameDir[256];
@@ -98,11 +107,7 @@ public:
     // Appends one printf-style message to Veldrin.log in the working
     // directory; the file is opened and closed for each message. A file that
     // cannot be opened loses the message.
-    void WriteLog(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void WriteLog(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
 
     // Reads the catalogue into the slots and sets m_nModCount. A missing
     // catalogue leaves the table empty.
@@ -113,11 +118,7 @@ public:
     int CheckModStatus(int slot);
 
 private:
-    void Trace(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
     bool SlotIsUsable(int slot) const;
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
