@@ -19,7 +19,7 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
 }
 
 ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
-    const int slot = itemData % 100;
+    const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         // One installer at a time in a game folder: the lock is held for the

@@ -30,6 +30,16 @@ constexpr int MAX_MODS = 50;
 
 enum ModStatus { StatusInstalled = 1, StatusNotInstalled = 2, StatusNeedUpgrade = 3 };
 
+// A row's item data: a mod's status and its catalogue slot in one number,
+// 100 * status + slot (every slot is below MAX_MODS, so below 100).
+constexpr int32_t ItemData(int status, int slot) { return 100 * status + slot; }
+
+// The status that item data holds: item data / 100.
+constexpr int ItemDataStatus(int32_t itemData) { return itemData / 100; }
+
+// The catalogue slot that item data holds: item data % 100.
+constexpr int ItemDataSlot(int32_t itemData) { return itemData % 100; }
+
 // The text the list shows for a status ("installed", "not installed",
 // "need upgrade"); an empty string for any other value.
 const char* StatusText(int status);
@@ -40,7 +50,7 @@ struct InstallOptions {  // each true when its box is ticked
 
 // Receives the rows of a scan. Row indexes count the mods shown, so they differ
 // from slots when a catalogued mod is absent; the slot travels in the item data
-// (100 * status + slot).
+// (ItemData).
 class ModRowSink {
 public:
     virtual ~ModRowSink() = default;
@@ -91,7 +101,7 @@ public:
     // whose liblist.gam can be opened, in catalogue order.
     void ScanMods(ModRowSink& rows);
 
-    // Installs the bot into the slot named by itemData % 100, then rescans.
+    // Installs the bot into the slot that itemData holds, then rescans.
     // Never leaves the mod's gamedll line naming a library that is not there:
     // when the library cannot be put in place, the mod is left unchanged.
     // Returns what was achieved: a problem leaves the mod as it was; extras

@@ -9,7 +9,7 @@
 #include <vector>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    const int slot = itemData % 100;
+    const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         auto lock = layout::LockGameFolder(outcome);

@@ -109,7 +109,7 @@ public:
     }
 };
 
-int SlotOf(const ModRow& row) { return row.itemData % 100; }
+int SlotOf(const ModRow& row) { return ItemDataSlot(row.itemData); }
 
 const ModRow* RowOfFolder(const RowCollector& list, const InstallerCore& core, const std::string& folder) {
     for (const ModRow& row : list.rows)
@@ -195,7 +195,7 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool i
     for (const ModRow& row : list.rows)
         if (SlotOf(row) == slot) after = &row;
     const int asked = install ? StatusInstalled : StatusNotInstalled;
-    if (!after || after->itemData / 100 != asked) {
+    if (!after || ItemDataStatus(after->itemData) != asked) {
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
              ", but the mod " + shown +

@@ -8,8 +8,9 @@ constexpr size_t kShownNameLength = 79;
 }  // namespace
 
 int wxCALLBACK CompareByStatus(wxIntPtr itemData1, wxIntPtr itemData2, wxIntPtr sortParam) {
-    int s1 = ItemDataStatus(itemData1);
-    int s2 = ItemDataStatus(itemData2);
+    // The list keeps the scan's 32-bit item data in a pointer-sized one.
+    int s1 = ItemDataStatus(static_cast<int32_t>(itemData1));
+    int s2 = ItemDataStatus(static_cast<int32_t>(itemData2));
     switch (sortParam) {
         case 0: return s1 - s2;
         case 1: return s2 - s1;

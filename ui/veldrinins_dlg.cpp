@@ -240,7 +240,7 @@ void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) { m_lstMods->SortB
 void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
     long row = event.GetIndex();
     if (row < 0 || row >= m_lstMods->GetItemCount()) return;  // names no row
-    wxIntPtr itemData = static_cast<wxIntPtr>(m_lstMods->GetItemData(row));
+    int32_t itemData = static_cast<int32_t>(m_lstMods->GetItemData(row));
 
     m_chkCopyWpnConfigs->Show(ItemDataSlot(itemData) == WEAPON_CONFIG_SLOT);
 
