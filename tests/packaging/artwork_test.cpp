@@ -151,27 +151,29 @@ void CheckIconImage(const std::string& what, const IconImage& image) {
     EXPECT_GE(used.size(), 4u) << "the picture has almost no colours";
 }
 
-TEST(ApplicationIcon, HoldsThe32And16PixelImagesIn16Colours) {
-    const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins.ico");
-    ASSERT_EQ(images.size(), 2u);
+// Checks every image of the icon file name (CheckIconImage) and returns the
+// size and depth of each.
+std::set<std::pair<unsigned, unsigned>> CheckedSizesAndDepths(const std::string& name,
+                                                              const std::vector<IconImage>& images) {
     std::set<std::pair<unsigned, unsigned>> found;
     for (const IconImage& image : images) {
         found.insert({image.size, image.bits});
-        CheckIconImage("veldrinins.ico", image);
+        CheckIconImage(name, image);
     }
+    return found;
+}
+
+TEST(ApplicationIcon, HoldsThe32And16PixelImagesIn16Colours) {
+    const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins.ico");
+    ASSERT_EQ(images.size(), 2u);
     const std::set<std::pair<unsigned, unsigned>> wanted{{32, 4}, {16, 4}};
-    EXPECT_EQ(found, wanted);
+    EXPECT_EQ(CheckedSizesAndDepths("veldrinins.ico", images), wanted);
 }
 
 TEST(SecondIcon, HoldsSixDifferentImages) {
     const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins2.ico");
     ASSERT_EQ(images.size(), 6u);
-    std::set<std::pair<unsigned, unsigned>> found;
-    for (const IconImage& image : images) {
-        found.insert({image.size, image.bits});
-        CheckIconImage("veldrinins2.ico", image);
-    }
-    EXPECT_EQ(found.size(), 6u) << "two images of the same size and depth";
+    EXPECT_EQ(CheckedSizesAndDepths("veldrinins2.ico", images).size(), 6u) << "two images of the same size and depth";
 }
 
 TEST(Logo, IsABottomUp24BitBitmapOf113By60Pixels) {
