@@ -1,6 +1,6 @@
 // Install on real mod folders: what it changes, what it copies, and what it
 // leaves alone when something fails.
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kDay;

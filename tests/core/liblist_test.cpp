@@ -1,7 +1,7 @@
 // liblist.gam rows: recognising the gamedll line and rewriting it.
 #include "core/liblist.h"
 
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 #include <algorithm>
 #include <random>

@@ -1,6 +1,6 @@
 // Remove on real mod folders, and the install/remove round trip.
 #include "core/liblist.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kNoon20240310;

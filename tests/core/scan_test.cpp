@@ -1,5 +1,5 @@
 // The catalogue and the status scan, end to end on real folders.
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kDay;

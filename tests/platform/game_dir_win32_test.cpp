@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 namespace {
 

@@ -33,7 +33,8 @@
 
 #include "core/install_layout.h"
 #include "core/liblist.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
+#include "support/sample_game.h"
 
 using test::Crlf;
 using test::kNoon20240310;
@@ -309,8 +310,8 @@ protected:
     // Scan, Install into slot with every extra, Remove from it.
     static void ScanInstallRemove(InstallerCore& core, test::RecordingSink& sink, int slot) {
         core.ScanMods(sink);
-        core.InstallMod(200 + slot, kEverything, sink);
-        core.RemoveMod(100 + slot, sink);
+        core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink);
+        core.RemoveMod(ItemData(StatusInstalled, slot), sink);
     }
 
     // Scan, then Install into slot 0 with every extra, keeping the outcome.
@@ -455,8 +456,8 @@ TEST_F(FaultTableTest, FolderLinesThatLeaveTheGameDirectory) {
     RunCase("folder lines that leave the game directory", [](InstallerCore& c, test::RecordingSink& s) {
         c.ScanMods(s);
         for (int slot = 0; slot < 6; ++slot) {
-            c.InstallMod(200 + slot, kEverything, s);
-            c.RemoveMod(100 + slot, s);
+            c.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, s);
+            c.RemoveMod(ItemData(StatusInstalled, slot), s);
         }
     });
     InstallerCore core;
@@ -1015,8 +1016,8 @@ TEST_F(FaultTableTest, TwoThreads) {
                 core.ScanMods(sink);
                 // Busy only says the other thread held the game folder longer
                 // than a change waits, which a slow machine may do.
-                for (const ChangeOutcome& o :
-                     {core.InstallMod(200 + slot, kEverything, sink), core.RemoveMod(100 + slot, sink)})
+                for (const ChangeOutcome& o : {core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink),
+                                               core.RemoveMod(ItemData(StatusInstalled, slot), sink)})
                     if (!o.Done() && o.problem != ChangeProblem::Busy) failures[slot] += Describe(o) + "; ";
             }
         };
@@ -1034,16 +1035,17 @@ TEST_F(FaultTableTest, TwoThreads) {
 // The sample game of the demo: Install and Remove work on every mod it shows.
 TEST_F(FaultTableTest, TheSampleGameCanBeInstalledIntoAndRemovedFrom) {
     fs::remove_all(game_);
-    fs::copy(VELDRIN_EXAMPLES_DIR, game_, fs::copy_options::recursive);
+    ASSERT_TRUE(test::CopySampleGame(game_));
     RunCase("the sample game: every mod in and out", [](InstallerCore& c, test::RecordingSink& s) {
         c.ScanMods(s);
         ChangeOutcome summary;
         const std::vector<test::RecordingSink::Row> rows = s.rows;
         for (const auto& row : rows) {
-            const int slot = row.data % 100;
+            const int slot = ItemDataSlot(row.data);
             const bool installed = row.status == "installed";
             for (bool install : {!installed, installed}) {
-                ChangeOutcome o = install ? c.InstallMod(200 + slot, kEverything, s) : c.RemoveMod(100 + slot, s);
+                ChangeOutcome o = install ? c.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, s)
+                                          : c.RemoveMod(ItemData(StatusInstalled, slot), s);
                 const auto* now = s.ForSlot(slot);
                 if (!o.Done() || !now || (now->status == "installed") != install) {
                     summary.problem = ChangeProblem::Failed;

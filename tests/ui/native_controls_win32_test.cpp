@@ -10,15 +10,16 @@
 
 #include <string>
 
-#include "sample_game.h"
+#include "support/game_folder.h"
+#include "support/sample_game.h"
 #include "ui/veldrinins_dlg.h"
 
 namespace {
 
-class NativeControlsTest : public uitest::TempGameFolderTest {};
+class NativeControlsTest : public test::GameFolderTest {};
 
 TEST_F(NativeControlsTest, TheModListIsTheNativeListViewInReportView) {
-    uitest::CopyExampleGame(game_);
+    ASSERT_TRUE(test::CopySampleGame(game_));
     fs::current_path(game_ / "Veldrin");
     CVeldrinInsDlg dlg;
     wxTEST_DIALOG(dlg.OnInitDialog(), wxExpectModal<wxMessageDialog>(wxID_YES));

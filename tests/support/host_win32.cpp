@@ -1,5 +1,5 @@
 // The tests' host services on Windows.
-#include "test_os.h"
+#include "support/host.h"
 
 #include <windows.h>
 
@@ -24,9 +24,10 @@ HANDLE OpenForTimes(const std::filesystem::path& path, DWORD access) {
 
 }  // namespace
 
-std::filesystem::path MakeTempFolder(const std::string& prefix) {
+std::filesystem::path MakeTempFolder(const std::string& prefix, const std::filesystem::path& parent) {
     std::random_device random;
-    std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::error_code ec;
+    const std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path(ec) : parent;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = base / (prefix + std::to_string(random()));
         std::error_code ec;
