@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string row = fuzz::AsCString(fuzz::TextModeRead(piece));
         size_t start = row.find_first_not_of(' ');
         if (start != std::string::npos && row.compare(start, 8, "gamedll ") == 0) {
-            expected += fuzz::TextModeWrite(replacement);
+            expected += test::Crlf(replacement);
             ++replaced;
         } else if (piece.back() == '\n' && (piece.size() < 2 || piece[piece.size() - 2] != '\r')) {
             expected += piece.substr(0, piece.size() - 1) + "\r\n";

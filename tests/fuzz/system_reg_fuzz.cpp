@@ -23,17 +23,17 @@ std::string Crlf(const std::string& text) {
     return out;
 }
 
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+// The UTF-8 form of a code unit that is no surrogate: one byte below 0x80,
+// else a lead byte carrying the top bits and one continuation byte for each
+// further six bits.
+std::string Utf8(unsigned code) {
+    if (code < 0x80) return std::string(1, static_cast<char>(code));
+    const int more = code < 0x800 ? 1 : 2;
+    const unsigned lead = more == 1 ? 0xC0 : 0xE0;
+    std::string bytes(1, static_cast<char>(lead | (code >> (6 * more))));
+    for (int shift = 6 * (more - 1); shift >= 0; shift -= 6)
+        bytes += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
+    return bytes;
 }
 
 bool IsHex(unsigned c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         units.push_back(u);
     }
     std::string expected;
-    for (unsigned u : units) AppendUtf8(expected, u);
+    for (unsigned u : units) expected += Utf8(u);
     const char* key = (data[0] & 2) ? "Software\\\\Wow6432Node\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE"
                                     : "Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE";
     std::string file = std::string(kHeader) + "[" + key + "] 1700000000\n#time=1d9\n" +
