@@ -30,7 +30,6 @@ std::filesystem::path MakeTempFolder(const std::string& prefix, const std::files
     const std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path(ec) : parent;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = base / (prefix + std::to_string(random()));
-        std::error_code ec;
         if (std::filesystem::create_directory(candidate, ec)) return candidate;
     }
     return {};

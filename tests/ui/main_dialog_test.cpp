@@ -11,6 +11,9 @@
 #include <wx/msgdlg.h>
 #include <wx/statbox.h>
 #include <wx/uiaction.h>
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>  // GetModuleFileNameW, MAX_PATH
+#endif
 
 #include <algorithm>
 #include <functional>
