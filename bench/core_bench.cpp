@@ -100,19 +100,20 @@ void PlainRead(const std::string& file, bool read = true) {
 const path& ScanGame(bool bot) {
     static path games[2];
     path& game = games[bot ? 1 : 0];
-    if (game.empty()) game = [bot] {
-        path g = bench::Scratch() / (bot ? "scan" : "scan-own") / "Half-Life";
-        std::string catalogue;
-        for (int i = 0; i < kMods; ++i) {
-            std::string folder = "mod" + std::to_string(100 + i).substr(1);
-            catalogue += "Test Mod " + std::to_string(i) + "\r\n" + folder + "\r\nmp\r\n";
-            WriteBytes(g / folder / "liblist.gam", LibList(kLibListRows, bot ? "veldrin.dll" : "mp.dll"));
-            WriteBytes(g / folder / "dlls" / "veldrin.dll", RandomBytes(4096, static_cast<unsigned>(i)));
-        }
-        WriteBytes(g / "Veldrin" / "veldrinins.ini", catalogue);
-        WriteBytes(g / "Veldrin" / "veldrin.dll", RandomBytes(4096, 99));
-        return g;
-    }();
+    if (game.empty())
+        game = [bot] {
+            path g = bench::Scratch() / (bot ? "scan" : "scan-own") / "Half-Life";
+            std::string catalogue;
+            for (int i = 0; i < kMods; ++i) {
+                std::string folder = "mod" + std::to_string(100 + i).substr(1);
+                catalogue += "Test Mod " + std::to_string(i) + "\r\n" + folder + "\r\nmp\r\n";
+                WriteBytes(g / folder / "liblist.gam", LibList(kLibListRows, bot ? "veldrin.dll" : "mp.dll"));
+                WriteBytes(g / folder / "dlls" / "veldrin.dll", RandomBytes(4096, static_cast<unsigned>(i)));
+            }
+            WriteBytes(g / "Veldrin" / "veldrinins.ini", catalogue);
+            WriteBytes(g / "Veldrin" / "veldrin.dll", RandomBytes(4096, 99));
+            return g;
+        }();
     return game;
 }
 
@@ -350,8 +351,11 @@ void BM_Rewrite(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Rewrite)->RangeMultiplier(2)->Range(50 << 17, 50 << 20)->Unit(benchmark::kMillisecond)->Complexity(
-    benchmark::oN);
+BENCHMARK(BM_Rewrite)
+    ->RangeMultiplier(2)
+    ->Range(50 << 17, 50 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 // The same bytes read and written with plain calls, the new file forced to
 // disk and renamed over the old one as the rewrite does: what any rewrite
@@ -371,7 +375,8 @@ int main(int argc, char** argv) {
     bench::RatioReporter reporter({
         {"BM_Scan/bot:1", "BM_ScanBaseline/bot:1", "status scan, 50 mods x 256 rows", 1.5},
         {"BM_Scan/bot:0", "BM_ScanBaseline/bot:0", "the same, no mod naming the bot (read whole)", 0},
-        {"BM_Install/fresh:1", "BM_InstallBaseline/fresh:1/method:", "Install, library + 1000 waypoints, new files", 1.3},
+        {"BM_Install/fresh:1", "BM_InstallBaseline/fresh:1/method:", "Install, library + 1000 waypoints, new files",
+         1.3},
         {"BM_Install/fresh:0", "BM_InstallBaseline/fresh:0/method:", "Install again, over the same files", 1.3},
         {"BM_Rewrite/52428800", "BM_RewriteBaseline/52428800", "rewrite of a 50 MB liblist.gam", 1.5},
     });

@@ -38,7 +38,8 @@ const bench::fs::path& StartupHome() {
             std::string folder = "mod" + std::to_string(100 + i).substr(1);
             catalogue += "Test Mod " + std::to_string(i) + "\r\n" + folder + "\r\nmp\r\n";
             std::string liblist = "game \"Test Mod\"\r\ngamedll \"dlls\\veldrin.dll\"\r\n";
-            for (int row = 2; row < 256; ++row) liblist += "mpentity \"info_player_start\" // " + std::to_string(row) + "\r\n";
+            for (int row = 2; row < 256; ++row)
+                liblist += "mpentity \"info_player_start\" // " + std::to_string(row) + "\r\n";
             bench::WriteBytes(game / folder / "liblist.gam", liblist);
             bench::WriteBytes(game / folder / "dlls" / "veldrin.dll", "MZ bot");
         }
@@ -46,7 +47,8 @@ const bench::fs::path& StartupHome() {
         bench::WriteBytes(game / "Veldrin" / "veldrin.dll", "MZ bot");
         bench::WriteBytes(h / "wine" / "system.reg",
                           "WINE REGISTRY Version 2\n\n[Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE] 1700000000\n"
-                          "\"directory\"=\"" + game.string() + "\"\n");
+                          "\"directory\"=\"" +
+                              game.string() + "\"\n");
         return h;
     }();
     return home;
@@ -61,7 +63,7 @@ std::string WindowName(Display* display, Window window) {
 }
 
 struct Launch {
-    double seconds = 0;        // exec to the main window mapped
+    double seconds = 0;          // exec to the main window mapped
     double questionSeconds = 0;  // exec to the start-up question mapped (0: none)
     long peakKb = 0;
     bool ok = false;
@@ -185,9 +187,7 @@ void BM_StartupProgram(benchmark::State& state) {
     Startup(state, g_program, nullptr, "Veldrin Tarnwise Program", "Are you sure");
 }
 
-void BM_StartupEmptyDialog(benchmark::State& state) {
-    Startup(state, g_emptyDialog, nullptr, "Empty dialog", nullptr);
-}
+void BM_StartupEmptyDialog(benchmark::State& state) { Startup(state, g_emptyDialog, nullptr, "Empty dialog", nullptr); }
 
 // The same empty dialog after the same kind of question: what the question
 // alone costs.
@@ -202,9 +202,9 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     g_program = VELDRIN_PROGRAM;
     g_emptyDialog = VELDRIN_EMPTY_DIALOG;
-    for (auto [name, function] : {std::pair{"BM_StartupProgram", BM_StartupProgram},
-                                  std::pair{"BM_StartupEmptyDialog", BM_StartupEmptyDialog},
-                                  std::pair{"BM_StartupEmptyDialogAfterQuestion", BM_StartupEmptyDialogAfterQuestion}})
+    for (auto [name, function] :
+         {std::pair{"BM_StartupProgram", BM_StartupProgram}, std::pair{"BM_StartupEmptyDialog", BM_StartupEmptyDialog},
+          std::pair{"BM_StartupEmptyDialogAfterQuestion", BM_StartupEmptyDialogAfterQuestion}})
         benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
     // The first GTK program on a display probes OpenGL, loading Mesa's
     // software driver and LLVM (about 50 MB and a tenth of a second), and
@@ -215,8 +215,7 @@ int main(int argc, char** argv) {
     Run(g_program, nullptr, "Veldrin Tarnwise Program", "Are you sure");
     bench::RatioReporter reporter({
         {"BM_StartupProgram/", "BM_StartupEmptyDialog/", "start-up to the filled main dialog (50 mods)", 1.15},
-        {"BM_StartupProgram/", "BM_StartupEmptyDialogAfterQuestion/", "the same, against a dialog after a question",
-         0},
+        {"BM_StartupProgram/", "BM_StartupEmptyDialogAfterQuestion/", "the same, against a dialog after a question", 0},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

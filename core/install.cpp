@@ -7,8 +7,7 @@
 #include "platform/file_system.h"
 
 bool InstallerCore::SlotIsUsable(int slot) const {
-    return g_szGameDir[0] != '\0' && slot >= 0 && slot < m_nModCount &&
-           layout::IsPlainName(m_strModFolder[slot]);
+    return g_szGameDir[0] != '\0' && slot >= 0 && slot < m_nModCount && layout::IsPlainName(m_strModFolder[slot]);
 }
 
 bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]) {
@@ -20,7 +19,7 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
 }
 
 ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
-    const int slot = itemData % 100;
+    const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         // One installer at a time in a game folder: the lock is held for the
@@ -60,8 +59,7 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     // the way leaves the mod as it was.
     liblist::LibListRewrite rewrite;
     const std::string installRow = liblist::AsWritten(liblist::kInstallRow);
-    liblist::RewriteResult prepared =
-        rewrite.Prepare(libList, [&](size_t, const std::string&) { return installRow; });
+    liblist::RewriteResult prepared = rewrite.Prepare(libList, [&](size_t, const std::string&) { return installRow; });
     if (prepared != liblist::RewriteResult::Written) {
         Trace("Could not write %s, nothing changed\n", libList);
         return layout::FailureOutcome(libList);

@@ -66,7 +66,8 @@ ChangeOutcome TooLongOutcome(const std::string& folder) {
 std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome) {
     PathBuffer catalogue;
     std::unique_ptr<platform::FileLock> lock;
-    if (ComposePath(catalogue, kCatalogue, g_szGameDir)) lock = platform::FileLock::Acquire(catalogue, kLockWaitMilliseconds);
+    if (ComposePath(catalogue, kCatalogue, g_szGameDir))
+        lock = platform::FileLock::Acquire(catalogue, kLockWaitMilliseconds);
     if (!lock) outcome = FailureOutcome(catalogue);
     return lock;
 }

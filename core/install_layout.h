@@ -43,11 +43,7 @@ constexpr const char* kTraceFile = "Veldrin.log";
 
 // Fills buffer from a printf-style template. Returns false, leaving the
 // buffer empty, when the path does not fit: a cut path could name another file.
-bool ComposePath(PathBuffer& buffer, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
+bool ComposePath(PathBuffer& buffer, const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
 
 // True when name is one plain name inside a folder, as a mod's folder or a
 // file found in a search must be: not empty, ".", "..", and without '\',

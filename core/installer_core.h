@@ -9,6 +9,15 @@
 #include <string>
 #include <vector>
 
+// Lets the compiler check the arguments of a printf-style function against
+// its format: parameter formatIndex is the format, the arguments start at
+// parameter firstArgument (a member function's own object counts as 1).
+#if defined(__GNUC__)
+#define VELDRIN_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define VELDRIN_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
 // The Half-Life directory, at most 255 characters, set once at start-up. Every
 // path the core composes starts with it, followed by a backslash.
 extern char g_szGameDir[256];
@@ -21,18 +30,27 @@ constexpr int MAX_MODS = 50;
 
 enum ModStatus { StatusInstalled = 1, StatusNotInstalled = 2, StatusNeedUpgrade = 3 };
 
+// A row's item data: a mod's status and its catalogue slot in one number,
+// 100 * status + slot (every slot is below MAX_MODS, so below 100).
+constexpr int32_t ItemData(int status, int slot) { return 100 * status + slot; }
+
+// The status that item data holds: item data / 100.
+constexpr int ItemDataStatus(int32_t itemData) { return itemData / 100; }
+
+// The catalogue slot that item data holds: item data % 100.
+constexpr int ItemDataSlot(int32_t itemData) { return itemData % 100; }
+
 // The text the list shows for a status ("installed", "not installed",
 // "need upgrade"); an empty string for any other value.
 const char* StatusText(int status);
 
-struct InstallOptions {                       // each true when its box is ticked
-    bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false,
-         bCopyWpnConfigs = false, bCopyChat = false;
+struct InstallOptions {  // each true when its box is ticked
+    bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false, bCopyWpnConfigs = false, bCopyChat = false;
 };
 
 // Receives the rows of a scan. Row indexes count the mods shown, so they differ
 // from slots when a catalogued mod is absent; the slot travels in the item data
-// (100 * status + slot).
+// (ItemData).
 class ModRowSink {
 public:
     virtual ~ModRowSink() = default;
@@ -58,23 +76,23 @@ enum class ChangeProblem {
 // What an Install or Remove achieved.
 struct ChangeOutcome {
     ChangeProblem problem = ChangeProblem::None;  // None: the mod ended as asked
-    std::string detail;       // for the player: the file (relative to the game folder) and the system's reason
-    std::vector<std::string> extrasNotCopied;     // extras that failed; the mod itself may still be done
+    std::string detail;  // for the player: the file (relative to the game folder) and the system's reason
+    std::vector<std::string> extrasNotCopied;  // extras that failed; the mod itself may still be done
     bool Done() const { return problem == ChangeProblem::None; }
 };
 
 // The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
 int32_t DateStampOfFile(const char* path);
 
-class InstallerCore {                         // the dialog owns one
+class InstallerCore {  // the dialog owns one
 public:
-    int m_bLog = 0;                           // trace switch: Veldrin.log when nonzero
-    std::string m_strSourceDll;               // the package's bot library
-    int32_t m_nSourceDate = 0;                // 0 when the package's library is missing
-    std::string m_strModDll[MAX_MODS];        // catalogue line 3: the mod's own library
+    int m_bLog = 0;                     // trace switch: Veldrin.log when nonzero
+    std::string m_strSourceDll;         // the package's bot library
+    int32_t m_nSourceDate = 0;          // 0 when the package's library is missing
+    std::string m_strModDll[MAX_MODS];  // catalogue line 3: the mod's own library
     int32_t m_nModCount = 0;
-    std::string m_strModFolder[MAX_MODS];     // catalogue line 2: folder in the game directory
-    std::string m_strModName[MAX_MODS];       // catalogue line 1: display name
+    std::string m_strModFolder[MAX_MODS];  // catalogue line 2: folder in the game directory
+    std::string m_strModName[MAX_MODS];    // catalogue line 1: display name
 
     // Finds the package's bot library and stamps its last-write date.
     void StampSourceLibrary();
@@ -83,7 +101,7 @@ public:
     // whose liblist.gam can be opened, in catalogue order.
     void ScanMods(ModRowSink& rows);
 
-    // Installs the bot into the slot named by itemData % 100, then rescans.
+    // Installs the bot into the slot that itemData holds, then rescans.
     // Never leaves the mod's gamedll line naming a library that is not there:
     // when the library cannot be put in place, the mod is left unchanged.
     // Returns what was achieved: a problem leaves the mod as it was; extras
@@ -99,11 +117,7 @@ public:
     // Appends one printf-style message to Veldrin.log in the working
     // directory; the file is opened and closed for each message. A file that
     // cannot be opened loses the message.
-    void WriteLog(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void WriteLog(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
 
     // Reads the catalogue into the slots and sets m_nModCount. A missing
     // catalogue leaves the table empty.
@@ -114,11 +128,7 @@ public:
     int CheckModStatus(int slot);
 
 private:
-    void Trace(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
     bool SlotIsUsable(int slot) const;
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);

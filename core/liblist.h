@@ -11,7 +11,7 @@
 namespace platform {
 class NewFile;
 class TextFile;
-}
+}  // namespace platform
 
 namespace liblist {
 
@@ -127,8 +127,7 @@ bool ReadStoredLines(const char* path, std::vector<std::string>& lines);
 // Prepares and commits a rewrite with one replacement row (text, LF written
 // as CR LF) for every gamedll row. found is called once per replaced row,
 // written once the new file is in place.
-RewriteResult RewriteLibList(const char* path, const std::string& replacement,
-                             const std::function<void()>& found = {},
+RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found = {},
                              const std::function<void()>& written = {});
 
 }  // namespace liblist

@@ -125,7 +125,7 @@ void InstallerCore::ScanMods(ModRowSink& rows) {
         int status = CheckModStatus(slot);
         if (status == 0) continue;
         rows.InsertModRow(row, m_strModName[slot]);
-        rows.SetModRowData(row, 100 * status + slot);
+        rows.SetModRowData(row, ItemData(status, slot));
         if (status == StatusNotInstalled) Trace("Marked as not installed\n");
         rows.SetModRowStatus(row, StatusText(status));
         ++row;

@@ -9,7 +9,7 @@
 #include <vector>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    const int slot = itemData % 100;
+    const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         auto lock = layout::LockGameFolder(outcome);
@@ -63,7 +63,8 @@ ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
         outcome.detail = base.empty() ? folder + ": the catalogue names no game library for this mod"
                                       : layout::ForPlayer(own) + ": the mod's own game library is missing";
         if (!missing.empty())
-            outcome.detail += ", and so is " + layout::ForPlayer(missing.c_str()) + ", which liblist.gam named before the bot";
+            outcome.detail +=
+                ", and so is " + layout::ForPlayer(missing.c_str()) + ", which liblist.gam named before the bot";
         return outcome;
     }
 
@@ -80,8 +81,8 @@ ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
         // the last.
         return replacements[std::min(index, replacements.size() - 1)];
     });
-    if (result == liblist::RewriteResult::Failed || (result == liblist::RewriteResult::NotOpened &&
-                                                     platform::PathExists(libList))) {
+    if (result == liblist::RewriteResult::Failed ||
+        (result == liblist::RewriteResult::NotOpened && platform::PathExists(libList))) {
         Trace("Kept veldrin.dll: %s still names it\n", libList);
         return layout::FailureOutcome(libList);
     }

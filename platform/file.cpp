@@ -79,8 +79,8 @@ std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
     return Create(target, std::move(host), exists, info, 0666);
 }
 
-std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetHost, bool exists,
-                                         const FileInfo& info, uint32_t marks) {
+std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetHost, bool exists, const FileInfo& info,
+                                         uint32_t marks) {
     // A target that may not be replaced is refused before anything is
     // written.
     if (exists && info.directory) {

@@ -22,10 +22,18 @@ namespace {
 
 FileError ErrorOf(int err) {
     switch (err) {
-        case ENOENT: case ENOTDIR: case ELOOP: case ENAMETOOLONG: return FileError::NotFound;
-        case EACCES: case EPERM: case EROFS: return FileError::AccessDenied;
-        case ETXTBSY: case EBUSY: return FileError::InUse;
-        case ENOSPC: case EDQUOT: case EFBIG: return FileError::DiskFull;
+        case ENOENT:
+        case ENOTDIR:
+        case ELOOP:
+        case ENAMETOOLONG: return FileError::NotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS: return FileError::AccessDenied;
+        case ETXTBSY:
+        case EBUSY: return FileError::InUse;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return FileError::DiskFull;
         case EWOULDBLOCK: return FileError::Busy;
         default: return FileError::Failed;
     }
@@ -197,8 +205,7 @@ bool CopyLastWrite(const Info& like, Handle file) {
 }
 
 bool TakeMarks(Handle file, const std::string&, uint32_t created, const Info& like) {
-    if (like.marks && like.marks != created && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0)
-        return FailErrno();
+    if (like.marks && like.marks != created && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0) return FailErrno();
     // Only root may give a file away; anyone else's new files are theirs.
     static const uid_t user = ::geteuid();
     static const gid_t group = ::getegid();

@@ -99,7 +99,8 @@ std::string SteamGameDirectory() {
         if (!dir.empty()) return dir;
     }
     for (const std::string& root : roots) {
-        for (const std::string& library : SteamLibraries(ResolvePath((root + "\\steamapps\\libraryfolders.vdf").c_str()))) {
+        for (const std::string& library :
+             SteamLibraries(ResolvePath((root + "\\steamapps\\libraryfolders.vdf").c_str()))) {
             std::string dir = HalfLifeIn(library);
             if (!dir.empty()) return dir;
         }

@@ -65,34 +65,35 @@ bool ReadRegString(const std::string& text, size_t& pos, std::string& out) {
         }
         char e = text[pos++];
         switch (e) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'a': out += '\a'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'v': out += '\v'; break;
-        case 'e': out += '\x1b'; break;
-        case 'x': {  // up to four hex digits: one UTF-16 unit
-            unsigned long code = 0;
-            int digits = 0;
-            while (digits < 4 && pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos]))) {
-                code = code * 16 + HexValue(text[pos++]);
-                ++digits;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'a': out += '\a'; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'v': out += '\v'; break;
+            case 'e': out += '\x1b'; break;
+            case 'x': {  // up to four hex digits: one UTF-16 unit
+                unsigned long code = 0;
+                int digits = 0;
+                while (digits < 4 && pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos]))) {
+                    code = code * 16 + HexValue(text[pos++]);
+                    ++digits;
+                }
+                if (digits == 0) out += 'x';
+                else AppendUtf8(out, code);
+                break;
             }
-            if (digits == 0) out += 'x';
-            else AppendUtf8(out, code);
-            break;
-        }
-        default:
-            if (e >= '0' && e <= '7') {  // up to three octal digits
-                unsigned long code = static_cast<unsigned long>(e - '0');
-                for (int digits = 1; digits < 3 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7'; ++digits)
-                    code = code * 8 + static_cast<unsigned long>(text[pos++] - '0');
-                AppendUtf8(out, code);
-            } else {
-                out += e;  // \\ and \" stand for themselves
-            }
+            default:
+                if (e >= '0' && e <= '7') {  // up to three octal digits
+                    unsigned long code = static_cast<unsigned long>(e - '0');
+                    for (int digits = 1; digits < 3 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7';
+                         ++digits)
+                        code = code * 8 + static_cast<unsigned long>(text[pos++] - '0');
+                    AppendUtf8(out, code);
+                } else {
+                    out += e;  // \\ and \" stand for themselves
+                }
         }
     }
     return false;

@@ -39,8 +39,8 @@ std::string WorkingDirectory() {
 std::string RegistryGameDirectory() {
     // The 32-bit view, where the game's set-up program wrote the key, also
     // when this program is built for 64 bits.
-    std::string dir = ReadStringValue(HKEY_LOCAL_MACHINE, "Software\\Sierra OnLine\\Setup\\HALFLIFE", "directory",
-                                      KEY_WOW64_32KEY);
+    std::string dir =
+        ReadStringValue(HKEY_LOCAL_MACHINE, "Software\\Sierra OnLine\\Setup\\HALFLIFE", "directory", KEY_WOW64_32KEY);
     return UsableGameDirectory(dir) ? dir : std::string();
 }
 

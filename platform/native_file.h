@@ -24,9 +24,9 @@ extern const Handle kNoHandle;
 
 // What the layer needs to know of a file.
 struct Info {
-    bool regular = false;    // a plain file: no folder, pipe, device or socket
+    bool regular = false;  // a plain file: no folder, pipe, device or socket
     bool directory = false;
-    bool readOnly = false;   // no write permission at all (POSIX), the read-only attribute (Windows)
+    bool readOnly = false;  // no write permission at all (POSIX), the read-only attribute (Windows)
     uint64_t size = 0;
     uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
     int64_t writeTime = 0;           // the last write as the host keeps it: ns since 1970 (POSIX), FILETIME (Windows)

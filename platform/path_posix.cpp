@@ -171,8 +171,8 @@ SplitPath Split(const std::string& p) {
     SplitPath split;
     size_t i = 0;
     if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
-        split.base = WinePrefix() + "/dosdevices/" +
-                     static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+        split.base =
+            WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
         i = 2;
     } else if (!p.empty() && IsSeparator(p[0])) {
         split.base = "";  // the root: components are appended as "/name"

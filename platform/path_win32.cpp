@@ -10,8 +10,8 @@ namespace platform {
 namespace {
 
 FileDate DateOf(const FILETIME& lastWrite) {
-    return native::DateOf(static_cast<int64_t>((static_cast<uint64_t>(lastWrite.dwHighDateTime) << 32) |
-                                               lastWrite.dwLowDateTime));
+    return native::DateOf(
+        static_cast<int64_t>((static_cast<uint64_t>(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime));
 }
 
 DWORD Attributes(const char* path) { return path && *path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES; }

@@ -121,7 +121,8 @@ inline const char* FindNewline(const char* from, const char* to) {
 #if defined(__SSE2__)
     const __m128i newline = _mm_set1_epi8('\n');
     for (; from + 16 <= to; from += 16) {
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), newline));
+        const int mask =
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), newline));
         if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask));
     }
 #endif

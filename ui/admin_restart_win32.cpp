@@ -23,8 +23,8 @@ bool ProcessRunsElevated() {
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                    elevation.TokenIsElevated;
+    bool elevated =
+        ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
     ::CloseHandle(token);
     return elevated;
 }

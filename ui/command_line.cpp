@@ -36,14 +36,12 @@ const wxCmdLineEntryDesc kOptions[] = {
      "install the bot into the mod of this folder (cstrike, ...), with the extras the dialog ticks", kText, 0},
     {kOption, nullptr, "remove", "remove the bot from the mod of this folder", kText, 0},
     {kOption, nullptr, "game-dir",
-     "the Half-Life folder, holding Veldrin\\veldrinins.ini (found as the dialog finds it when not given)", kText,
-     0},
+     "the Half-Life folder, holding Veldrin\\veldrinins.ini (found as the dialog finds it when not given)", kText, 0},
     {kSwitch, nullptr, "no-names", "--install: do not copy the names file", kNone, 0},
     {kSwitch, nullptr, "no-waypoints", "--install: do not copy the waypoints", kNone, 0},
     {kSwitch, nullptr, "no-cfg", "--install: do not copy Veldrin.cfg", kNone, 0},
     {kSwitch, nullptr, "no-chat", "--install: do not copy the chat file", kNone, 0},
-    {kSwitch, nullptr, "no-wpn-configs", "--install: do not copy the weapon configuration (one mod has it)", kNone,
-     0},
+    {kSwitch, nullptr, "no-wpn-configs", "--install: do not copy the weapon configuration (one mod has it)", kNone, 0},
     {kSwitch, nullptr, "help", "show this help", kNone, wxCMD_LINE_OPTION_HELP},
     {kSwitch, nullptr, "version", "show the version", kNone, 0},
     {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "\nWithout arguments the program opens its window.", kNone, 0},
@@ -52,8 +50,8 @@ const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  1  the mod could not be changed and is left as it was", kNone, 0},
     {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  2  a usage error, or a mod that is not in the list", kNone, 0},
     {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  3  no game folder, or no catalogue in it", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  4  the mod was changed, but some extras could not be copied",
-     kNone, 0},
+    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  4  the mod was changed, but some extras could not be copied", kNone,
+     0},
     {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, kNone, 0}};
 
 const char* const kExtraSwitches[] = {"no-names", "no-waypoints", "no-cfg", "no-chat", "no-wpn-configs"};
@@ -111,7 +109,7 @@ public:
     }
 };
 
-int SlotOf(const ModRow& row) { return row.itemData % 100; }
+int SlotOf(const ModRow& row) { return ItemDataSlot(row.itemData); }
 
 const ModRow* RowOfFolder(const RowCollector& list, const InstallerCore& core, const std::string& folder) {
     for (const ModRow& row : list.rows)
@@ -149,8 +147,9 @@ bool SetGameDirectory(const wxCmdLineParser& parser) {
     } else {
         dir = platform::FindGameDirectory();
         if (dir.empty()) {
-            Tell("no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
-                 "program or the working directory, no Steam Half-Life folder; name one with --game-dir");
+            Tell(
+                "no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
+                "program or the working directory, no Steam Half-Life folder; name one with --game-dir");
             return false;
         }
     }
@@ -176,8 +175,7 @@ int Usage(const wxCmdLineParser& parser, const std::string& problem) {
 }
 
 // Installs or removes, and tells the result.
-int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool install,
-           const InstallOptions& options) {
+int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool install, const InstallOptions& options) {
     const int slot = SlotOf(target);
     const std::string mod = core.m_strModFolder[slot] + " (" + core.m_strModName[slot] + ")";
     const ChangeOutcome outcome =
@@ -197,7 +195,7 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool i
     for (const ModRow& row : list.rows)
         if (SlotOf(row) == slot) after = &row;
     const int asked = install ? StatusInstalled : StatusNotInstalled;
-    if (!after || after->itemData / 100 != asked) {
+    if (!after || ItemDataStatus(after->itemData) != asked) {
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
              ", but the mod " + shown +
@@ -250,9 +248,7 @@ int RunCommandLine(int argc, char** argv) {
     parser.SetSwitchChars("-");
     parser.SetLogo("VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n");
     switch (parser.Parse(false)) {
-        case -1:
-            std::fputs(parser.GetUsageString().mb_str(), stdout);
-            return kCommandDone;
+        case -1: std::fputs(parser.GetUsageString().mb_str(), stdout); return kCommandDone;
         case 0: break;
         default: return Usage(parser, "");
     }
@@ -293,8 +289,7 @@ int RunCommandLine(int argc, char** argv) {
         std::string folders;
         for (const ModRow& row : rows.rows) folders += (folders.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
         Tell("no mod \"" + mod + "\" in the list of " + g_szGameDir +
-             (folders.empty() ? std::string(", which is empty") : "; it lists " + folders) +
-             "; nothing changed");
+             (folders.empty() ? std::string(", which is empty") : "; it lists " + folders) + "; nothing changed");
         return kCommandUsage;
     }
     return Change(core, rows, *target, install, options);

@@ -11,11 +11,11 @@
 
 // The exit statuses.
 enum CommandLineStatus {
-    kCommandDone = 0,           // the mod ended as asked; the list, help or version was printed
-    kCommandNotChanged = 1,     // the mod could not be changed and is left as it was
-    kCommandUsage = 2,          // a usage error, or a mod that is not in the list
-    kCommandNoGame = 3,         // no game directory, or no catalogue in it
-    kCommandExtrasNotCopied = 4 // the mod was changed, but some extras could not be copied
+    kCommandDone = 0,            // the mod ended as asked; the list, help or version was printed
+    kCommandNotChanged = 1,      // the mod could not be changed and is left as it was
+    kCommandUsage = 2,           // a usage error, or a mod that is not in the list
+    kCommandNoGame = 3,          // no game directory, or no catalogue in it
+    kCommandExtrasNotCopied = 4  // the mod was changed, but some extras could not be copied
 };
 
 // Runs the command that argv (argv[0] being the program) asks for. Writes

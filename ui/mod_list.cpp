@@ -8,12 +8,13 @@ constexpr size_t kShownNameLength = 79;
 }  // namespace
 
 int wxCALLBACK CompareByStatus(wxIntPtr itemData1, wxIntPtr itemData2, wxIntPtr sortParam) {
-    int s1 = ItemDataStatus(itemData1);
-    int s2 = ItemDataStatus(itemData2);
+    // The list keeps the scan's 32-bit item data in a pointer-sized one.
+    int s1 = ItemDataStatus(static_cast<int32_t>(itemData1));
+    int s2 = ItemDataStatus(static_cast<int32_t>(itemData2));
     switch (sortParam) {
-    case 0: return s1 - s2;
-    case 1: return s2 - s1;
-    default: return 0;
+        case 0: return s1 - s2;
+        case 1: return s2 - s1;
+        default: return 0;
     }
 }
 
@@ -42,15 +43,11 @@ void CModListCtrl::ClearModRows() {
     m_nSelectionMark = -1;
 }
 
-void CModListCtrl::InsertModRow(int row, const std::string& name) {
-    InsertItem(row, NarrowToWx(ShownModName(name)));
-}
+void CModListCtrl::InsertModRow(int row, const std::string& name) { InsertItem(row, NarrowToWx(ShownModName(name))); }
 
 void CModListCtrl::SetModRowData(int row, int32_t itemData) { SetItemPtrData(row, itemData); }
 
-void CModListCtrl::SetModRowStatus(int row, const std::string& statusText) {
-    SetItem(row, 1, NarrowToWx(statusText));
-}
+void CModListCtrl::SetModRowStatus(int row, const std::string& statusText) { SetItem(row, 1, NarrowToWx(statusText)); }
 
 wxIntPtr CModListCtrl::SelectedItemData() const {
     if (m_nSelectionMark < 0 || m_nSelectionMark >= GetItemCount()) return 0;
@@ -83,7 +80,6 @@ void CModListCtrl::SortByStatus(int column) {
 
 void CModListCtrl::OnItemNotification(wxListEvent& event) {
     if (IsFilling()) return;  // swallowed: the dialog is not told
-    if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED && event.GetIndex() >= 0)
-        m_nSelectionMark = event.GetIndex();
+    if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED && event.GetIndex() >= 0) m_nSelectionMark = event.GetIndex();
     event.Skip();
 }

@@ -10,12 +10,6 @@
 
 #include "core/installer_core.h"
 
-// The status a row's item data holds (item data / 100).
-inline int ItemDataStatus(wxIntPtr itemData) { return static_cast<int>(itemData / 100); }
-
-// The catalogue slot a row's item data holds (item data % 100).
-inline int ItemDataSlot(wxIntPtr itemData) { return static_cast<int>(itemData % 100); }
-
 // The sort order of a header click: for sort parameter 0 ("Mod name") the
 // difference of the statuses, installed first; for 1 ("Status") the reverse;
 // 0 (equal) for any other parameter. Names never take part.
@@ -56,7 +50,7 @@ private:
     bool IsFilling() const { return m_nFilling > 0; }
 
     long m_nSelectionMark = -1;
-    int m_nFilling = 0;                       // > 0 while rows are being replaced
+    int m_nFilling = 0;  // > 0 while rows are being replaced
 
     wxDECLARE_DYNAMIC_CLASS(CModListCtrl);
     wxDECLARE_EVENT_TABLE();

@@ -38,8 +38,7 @@ bool CVeldrinInsApp::OnInit() {
         return false;
     }
     if (!LoadVeldrinInsResources()) {
-        std::fputs("VeldrinIns cannot start: its dialog templates are missing from the program's resources.\n",
-                   stderr);
+        std::fputs("VeldrinIns cannot start: its dialog templates are missing from the program's resources.\n", stderr);
         g_nExitStatus = kStartFailed;
         return false;
     }

@@ -101,21 +101,21 @@ void CVeldrinInsDlg::DoDataExchange() {
 }
 
 bool CVeldrinInsDlg::OnInitDialog() {
-    // 1. The framework's part: bind the controls, hand them their data.
+    // The framework's part: bind the controls, hand them their data.
     DoDataExchange();
     TransferDataToWindow();
     LookReadOnly(m_edtGameDir);
 
-    // 2. The About item of the system menu.
+    // The About item of the system menu.
     AddAboutToSystemMenu();
 
-    // 3. Large and small icon.
+    // Large and small icon.
     SetIcons(m_hIcon);
 
-    // 4. Nothing is read or shown before the player agrees.
+    // Nothing is read or shown before the player agrees.
     ConfirmStartOrExit();
 
-    // 5. The trace stays off: nothing in the dialog turns it on.
+    // The trace stays off: nothing in the dialog turns it on.
     m_bLog = 0;
     m_stcDumping->Hide();
     if (m_bLog) {
@@ -123,33 +123,35 @@ bool CVeldrinInsDlg::OnInitDialog() {
         WriteLog("-----------------------------\n");
     }
 
-    // 6. The extras most players want.
+    // The extras most players want.
     m_chkCopyCfg->SetValue(true);
     m_chkCopyWaypoints->SetValue(true);
     m_chkCopyNames->SetValue(true);
     m_chkCopyChat->SetValue(true);
 
-    // 7. The game directory. Without one that holds the package the list
+    // The game directory. Without one that holds the package the list
     // stays empty, and only Browse can help.
     SetGameDirectory(platform::FindGameDirectory());
     if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
     m_bTellNoGameFolder = !platform::HoldsPackage(g_szGameDir);
 
-    // 8. - 10.
+    // The package library's date first: the scan compares each mod's copy of
+    // the bot with it. Then the list, in the template's styles, with its two
+    // columns and the scan's rows.
     StampSourceLibrary();
     UseTemplateListStyles(m_lstMods);
     m_lstMods->SetUpColumns();
     ScanMods(*m_lstMods);
 
-    // 11. Nothing is selected yet.
+    // Nothing is selected yet.
     m_btnInstall->Disable();
     m_btnRemove->Disable();
 
-    // 12. Offered only when the weapon-configuration mod is selected.
+    // Offered only when the weapon-configuration mod is selected.
     m_chkCopyWpnConfigs->SetValue(true);
     m_chkCopyWpnConfigs->Hide();
 
-    // 13. The first control, Exit, takes the focus when the dialog shows.
+    // The first control, Exit, takes the focus when the dialog shows.
     // Left alone, GTK would give it to the topmost control that takes one,
     // the game directory's field.
     FindWindow(wxID_OK)->SetFocus();
@@ -191,10 +193,8 @@ void CVeldrinInsDlg::ShowAboutBox() {
 }
 
 void CVeldrinInsDlg::OnSysCommand(wxCommandEvent& event) {
-    if ((event.GetId() & kSysCommandMask) == IDM_ABOUTBOX)
-        ShowAboutBox();
-    else
-        event.Skip();
+    if ((event.GetId() & kSysCommandMask) == IDM_ABOUTBOX) ShowAboutBox();
+    else event.Skip();
 }
 
 void CVeldrinInsDlg::OnContextMenu(wxContextMenuEvent& event) {
@@ -221,8 +221,8 @@ void CVeldrinInsDlg::OnPaint(wxPaintEvent& event) {
 }
 
 wxIcon CVeldrinInsDlg::OnQueryDragIcon() const {
-    return m_hIcon.GetIcon(wxSize(wxSystemSettings::GetMetric(wxSYS_ICON_X, this),
-                                  wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)));
+    return m_hIcon.GetIcon(
+        wxSize(wxSystemSettings::GetMetric(wxSYS_ICON_X, this), wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)));
 }
 
 #ifdef __WXMSW__
@@ -237,14 +237,12 @@ WXLRESULT CVeldrinInsDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARA
 }
 #endif
 
-void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) {
-    m_lstMods->SortByStatus(event.GetColumn());
-}
+void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) { m_lstMods->SortByStatus(event.GetColumn()); }
 
 void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
     long row = event.GetIndex();
     if (row < 0 || row >= m_lstMods->GetItemCount()) return;  // names no row
-    wxIntPtr itemData = static_cast<wxIntPtr>(m_lstMods->GetItemData(row));
+    int32_t itemData = static_cast<int32_t>(m_lstMods->GetItemData(row));
 
     m_chkCopyWpnConfigs->Show(ItemDataSlot(itemData) == WEAPON_CONFIG_SLOT);
 

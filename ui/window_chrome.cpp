@@ -5,7 +5,8 @@
 #include <algorithm>
 
 wxPoint MinimisedIconPosition(wxSize client, wxSize icon) {
-    // C++ integer division truncates towards zero, as the formula asks.
+    // C++ integer division truncates towards zero, as the header promises
+    // for an icon larger than the client area: -31 / 2 is -15, not -16.
     return wxPoint((client.x - icon.x + 1) / 2, (client.y - icon.y + 1) / 2);
 }
 

@@ -12,8 +12,7 @@ wxMenu* WindowSystemMenu(wxTopLevelWindow* window) {
 }
 
 void EraseIconBackground(wxWindow* window, wxDC& dc) {
-    ::SendMessage(static_cast<HWND>(window->GetHandle()), WM_ICONERASEBKGND,
-                  reinterpret_cast<WPARAM>(dc.GetHDC()), 0);
+    ::SendMessage(static_cast<HWND>(window->GetHandle()), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetHDC()), 0);
 }
 
 void UseTemplateListStyles(wxListCtrl* list) {

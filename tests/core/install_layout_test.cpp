@@ -1,7 +1,7 @@
 // Paths, date stamps and the trace file.
 #include "core/install_layout.h"
 
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Install on real mod folders: what it changes, what it copies, and what it
 // leaves alone when something fails.
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kDay;
@@ -10,8 +10,9 @@ using test::WriteBytes;
 
 namespace {
 
-const std::string kModLiblist = "game \"Counter-Strike\"\r\nurl_info \"www.example.com\"\r\ngamedll \"dlls\\mp.dll\"\r\n"
-                                "gamedll_linux \"dlls/cs.so\"\r\n";
+const std::string kModLiblist =
+    "game \"Counter-Strike\"\r\nurl_info \"www.example.com\"\r\ngamedll \"dlls\\mp.dll\"\r\n"
+    "gamedll_linux \"dlls/cs.so\"\r\n";
 
 class InstallTest : public test::GameFolderTest {
 protected:
@@ -37,9 +38,7 @@ protected:
         const auto* row = sink_.ForSlot(slot);
         return row ? row->status : "<no row>";
     }
-    bool TempLeft(const std::string& folder) const {
-        return test::TempFilesLeft(Game(folder));
-    }
+    bool TempLeft(const std::string& folder) const { return test::TempFilesLeft(Game(folder)); }
 
     InstallerCore core_;
     test::RecordingSink sink_;
@@ -48,9 +47,10 @@ protected:
 TEST_F(InstallTest, PointsTheModAtTheBotAndCopiesTheLibraryWithItsTime) {
     ASSERT_EQ("not installed", Status(0));
     Install(0);
-    EXPECT_EQ("game \"Counter-Strike\"\r\nurl_info \"www.example.com\"\r\ngamedll \"dlls\\veldrin.dll\"\r\n"
-              "gamedll_linux \"dlls/cs.so\"\r\n",
-              ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(
+        "game \"Counter-Strike\"\r\nurl_info \"www.example.com\"\r\ngamedll \"dlls\\veldrin.dll\"\r\n"
+        "gamedll_linux \"dlls/cs.so\"\r\n",
+        ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_EQ("MZ veldrin bot v2", ReadBytes(Game("cstrike/dlls/veldrin.dll")));
     EXPECT_EQ(kNoon20240310, test::Modified(Game("cstrike/dlls/veldrin.dll")));
     EXPECT_EQ("installed", Status(0));
@@ -100,7 +100,8 @@ TEST_F(InstallTest, WaypointsAreFoundIgnoringCaseAndAllCopied) {
     }
     EXPECT_EQ(300, copied);
     EXPECT_TRUE(fs::exists(Game("cstrike/maps/map299.VWP")));
-    EXPECT_NE(std::string::npos, Log().find(escaping ? "Found 301 waypoint files.\r\n" : "Found 300 waypoint files.\r\n"));
+    EXPECT_NE(std::string::npos,
+              Log().find(escaping ? "Found 301 waypoint files.\r\n" : "Found 300 waypoint files.\r\n"));
     if (escaping) {
         EXPECT_NE(std::string::npos, Log().find("Skipping waypoint file ..\\escape.vwp: not a plain file name\r\n"));
     }
@@ -214,11 +215,17 @@ TEST_F(InstallTest, TraceOfAnInstall) {
     const std::string expectedStart = Crlf(
         "\nPerforming Install for mod: Counter-Strike\n------------------------------\n"
         "Deleting old Veldrin.dll\n"
-        "Copied " + g + "\\veldrin\\veldrin.dll to " + g + "\\cstrike\\dlls\\veldrin.dll\n"
+        "Copied " +
+        g + "\\veldrin\\veldrin.dll to " + g +
+        "\\cstrike\\dlls\\veldrin.dll\n"
         "Found gamedll line in liblist.gam\nWriting new liblist.gam\n"
         "Looking for waypoints...\nFound 1 waypoint files.\n"
-        "Copying " + g + "\\Veldrin\\cstrike\\a.vwp to " + g + "\\cstrike\\maps\\a.vwp\n"
-        "Copyied " + g + "\\Veldrin\\Veldrin_names.txt to " + g + "\\cstrike\\Veldrin_names.txt\n"
+        "Copying " +
+        g + "\\Veldrin\\cstrike\\a.vwp to " + g +
+        "\\cstrike\\maps\\a.vwp\n"
+        "Copyied " +
+        g + "\\Veldrin\\Veldrin_names.txt to " + g +
+        "\\cstrike\\Veldrin_names.txt\n"
         "\nInitializing MOD list\n");
     EXPECT_EQ(expectedStart, Log().substr(0, expectedStart.size()));
 }

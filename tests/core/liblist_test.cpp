@@ -1,7 +1,7 @@
 // liblist.gam rows: recognising the gamedll line and rewriting it.
 #include "core/liblist.h"
 
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 #include <algorithm>
 #include <random>
@@ -30,10 +30,10 @@ TEST(LibraryNameOfRow, ReadsTheTextBetweenFirstBackslashAndQuote) {
 }
 
 TEST(LibraryNameOfRow, RowsThatNameNoLibrary) {
-    EXPECT_EQ("<none>", NameOf("GAMEDLL \"dlls\\veldrin.dll\"\n"));   // the key is case-sensitive
+    EXPECT_EQ("<none>", NameOf("GAMEDLL \"dlls\\veldrin.dll\"\n"));  // the key is case-sensitive
     EXPECT_EQ("<none>", NameOf("gamedll_linux \"dlls/mp_i386.so\"\n"));
     EXPECT_EQ("<none>", NameOf("\tgamedll \"dlls\\veldrin.dll\"\n"));  // only spaces are skipped
-    EXPECT_EQ("<none>", NameOf("gamedll \"veldrin.dll\"\n"));         // no backslash
+    EXPECT_EQ("<none>", NameOf("gamedll \"veldrin.dll\"\n"));          // no backslash
     EXPECT_EQ("<none>", NameOf("game \"Counter-Strike\"\n"));
     EXPECT_EQ("<none>", NameOf(""));
 }
@@ -48,7 +48,13 @@ protected:
     std::string path() const { return Game("cstrike/liblist.gam").string(); }
     RewriteResult Rewrite(const std::string& replacement, int* found = nullptr, int* written = nullptr) {
         return RewriteLibList(
-            path().c_str(), replacement, [found] { if (found) ++*found; }, [written] { if (written) ++*written; });
+            path().c_str(), replacement,
+            [found] {
+                if (found) ++*found;
+            },
+            [written] {
+                if (written) ++*written;
+            });
     }
     bool TempLeft() const { return test::TempFilesLeft(Game("cstrike")); }
 };
@@ -114,8 +120,8 @@ TEST_F(RewriteTest, MoreThan256RowsAreAllKept) {
     text += "gamedll \"dlls\\mp.dll\"\n";
     WriteBytes(path(), Crlf(text));
     EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
-    std::string expected = text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) +
-                           liblist::kInstallRow;
+    std::string expected =
+        text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) + liblist::kInstallRow;
     EXPECT_EQ(Crlf(expected), ReadBytes(path()));
 }
 
@@ -129,7 +135,7 @@ TEST_F(RewriteTest, EveryLineKeepsItsBytesAcrossTheReadBlocks) {
     const std::pair<std::string, std::string> lines[] = {
         {"// a comment\r\n", "// a comment\r\n"},
         {loader + "\r\n", installed},
-        {"   " + loader + "\n", installed},                                // indented, bare LF
+        {"   " + loader + "\n", installed},  // indented, bare LF
         {"game \"bare LF\"\n", "game \"bare LF\"\r\n"},
         {std::string("with\0NUL and\rlone CR\r\n", 22), std::string("with\0NUL and\rlone CR\r\n", 22)},
         // Its second row starts with the marker and is replaced, the rest of
@@ -165,8 +171,8 @@ TEST_F(RewriteTest, MissingFileIsNotOpenedAndNothingIsCreated) {
 
 TEST_F(RewriteTest, EveryWriteFailureLeavesTheOriginalByteForByte) {
     const std::string original = Crlf("game \"CS\"\ngamedll \"dlls\\mp.dll\"\n");
-    for (platform::FileOp failing : {platform::FileOp::OpenWrite, platform::FileOp::Write, platform::FileOp::Close,
-                                     platform::FileOp::Rename}) {
+    for (platform::FileOp failing :
+         {platform::FileOp::OpenWrite, platform::FileOp::Write, platform::FileOp::Close, platform::FileOp::Rename}) {
         WriteBytes(path(), original);
         platform::SetFaultHook([failing](platform::FileOp op, const std::string&) { return op == failing; });
         int written = 0;
@@ -184,9 +190,8 @@ TEST_F(RewriteTest, AReadThatBreaksOffPartWayLeavesTheOriginal) {
     while (original.size() < 300 * 1024) original += Crlf("// a comment row of a long liblist.gam\n");
     WriteBytes(path(), original);
     int reads = 0;
-    platform::SetFaultHook([&reads](platform::FileOp op, const std::string&) {
-        return op == platform::FileOp::Read && ++reads == 2;
-    });
+    platform::SetFaultHook(
+        [&reads](platform::FileOp op, const std::string&) { return op == platform::FileOp::Read && ++reads == 2; });
     int written = 0;
     EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow, nullptr, &written));
     platform::SetFaultHook({});

@@ -1,6 +1,6 @@
 // Remove on real mod folders, and the install/remove round trip.
 #include "core/liblist.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kNoon20240310;
@@ -61,10 +61,10 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
         const char* what;
         std::string gamedll;  // the lines Install replaces
     };
-    for (const Case& c : {Case{"the mod's own library", "gamedll \"dlls\\mp.dll\"\n"},
-                          Case{"a plug-in loader", loader + "\n"},
-                          Case{"an indented plug-in loader", "   " + loader + "\n"},
-                          Case{"two gamedll lines", "gamedll \"dlls\\mp.dll\"\n// between\n" + loader + "\n"}}) {
+    for (const Case& c :
+         {Case{"the mod's own library", "gamedll \"dlls\\mp.dll\"\n"}, Case{"a plug-in loader", loader + "\n"},
+          Case{"an indented plug-in loader", "   " + loader + "\n"},
+          Case{"two gamedll lines", "gamedll \"dlls\\mp.dll\"\n// between\n" + loader + "\n"}}) {
         const std::string original =
             Crlf("// mod info\ngame \"Counter-Strike\"\n" + c.gamedll) + "trailing without newline";
         WriteBytes(Game("cstrike/liblist.gam"), original);

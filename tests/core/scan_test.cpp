@@ -1,5 +1,5 @@
 // The catalogue and the status scan, end to end on real folders.
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::Crlf;
 using test::kDay;
@@ -162,14 +162,20 @@ TEST_F(ScanTest, TraceOfAScanHasEveryMessageInOrder) {
                    "Found MOD name:   Counter-Strike\nFound MOD folder: cstrike\nFound MOD dll:    mp\n"
                    "Found MOD name:   Gone\nFound MOD folder: gone\nFound MOD dll:    gone\n"
                    "Found MOD name:   Old\nFound MOD folder: old\nFound MOD dll:    old\n"
-                   "Checking:\t\t" + g + "\\cstrike\\liblist.gam\nFound mod: Counter-Strike\n"
+                   "Checking:\t\t" +
+                   g +
+                   "\\cstrike\\liblist.gam\nFound mod: Counter-Strike\n"
                    "Found veldrin.dll in liblist.gam\n"
                    // A missing library has no date, so it counts as older.
                    "Found veldrin.dll in liblist.gam to be older from current\n"
                    "veldrin.dll is missing from mod dlls dir\n"
                    "Marked as not installed\n"
-                   "Checking:\t\t" + g + "\\gone\\liblist.gam\n"
-                   "Checking:\t\t" + g + "\\old\\liblist.gam\nFound mod: Old\n"
+                   "Checking:\t\t" +
+                   g +
+                   "\\gone\\liblist.gam\n"
+                   "Checking:\t\t" +
+                   g +
+                   "\\old\\liblist.gam\nFound mod: Old\n"
                    "Found veldrin.dll in liblist.gam\n"
                    "Found veldrin.dll in liblist.gam to be older from current\n"),
               Log());

@@ -5,8 +5,8 @@
 // line must never reach. Properties: the table holds the records an fgets
 // loop with a limit of 179 gives, three lines each, empty names skipped, at
 // most 50; every row belongs to a stored record whose folder is a plain
-// folder name with a readable liblist.gam, in catalogue order, with item data
-// 100 * status + slot; every such record gets its row.
+// folder name with a readable liblist.gam, in catalogue order, with the item
+// data of its status and slot; every such record gets its row.
 #include <string>
 #include <vector>
 
@@ -34,9 +34,7 @@ public:
         rows.push_back({name, "", -1});
     }
     void SetModRowData(int row, int32_t itemData) override { rows.at(static_cast<size_t>(row)).data = itemData; }
-    void SetModRowStatus(int row, const std::string& text) override {
-        rows.at(static_cast<size_t>(row)).status = text;
-    }
+    void SetModRowStatus(int row, const std::string& text) override { rows.at(static_cast<size_t>(row)).status = text; }
 };
 
 std::vector<Record> ExpectedRecords(const std::string& bytes) {
@@ -108,10 +106,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!shown) continue;
         FUZZ_CHECK(row < sink.rows.size());
         const Rows::Row& r = sink.rows[row++];
-        FUZZ_CHECK(r.data % 100 == slot);
-        FUZZ_CHECK(r.data / 100 >= StatusInstalled && r.data / 100 <= StatusNeedUpgrade);
+        FUZZ_CHECK(ItemDataSlot(r.data) == slot);
+        FUZZ_CHECK(ItemDataStatus(r.data) >= StatusInstalled && ItemDataStatus(r.data) <= StatusNeedUpgrade);
+        FUZZ_CHECK(r.data == ItemData(ItemDataStatus(r.data), slot));
         FUZZ_CHECK(r.name == core.m_strModName[slot]);
-        FUZZ_CHECK(r.status == StatusText(r.data / 100));
+        FUZZ_CHECK(r.status == StatusText(ItemDataStatus(r.data)));
     }
     FUZZ_CHECK(row == sink.rows.size());
     return 0;

@@ -1,21 +1,19 @@
-// Shared by the fuzz targets: a real temporary folder that lives as long as
-// the fuzzing process, and reference models of the Windows text-mode reading
-// that the targets compare the program against.
+// Shared by the fuzz targets: a sandbox that lives as long as the fuzzing
+// process, the tests' file helpers, and reference models of the Windows
+// text-mode reading that the targets compare the program against.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
+#include "support/sandbox.h"
 
 namespace fuzz {
 
@@ -23,56 +21,29 @@ namespace fs = std::filesystem;
 
 // Stops the run with a message when a property does not hold; libFuzzer then
 // saves the input that broke it.
-#define FUZZ_CHECK(cond)                                                                 \
-    do {                                                                                 \
-        if (!(cond)) {                                                                   \
+#define FUZZ_CHECK(cond)                                                                     \
+    do {                                                                                     \
+        if (!(cond)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                \
-        }                                                                                \
+            std::abort();                                                                    \
+        }                                                                                    \
     } while (0)
 
 // A folder made once per process and removed when the process exits
-// normally: inside $VELDRIN_FUZZ_SCRATCH when set, else in memory when
-// /dev/shm is there, so that runs are fast.
+// normally, with HOME and WINEPREFIX inside it: inside $VELDRIN_FUZZ_SCRATCH
+// when set, else in memory when /dev/shm is there, so that runs are fast.
 inline const fs::path& Scratch() {
-    static fs::path root = [] {
+    static const test::Sandbox sandbox("veldrin-fuzz-", [] {
         const char* given = std::getenv("VELDRIN_FUZZ_SCRATCH");
-        std::string base = given && *given                 ? given
-                           : fs::is_directory("/dev/shm") ? "/dev/shm"
-                                                          : fs::temp_directory_path().string();
-        std::string pattern = base + "/veldrin-fuzz-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (!mkdtemp(buf.data())) std::abort();
-        fs::path made(buf.data());
-        static fs::path cleanup;
-        cleanup = made;
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(cleanup, ec);
-        });
-        // Nothing of the machine's own Wine prefix or home is read.
-        setenv("HOME", made.c_str(), 1);
-        setenv("WINEPREFIX", (made / "wine").c_str(), 1);
-        return made;
-    }();
-    return root;
+        if (given && *given) return fs::path(given);
+        return fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::path();
+    }());
+    if (sandbox.Root().empty()) std::abort();
+    return sandbox.Root();
 }
 
-inline void WriteBytes(const fs::path& path, const uint8_t* data, size_t size) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-    WriteBytes(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
-inline std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 // What a text-mode read delivers: CR LF as LF, a lone CR kept, nothing after
 // the first Ctrl-Z.
@@ -87,16 +58,6 @@ inline std::string TextModeRead(const std::string& bytes) {
         } else {
             out += c;
         }
-    }
-    return out;
-}
-
-// What a text-mode write stores: every LF as CR LF.
-inline std::string TextModeWrite(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
     }
     return out;
 }

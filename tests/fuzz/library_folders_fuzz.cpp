@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string dir = platform::SteamGameDirectory();
         if (!dir.empty()) {
             FUZZ_CHECK(dir.size() <= platform::kMaxGameDirLength);
-            FUZZ_CHECK(fuzz::fs::equivalent(dir, home / "Games" / "SteamLibrary" / "steamapps" / "common" / "Half-Life"));
+            FUZZ_CHECK(
+                fuzz::fs::equivalent(dir, home / "Games" / "SteamLibrary" / "steamapps" / "common" / "Half-Life"));
         }
         return 0;
     }

@@ -9,6 +9,8 @@
 // spelled on disk, and an exact spelling wins over other casings; kept
 // folder listings change no answer. A folder line that the catalogue accepts
 // never leads out of the game directory.
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 

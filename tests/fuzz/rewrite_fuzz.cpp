@@ -17,14 +17,12 @@
 namespace {
 
 const std::string kReplacements[] = {
-    liblist::kInstallRow,
-    liblist::RemoveRow("mp"),
-    liblist::RemoveRow(""),
+    liblist::kInstallRow, liblist::RemoveRow("mp"), liblist::RemoveRow(""),
     liblist::RemoveRow(std::string(70, 'b')),  // longer than one row
 };
 
-const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,   platform::FileOp::OpenWrite,
-                                    platform::FileOp::Write,    platform::FileOp::Close,  platform::FileOp::Rename,
+const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,  platform::FileOp::OpenWrite,
+                                    platform::FileOp::Write,    platform::FileOp::Close, platform::FileOp::Rename,
                                     platform::FileOp::Flush};
 
 }  // namespace
@@ -43,14 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int calls = 0;
     if (inject) {
-        platform::SetFaultHook([&](platform::FileOp op, const std::string&) {
-            return op == failing && calls++ == failingCall;
-        });
+        platform::SetFaultHook(
+            [&](platform::FileOp op, const std::string&) { return op == failing && calls++ == failingCall; });
     }
     int found = 0;
     int written = 0;
-    liblist::RewriteResult result =
-        liblist::RewriteLibList(path.c_str(), replacement, [&] { ++found; }, [&] { ++written; });
+    liblist::RewriteResult result = liblist::RewriteLibList(
+        path.c_str(), replacement, [&] { ++found; }, [&] { ++written; });
     platform::SetFaultHook({});
 
     // Nothing but liblist.gam is left in the folder.
@@ -76,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string row = fuzz::AsCString(fuzz::TextModeRead(piece));
         size_t start = row.find_first_not_of(' ');
         if (start != std::string::npos && row.compare(start, 8, "gamedll ") == 0) {
-            expected += fuzz::TextModeWrite(replacement);
+            expected += test::Crlf(replacement);
             ++replaced;
         } else if (piece.back() == '\n' && (piece.size() < 2 || piece[piece.size() - 2] != '\r')) {
             expected += piece.substr(0, piece.size() - 1) + "\r\n";

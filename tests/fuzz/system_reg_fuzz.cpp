@@ -23,17 +23,17 @@ std::string Crlf(const std::string& text) {
     return out;
 }
 
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+// The UTF-8 form of a code unit that is no surrogate: one byte below 0x80,
+// else a lead byte carrying the top bits and one continuation byte for each
+// further six bits.
+std::string Utf8(unsigned code) {
+    if (code < 0x80) return std::string(1, static_cast<char>(code));
+    const int more = code < 0x800 ? 1 : 2;
+    const unsigned lead = more == 1 ? 0xC0 : 0xE0;
+    std::string bytes(1, static_cast<char>(lead | (code >> (6 * more))));
+    for (int shift = 6 * (more - 1); shift >= 0; shift -= 6)
+        bytes += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
+    return bytes;
 }
 
 bool IsHex(unsigned c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -93,18 +93,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<unsigned> units;
     for (size_t i = 0; i + 1 < rest.size(); i += 2) {
-        unsigned u = static_cast<unsigned char>(rest[i]) | static_cast<unsigned>(static_cast<unsigned char>(rest[i + 1])) << 8;
+        unsigned u =
+            static_cast<unsigned char>(rest[i]) | static_cast<unsigned>(static_cast<unsigned char>(rest[i + 1])) << 8;
         if (u == 0 || (u >= 0xD800 && u <= 0xDFFF)) continue;  // no terminator, no surrogate halves
         units.push_back(u);
     }
     std::string expected;
-    for (unsigned u : units) AppendUtf8(expected, u);
+    for (unsigned u : units) expected += Utf8(u);
     const char* key = (data[0] & 2) ? "Software\\\\Wow6432Node\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE"
                                     : "Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE";
     std::string file = std::string(kHeader) + "[" + key + "] 1700000000\n#time=1d9\n" +
                        ((data[0] & 4) ? "\"Other\"=dword:00000001\n" : "") + "\"" +
-                       ((data[0] & 8) ? "Directory" : "directory") + "\"=" + ((data[0] & 16) ? "str(2):" : "") +
-                       "\"" + WineEscape(units) + "\"\n\n[Software\\\\Zzz] 1700000000\n\"directory\"=\"C:\\\\no\"\n";
+                       ((data[0] & 8) ? "Directory" : "directory") + "\"=" + ((data[0] & 16) ? "str(2):" : "") + "\"" +
+                       WineEscape(units) + "\"\n\n[Software\\\\Zzz] 1700000000\n\"directory\"=\"C:\\\\no\"\n";
     if (data[0] & 32) file = Crlf(file);
     fuzz::WriteBytes(reg, file);
     const std::string dir = platform::RegistryGameDirectory();

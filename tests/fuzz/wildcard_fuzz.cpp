@@ -43,9 +43,9 @@ std::string Flip(std::string s) {
 }
 
 const std::vector<std::string>& FolderNames() {
-    static const std::vector<std::string> names = {"de_dust.vwp", "DE_DUST2.VWP", "cs_office.Vwp", "a.vwp",
-                                                   "A.vwpx",      "readme.txt",   "vwp",           ".vwp",
-                                                   "x.vwp.bak",   "Ärger.vwp",    "_",             "aaaaaaaaaa"};
+    static const std::vector<std::string> names = {
+        "de_dust.vwp", "DE_DUST2.VWP", "cs_office.Vwp", "a.vwp",     "A.vwpx", "readme.txt",
+        "vwp",         ".vwp",         "x.vwp.bak",     "Ärger.vwp", "_",      "aaaaaaaaaa"};
     return names;
 }
 

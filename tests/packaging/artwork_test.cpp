@@ -29,21 +29,15 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::uint32_t Le16(const Bytes& b, std::size_t at) {
-    return b.at(at) | (b.at(at + 1) << 8);
-}
+std::uint32_t Le16(const Bytes& b, std::size_t at) { return b.at(at) | (b.at(at + 1) << 8); }
 
-std::uint32_t Le32(const Bytes& b, std::size_t at) {
-    return Le16(b, at) | (Le16(b, at + 2) << 16);
-}
+std::uint32_t Le32(const Bytes& b, std::size_t at) { return Le16(b, at) | (Le16(b, at + 2) << 16); }
 
 std::uint32_t Be32(const Bytes& b, std::size_t at) {
     return (std::uint32_t{b.at(at)} << 24) | (b.at(at + 1) << 16) | (b.at(at + 2) << 8) | b.at(at + 3);
 }
 
-std::size_t RowBytes(std::size_t width, std::size_t bits) {
-    return (width * bits + 31) / 32 * 4;
-}
+std::size_t RowBytes(std::size_t width, std::size_t bits) { return (width * bits + 31) / 32 * 4; }
 
 // One entry of an .ico directory, with the image it points at.
 struct IconImage {
@@ -99,8 +93,8 @@ std::vector<IconImage> ReadIcon(const std::string& path) {
 // transparent pixel (Windows draws an icon by AND with the mask, then XOR
 // with the colours, so any other colour would tint the background).
 void CheckIconImage(const std::string& what, const IconImage& image) {
-    SCOPED_TRACE(what + " " + std::to_string(image.size) + "x" + std::to_string(image.size) +
-                 " at " + std::to_string(image.bits) + " bits");
+    SCOPED_TRACE(what + " " + std::to_string(image.size) + "x" + std::to_string(image.size) + " at " +
+                 std::to_string(image.bits) + " bits");
     const Bytes& d = image.data;
     ASSERT_GE(d.size(), 40u);
     EXPECT_EQ(Le32(d, 0), 40u) << "bitmap header size";
@@ -157,27 +151,29 @@ void CheckIconImage(const std::string& what, const IconImage& image) {
     EXPECT_GE(used.size(), 4u) << "the picture has almost no colours";
 }
 
-TEST(ApplicationIcon, HoldsThe32And16PixelImagesIn16Colours) {
-    const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins.ico");
-    ASSERT_EQ(images.size(), 2u);
+// Checks every image of the icon file name (CheckIconImage) and returns the
+// size and depth of each.
+std::set<std::pair<unsigned, unsigned>> CheckedSizesAndDepths(const std::string& name,
+                                                              const std::vector<IconImage>& images) {
     std::set<std::pair<unsigned, unsigned>> found;
     for (const IconImage& image : images) {
         found.insert({image.size, image.bits});
-        CheckIconImage("veldrinins.ico", image);
+        CheckIconImage(name, image);
     }
+    return found;
+}
+
+TEST(ApplicationIcon, HoldsThe32And16PixelImagesIn16Colours) {
+    const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins.ico");
+    ASSERT_EQ(images.size(), 2u);
     const std::set<std::pair<unsigned, unsigned>> wanted{{32, 4}, {16, 4}};
-    EXPECT_EQ(found, wanted);
+    EXPECT_EQ(CheckedSizesAndDepths("veldrinins.ico", images), wanted);
 }
 
 TEST(SecondIcon, HoldsSixDifferentImages) {
     const std::vector<IconImage> images = ReadIcon(kResDir + "/veldrinins2.ico");
     ASSERT_EQ(images.size(), 6u);
-    std::set<std::pair<unsigned, unsigned>> found;
-    for (const IconImage& image : images) {
-        found.insert({image.size, image.bits});
-        CheckIconImage("veldrinins2.ico", image);
-    }
-    EXPECT_EQ(found.size(), 6u) << "two images of the same size and depth";
+    EXPECT_EQ(CheckedSizesAndDepths("veldrinins2.ico", images).size(), 6u) << "two images of the same size and depth";
 }
 
 TEST(Logo, IsABottomUp24BitBitmapOf113By60Pixels) {
@@ -234,8 +230,7 @@ void CheckPng(const std::string& path, unsigned size) {
         const std::size_t length = Be32(file, at);
         ASSERT_LE(at + 12 + length, file.size()) << "chunk runs past the end";
         const std::string kind(file.begin() + at + 4, file.begin() + at + 8);
-        EXPECT_EQ(Crc32(file.data() + at + 4, length + 4), Be32(file, at + 8 + length))
-            << "checksum of chunk " << kind;
+        EXPECT_EQ(Crc32(file.data() + at + 4, length + 4), Be32(file, at + 8 + length)) << "checksum of chunk " << kind;
         if (kind == "IHDR") {
             EXPECT_TRUE(kinds.empty()) << "IHDR is not the first chunk";
             EXPECT_EQ(Be32(file, at + 8), size) << "width";

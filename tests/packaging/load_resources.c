@@ -4,9 +4,8 @@
 #include <windows.h>
 #include <stdio.h>
 
-static void print_icon(const char *what, int id, int size) {
-    HICON icon = (HICON)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id),
-                                   IMAGE_ICON, size, size, 0);
+static void print_icon(const char* what, int id, int size) {
+    HICON icon = (HICON)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
     ICONINFO info;
     BITMAP colour = {0};
     if (icon == NULL || !GetIconInfo(icon, &info)) {

@@ -3,25 +3,13 @@
 // results itself.
 #include "platform/file_system.h"
 
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 using test::WriteBytes;
 
 namespace {
 
-class PosixFileSystemTest : public test::GameFolderTest {
-protected:
-    std::vector<std::string> Search(const std::string& pattern) {
-        std::vector<std::string> names;
-        platform::FindData data;
-        platform::FindHandle* search = platform::FindFirst(pattern.c_str(), data);
-        if (!search) return names;
-        do names.push_back(data.name);
-        while (platform::FindNext(search, data));
-        platform::FindEnd(search);
-        return names;
-    }
-};
+class PosixFileSystemTest : public test::GameFolderTest {};
 
 TEST_F(PosixFileSystemTest, WindowsPathsResolveToTheFileOnDisk) {
     WriteBytes(Game("CStrike/Dlls/MP.dll"), "mp");
@@ -68,7 +56,7 @@ TEST_F(PosixFileSystemTest, SearchComesInByteOrderIgnoringCaseAndMatchesLongName
     for (const char* name : {"b.vwp", "A.VWP", "c.Vwp", "a.vwpx", "notes.txt", "x.vwp.bak"})
         WriteBytes(Game("Veldrin/cstrike/") / name, name);
     std::string pattern = std::string(g_szGameDir) + "\\veldrin\\CSTRIKE\\*.vwp";
-    EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), Search(pattern));
+    EXPECT_EQ((std::vector<std::string>{"A.VWP", "b.vwp", "c.Vwp"}), test::SearchNames(pattern));
 }
 
 TEST_F(PosixFileSystemTest, ANewFileKeepsTheTargetsPermissionBits) {

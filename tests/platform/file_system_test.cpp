@@ -4,7 +4,7 @@
 #include "platform/file_system.h"
 
 #include "platform/wildcard.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 #include <algorithm>
 
@@ -27,28 +27,19 @@ protected:
         return rows;
     }
 
-    std::vector<std::string> Search(const std::string& pattern) {
-        std::vector<std::string> names;
-        platform::FindData data;
-        platform::FindHandle* search = platform::FindFirst(pattern.c_str(), data);
-        if (!search) return names;
-        do names.push_back(data.name);
-        while (platform::FindNext(search, data));
-        platform::FindEnd(search);
-        return names;
-    }
-
     // The matches in sorted order: the order of a search is the file
     // system's (Wine and NTFS sort, FAT does not).
     std::vector<std::string> SortedSearch(const std::string& pattern) {
-        std::vector<std::string> names = Search(pattern);
+        std::vector<std::string> names = test::SearchNames(pattern);
         std::sort(names.begin(), names.end());
         return names;
     }
 };
 
 TEST_F(FileSystemTest, TextReadTranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
-    WriteBytes(root_ / "t.txt", "one\r\ntwo\rstill two\r\n\r\nlast\x1a" "after eof\r\n");
+    WriteBytes(root_ / "t.txt",
+               "one\r\ntwo\rstill two\r\n\r\nlast\x1a"
+               "after eof\r\n");
     EXPECT_EQ((std::vector<std::string>{"one\n", "two\rstill two\n", "\n", "last"}), Rows(root_ / "t.txt", 80));
 }
 
@@ -144,8 +135,8 @@ TEST_F(FileSystemTest, SearchMatchesIgnoringCaseWithBareNames) {
     for (const char* name : {"A.VWP", "a.vwpx", "b.vwpx"}) WriteBytes(Game("Veldrin/valve/") / name, name);
     EXPECT_EQ((std::vector<std::string>{"A.VWP", "a.vwpx"}),
               SortedSearch(std::string(g_szGameDir) + "\\Veldrin\\valve\\a.vw?*"));
-    EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\nothing\\*.vwp").empty());
-    EXPECT_TRUE(Search(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\*.bsp").empty());
+    EXPECT_TRUE(test::SearchNames(std::string(g_szGameDir) + "\\Veldrin\\nothing\\*.vwp").empty());
+    EXPECT_TRUE(test::SearchNames(std::string(g_szGameDir) + "\\Veldrin\\cstrike\\*.bsp").empty());
 }
 
 TEST_F(FileSystemTest, SearchFindsFoldersTooAndGivesNamesAsStored) {

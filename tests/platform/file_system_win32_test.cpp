@@ -2,7 +2,7 @@
 // are, with no resolving of its own.
 #include "platform/file_system.h"
 
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 namespace {
 

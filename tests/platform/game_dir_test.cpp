@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -50,12 +50,12 @@ TEST_F(GameDirTest, FindsTheKeyOfA32BitInstallerOnA64BitPrefix) {
 
 TEST_F(GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
     std::string fits = "C:\\" + std::string(252, 'a');  // 255 characters
-    WriteSystemReg(Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" +
-                                                                            std::string(252, 'a') + "\""));
+    WriteSystemReg(
+        Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" + std::string(252, 'a') + "\""));
     EXPECT_EQ(fits, platform::RegistryGameDirectory());
 
-    WriteSystemReg(Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" +
-                                                                            std::string(253, 'a') + "\""));
+    WriteSystemReg(
+        Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" + std::string(253, 'a') + "\""));
     EXPECT_EQ("", platform::RegistryGameDirectory());
     fs::path steam = SteamGame(root_ / ".local/share/Steam");
     EXPECT_EQ(steam.string(), platform::FindGameDirectory()) << "the lookup goes on as if there were no value";

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ protected:
     // Writes the value "directory" of the Half-Life key in one registry view.
     static void WriteGameValue(REGSAM view, const std::string& text, DWORD type = REG_SZ) {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, nullptr, 0, KEY_WRITE | view,
-                                                 nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                                                 &key, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "directory", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                                 static_cast<DWORD>(text.size() + 1)));
         RegCloseKey(key);

@@ -33,7 +33,8 @@
 
 #include "core/install_layout.h"
 #include "core/liblist.h"
-#include "test_fixtures.h"
+#include "support/game_folder.h"
+#include "support/sample_game.h"
 
 using test::Crlf;
 using test::kNoon20240310;
@@ -69,7 +70,8 @@ using Snapshot = std::map<std::string, FileState>;
 Snapshot Take(const fs::path& dir, const fs::path& skip = {}) {
     Snapshot shot;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
         if (!skip.empty() && it->path() == skip) {
             it.disable_recursion_pending();
             continue;
@@ -173,9 +175,8 @@ class FaultTableTest : public test::GameFolderTest {
 protected:
     void SetUp() override {
         GameFolderTest::SetUp();
-        entries_ = {{"Counter-Strike", "cstrike", "mp"},
-                    {"Half-Life", "valve", "hl"},
-                    {"Deathmatch Classic", "dmc", "dmc"}};
+        entries_ = {
+            {"Counter-Strike", "cstrike", "mp"}, {"Half-Life", "valve", "hl"}, {"Deathmatch Classic", "dmc", "dmc"}};
         WriteCatalogue(entries_);
         WritePackageLibrary(kNoon20240310);
         for (const char* extra : {"Veldrin_names.txt", "Veldrin_chat.txt", "Veldrin.cfg", "bot_weapon_config.cfg"})
@@ -261,13 +262,14 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         char buffer[4096];
-        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;) reported.append(buffer, static_cast<size_t>(n));
+        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
+            reported.append(buffer, static_cast<size_t>(n));
         ::close(report[0]);
         Figures f;
         f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         f.peakKb = usage.ru_maxrss - baselineKb;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": the core crashed (status " << status
-                                                                  << ")";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << name << ": the core crashed (status " << status << ")";
         EXPECT_LE(f.peakKb, kMemoryBoundKb) << name << ": peak memory " << f.peakKb << " kB";
         // The last line the work kept.
         if (!reported.empty()) {
@@ -308,8 +310,8 @@ protected:
     // Scan, Install into slot with every extra, Remove from it.
     static void ScanInstallRemove(InstallerCore& core, test::RecordingSink& sink, int slot) {
         core.ScanMods(sink);
-        core.InstallMod(200 + slot, kEverything, sink);
-        core.RemoveMod(100 + slot, sink);
+        core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink);
+        core.RemoveMod(ItemData(StatusInstalled, slot), sink);
     }
 
     // Scan, then Install into slot 0 with every extra, keeping the outcome.
@@ -454,8 +456,8 @@ TEST_F(FaultTableTest, FolderLinesThatLeaveTheGameDirectory) {
     RunCase("folder lines that leave the game directory", [](InstallerCore& c, test::RecordingSink& s) {
         c.ScanMods(s);
         for (int slot = 0; slot < 6; ++slot) {
-            c.InstallMod(200 + slot, kEverything, s);
-            c.RemoveMod(100 + slot, s);
+            c.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, s);
+            c.RemoveMod(ItemData(StatusInstalled, slot), s);
         }
     });
     InstallerCore core;
@@ -541,14 +543,10 @@ TEST_F(FaultTableTest, PackageLibraryVanishesBetweenScanAndInstall) {
 // reruns them once per call with that one call failing.
 TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
     using platform::FileOp;
-    const std::map<FileOp, const char*> ops = {{FileOp::Read, "read"},
-                                               {FileOp::OpenWrite, "open for writing"},
-                                               {FileOp::Write, "write"},
-                                               {FileOp::Close, "close after writing"},
-                                               {FileOp::Copy, "copy"},
-                                               {FileOp::Rename, "rename"},
-                                               {FileOp::Remove, "delete"},
-                                               {FileOp::Flush, "flush to disk"}};
+    const std::map<FileOp, const char*> ops = {{FileOp::Read, "read"},     {FileOp::OpenWrite, "open for writing"},
+                                               {FileOp::Write, "write"},   {FileOp::Close, "close after writing"},
+                                               {FileOp::Copy, "copy"},     {FileOp::Rename, "rename"},
+                                               {FileOp::Remove, "delete"}, {FileOp::Flush, "flush to disk"}};
     const std::string original = ReadBytes(Game("cstrike/liblist.gam"));
     for (const char* step : {"Install", "Remove"}) {
         const bool install = std::string(step) == "Install";
@@ -589,15 +587,14 @@ TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
                 RunCase(name, [&, failing, n](InstallerCore& c, test::RecordingSink& s) {
                     c.ScanMods(s);
                     int seen = 0;
-                    platform::SetFaultHook(
-                        [&](FileOp o, const std::string&) { return o == failing && seen++ == n; });
+                    platform::SetFaultHook([&](FileOp o, const std::string&) { return o == failing && seen++ == n; });
                     if (install) c.InstallMod(200, kEverything, s);
                     else c.RemoveMod(100, s);
                 });
                 // The liblist.gam is either as it was or fully rewritten.
                 const std::string now = ReadBytes(Game("cstrike/liblist.gam"));
-                const std::string done = install ? Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n")
-                                                 : original;
+                const std::string done =
+                    install ? Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n") : original;
                 EXPECT_TRUE(now == start || now == done) << name;
             }
         }
@@ -805,8 +802,7 @@ TEST_F(FaultTableTest, OwnerGroupAndModeAreKept) {
     auto owner = [&](const char* file) {
         struct stat st {};
         ::stat(Game(file).c_str(), &st);
-        return std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
-               std::to_string(st.st_mode & 07777);
+        return std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " + std::to_string(st.st_mode & 07777);
     };
     EXPECT_EQ("4321:4322 " + std::to_string(0640), owner("cstrike/liblist.gam"));
     EXPECT_EQ("4321:4322 " + std::to_string(0604), owner("cstrike/Veldrin.cfg"));
@@ -906,7 +902,8 @@ TEST_F(FaultTableTest, TheLibraryIsOnTheDiskBeforeLiblistNamesIt) {
 // its owner, or every later upgrade and Remove would fail.
 TEST_F(FaultTableTest, AReadOnlyPackageLibrary) {
     checkPackage_ = false;
-    fs::permissions(Game("Veldrin/veldrin.dll"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(Game("Veldrin/veldrin.dll"),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     RunCase("read-only package library: Install", ScanInstall);
     EXPECT_TRUE(kept_.Done()) << Describe(kept_);
     EXPECT_NE(fs::perms::none, fs::status(Game("cstrike/dlls/veldrin.dll")).permissions() & fs::perms::owner_write);
@@ -1019,7 +1016,8 @@ TEST_F(FaultTableTest, TwoThreads) {
                 core.ScanMods(sink);
                 // Busy only says the other thread held the game folder longer
                 // than a change waits, which a slow machine may do.
-                for (const ChangeOutcome& o : {core.InstallMod(200 + slot, kEverything, sink), core.RemoveMod(100 + slot, sink)})
+                for (const ChangeOutcome& o : {core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink),
+                                               core.RemoveMod(ItemData(StatusInstalled, slot), sink)})
                     if (!o.Done() && o.problem != ChangeProblem::Busy) failures[slot] += Describe(o) + "; ";
             }
         };
@@ -1037,16 +1035,17 @@ TEST_F(FaultTableTest, TwoThreads) {
 // The sample game of the demo: Install and Remove work on every mod it shows.
 TEST_F(FaultTableTest, TheSampleGameCanBeInstalledIntoAndRemovedFrom) {
     fs::remove_all(game_);
-    fs::copy(VELDRIN_EXAMPLES_DIR, game_, fs::copy_options::recursive);
+    ASSERT_TRUE(test::CopySampleGame(game_));
     RunCase("the sample game: every mod in and out", [](InstallerCore& c, test::RecordingSink& s) {
         c.ScanMods(s);
         ChangeOutcome summary;
         const std::vector<test::RecordingSink::Row> rows = s.rows;
         for (const auto& row : rows) {
-            const int slot = row.data % 100;
+            const int slot = ItemDataSlot(row.data);
             const bool installed = row.status == "installed";
             for (bool install : {!installed, installed}) {
-                ChangeOutcome o = install ? c.InstallMod(200 + slot, kEverything, s) : c.RemoveMod(100 + slot, s);
+                ChangeOutcome o = install ? c.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, s)
+                                          : c.RemoveMod(ItemData(StatusInstalled, slot), s);
                 const auto* now = s.ForSlot(slot);
                 if (!o.Done() || !now || (now->status == "installed") != install) {
                     summary.problem = ChangeProblem::Failed;

@@ -10,15 +10,16 @@
 
 #include <string>
 
-#include "sample_game.h"
+#include "support/game_folder.h"
+#include "support/sample_game.h"
 #include "ui/veldrinins_dlg.h"
 
 namespace {
 
-class NativeControlsTest : public uitest::TempGameFolderTest {};
+class NativeControlsTest : public test::GameFolderTest {};
 
 TEST_F(NativeControlsTest, TheModListIsTheNativeListViewInReportView) {
-    uitest::CopyExampleGame(game_);
+    ASSERT_TRUE(test::CopySampleGame(game_));
     fs::current_path(game_ / "Veldrin");
     CVeldrinInsDlg dlg;
     wxTEST_DIALOG(dlg.OnInitDialog(), wxExpectModal<wxMessageDialog>(wxID_YES));
@@ -33,8 +34,7 @@ TEST_F(NativeControlsTest, TheModListIsTheNativeListViewInReportView) {
     EXPECT_FALSE(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) << "the control never orders rows itself";
     EXPECT_FALSE(style & LVS_SHOWSELALWAYS) << "the selection hides while the list lacks the focus";
     EXPECT_TRUE(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(0, static_cast<int>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)))
-        << "no extended list styles";
+    EXPECT_EQ(0, static_cast<int>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0))) << "no extended list styles";
     EXPECT_EQ(8, static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     EXPECT_EQ(2, static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)),
                                                HDM_GETITEMCOUNT, 0, 0)));

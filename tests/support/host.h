@@ -1,7 +1,7 @@
 // The few services of the host that the tests need beyond the standard
 // library: environment variables, time zones, file times and the marks a
 // file carries besides its content. One implementation per OS
-// (test_os_posix.cpp, test_os_win32.cpp), chosen in CMake.
+// (host_posix.cpp, host_win32.cpp), chosen in CMake.
 #pragma once
 
 #include <ctime>
@@ -14,8 +14,10 @@ namespace test {
 // POSIX layer emulates (the registry, drive letters).
 bool HostIsWindows();
 
-// A new, empty folder under the system's temporary folder.
-std::filesystem::path MakeTempFolder(const std::string& prefix);
+// A new, empty folder inside parent, or inside the system's temporary folder
+// when parent is empty, named prefix and a few random characters. Returns an
+// empty path when no folder could be made.
+std::filesystem::path MakeTempFolder(const std::string& prefix, const std::filesystem::path& parent = {});
 
 // Sets or removes a variable of the process's environment.
 void SetEnv(const char* name, const char* value);

@@ -1,5 +1,5 @@
 // The tests' host services on POSIX.
-#include "test_os.h"
+#include "support/host.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -13,8 +13,10 @@ namespace test {
 
 bool HostIsWindows() { return false; }
 
-std::filesystem::path MakeTempFolder(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+std::filesystem::path MakeTempFolder(const std::string& prefix, const std::filesystem::path& parent) {
+    std::error_code ec;
+    const std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path(ec) : parent;
+    std::string pattern = (base / (prefix + "XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data())) return {};

@@ -1,5 +1,5 @@
 // The tests' host services on Windows.
-#include "test_os.h"
+#include "support/host.h"
 
 #include <windows.h>
 
@@ -18,18 +18,18 @@ constexpr long long kTicksPerSecond = 10000000LL;
 
 HANDLE OpenForTimes(const std::filesystem::path& path, DWORD access) {
     // FILE_FLAG_BACKUP_SEMANTICS lets a folder be opened as well.
-    return CreateFileW(path.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileW(path.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
 
-std::filesystem::path MakeTempFolder(const std::string& prefix) {
+std::filesystem::path MakeTempFolder(const std::string& prefix, const std::filesystem::path& parent) {
     std::random_device random;
-    std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::error_code ec;
+    const std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path(ec) : parent;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = base / (prefix + std::to_string(random()));
-        std::error_code ec;
         if (std::filesystem::create_directory(candidate, ec)) return candidate;
     }
     return {};
@@ -54,8 +54,8 @@ bool SetModifiedTime(const std::filesystem::path& path, time_t when) {
 time_t ModifiedTime(const std::filesystem::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.wstring().c_str(), GetFileExInfoStandard, &data)) return -1;
-    long long ticks = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
+    long long ticks =
+        (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     return static_cast<time_t>(ticks / kTicksPerSecond - kEpochDifference);
 }
 

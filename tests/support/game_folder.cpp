@@ -1,0 +1,67 @@
+#include "support/game_folder.h"
+
+#include <cstring>
+
+namespace test {
+
+void SetModified(const fs::path& path, time_t when) { ASSERT_TRUE(SetModifiedTime(path, when)) << path; }
+
+void RecordingSink::ClearModRows() {
+    rows.clear();
+    ++clears;
+}
+
+void RecordingSink::InsertModRow(int row, const std::string& name) {
+    rows.insert(rows.begin() + row, Row{name, -1, ""});
+}
+
+void RecordingSink::SetModRowData(int row, int32_t itemData) { rows.at(static_cast<size_t>(row)).data = itemData; }
+
+void RecordingSink::SetModRowStatus(int row, const std::string& statusText) {
+    rows.at(static_cast<size_t>(row)).status = statusText;
+}
+
+const RecordingSink::Row* RecordingSink::ForSlot(int slot) const {
+    for (const Row& r : rows)
+        if (ItemDataSlot(r.data) == slot) return &r;
+    return nullptr;
+}
+
+void GameFolderTest::SetUp() {
+    sandbox_ = std::make_unique<Sandbox>();
+    root_ = sandbox_->Root();
+    ASSERT_FALSE(root_.empty());
+    game_ = root_ / "Half-Life";
+    fs::create_directories(game_ / "Veldrin");
+    oldCwd_ = fs::current_path();
+    fs::current_path(root_);
+    std::strcpy(g_szGameDir, Narrow(game_).c_str());
+}
+
+void GameFolderTest::TearDown() {
+    platform::SetFaultHook({});
+    if (!oldCwd_.empty()) fs::current_path(oldCwd_);
+    sandbox_.reset();
+}
+
+void GameFolderTest::WriteCatalogue(const std::vector<CatalogueEntry>& entries) {
+    std::string text;
+    for (const auto& e : entries) text += e.name + "\n" + e.folder + "\n" + e.library + "\n";
+    WriteBytes(Game("Veldrin/veldrinins.ini"), Crlf(text));
+}
+
+void GameFolderTest::WritePackageLibrary(time_t when, const std::string& bytes) {
+    WriteBytes(Game("Veldrin/veldrin.dll"), bytes);
+    SetModified(Game("Veldrin/veldrin.dll"), when);
+}
+
+void GameFolderTest::MakeMod(const std::string& folder, const std::string& liblist, time_t installedWhen) {
+    WriteBytes(Game(folder + "/liblist.gam"), Crlf(liblist));
+    fs::create_directories(Game(folder + "/dlls"));
+    if (installedWhen) {
+        WriteBytes(Game(folder + "/dlls/veldrin.dll"), "MZ veldrin bot v1");
+        SetModified(Game(folder + "/dlls/veldrin.dll"), installedWhen);
+    }
+}
+
+}  // namespace test
