@@ -14,10 +14,11 @@
 set -euo pipefail
 what=$1 program=$2 emulator=${3:-}
 
-# The window-manager case runs in a private X server of its own, where
-# nothing another test left or holds on the shared display can come between
-# (a Windows program stays on the display its Wine prefix was started on).
-if [ "$what" = second ] && [ -z "$emulator" ] && [ -z "${VELDRIN_START_TEST_INNER:-}" ] && command -v xvfb-run >/dev/null; then
+# The cases with windows run in a private X server of their own, where
+# nothing another test left or holds on the shared display can come between:
+# neither a window manager kept out nor a connection refused (a Windows
+# program stays on the display its Wine prefix was started on).
+if [ "$what" != no-display ] && [ -z "$emulator" ] && [ -z "${VELDRIN_START_TEST_INNER:-}" ] && command -v xvfb-run >/dev/null; then
     VELDRIN_START_TEST_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
