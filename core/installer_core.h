@@ -66,6 +66,9 @@ enum class ChangeProblem {
     NoSuchMod,               // the item data names no catalogued mod of the game directory
     PackageLibraryUnusable,  // the package's bot library is missing, empty or unreadable
     OwnLibraryMissing,       // Remove: the mod lacks the library its gamedll line would name
+    NoGamedllLine,           // Install: the mod's liblist.gam has no gamedll line to point at the bot
+    ModFolderIncomplete,     // the mod's folder lacks what a change needs (its dlls folder)
+    KeptLinesUnfit,          // Remove: liblist.gam.veldrin does not fit the mod's liblist.gam
     InUse,                   // the game or a server has a file open
     AccessDenied,            // a file or folder may not be changed (read-only, permissions)
     DiskFull,                // no room left on the disk
