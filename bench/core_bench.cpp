@@ -342,7 +342,7 @@ const path& BigLibList(int64_t bytes) {
 
 void BM_Rewrite(benchmark::State& state) {
     const path& file = BigLibList(state.range(0));
-    const std::string rows[2] = {liblist::kInstallRow, liblist::RemoveRow("mp")};
+    const std::string rows[2] = {liblist::kInstallLine, liblist::RemoveLine("mp")};
     int turn = 0;
     for (auto _ : state) {
         if (liblist::RewriteLibList(file.c_str(), rows[turn++ & 1]) != liblist::RewriteResult::Written)

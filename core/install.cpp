@@ -1,9 +1,11 @@
 // Installing the bot into one mod.
+#include <memory>
 #include <vector>
 
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
+#include "core/mod_library.h"
 #include "platform/file_system.h"
 
 bool InstallerCore::SlotIsUsable(int slot) const {
@@ -25,7 +27,10 @@ ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& 
         // One installer at a time in a game folder: the lock is held for the
         // whole change and let go before the rescan, which only reads.
         auto lock = layout::LockGameFolder(outcome);
-        if (lock) outcome = InstallIntoSlot(slot, options);
+        if (lock) {
+            layout::SweepTemporaries(m_strModFolder[slot], *lock);
+            outcome = InstallIntoSlot(slot, options);
+        }
     } else {
         outcome.problem = ChangeProblem::NoSuchMod;
     }
@@ -33,99 +38,172 @@ ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& 
     return outcome;
 }
 
+namespace {
+
+// The new liblist.gam of an Install, and beside it the lines it replaces,
+// both written but not yet in place.
+struct PreparedLibList {
+    liblist::LibListRewrite rewrite;
+    std::unique_ptr<liblist::KeptLinesWriter> kept;
+    bool keptFailed = false;  // the kept lines could not be written
+};
+
+// Writes the new liblist.gam at libList, every gamedll line pointed at the
+// bot, and the lines it replaces for Remove to give back at stored: a
+// server's plug-in loader, or a library named otherwise than the catalogue
+// says. A line that reaches the bot's own library is not kept (an upgrade
+// keeps nothing, and leaves what an earlier Install kept); when other lines
+// are kept beside it, the catalogue's line stands in its place, so that
+// each kept line still answers one gamedll line.
+liblist::RewriteResult PrepareLibList(const char* libList, const char* stored, const std::string& folder,
+                                      const std::string& ownLine, PreparedLibList& prepared) {
+    layout::ModLibraries libraries(folder);
+    size_t botLines = 0;
+    return prepared.rewrite.Prepare(libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+        bytes = std::string(liblist::kInstallLine) + line.LineEnd();
+        const bool bot = libraries.Judge(line.Path()) == layout::LibraryVerdict::Bot;
+        if (bot && !prepared.kept) {
+            ++botLines;
+            return true;
+        }
+        bool ok = true;
+        if (!prepared.kept) {
+            prepared.kept = liblist::KeptLinesWriter::Begin(stored);
+            ok = prepared.kept != nullptr;
+            for (size_t i = 0; ok && i < botLines; ++i) ok = prepared.kept->Add(ownLine);
+        }
+        ok = ok && prepared.kept->Add(bot ? ownLine : line.Text());
+        prepared.keptFailed = !ok;
+        return ok;
+    });
+}
+
+}  // namespace
+
 ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
     const std::string& folder = m_strModFolder[slot];
     Trace("\nPerforming Install for mod: %s\n", m_strModName[slot].c_str());
     Trace("------------------------------\n");
 
-    layout::PathBuffer libList;
-    layout::PathBuffer target;
-    if (!ComposeModPaths(folder, libList, target)) return layout::TooLongOutcome(folder);
+    layout::PathBuffer libList, target, stored, dlls, package;
+    if (!ComposeModPaths(folder, libList, target) ||
+        !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()) ||
+        !layout::ComposePath(dlls, "%s\\%s\\dlls", g_szGameDir, folder.c_str()) ||
+        !layout::ComposePath(package, layout::kPackageFolder, g_szGameDir))
+        return layout::TooLongOutcome(folder);
 
-    // The engine cannot load an empty library, so one is never installed.
-    platform::FileInfo source;
-    bool usable = !m_strSourceDll.empty() && platform::ReadableFile(m_strSourceDll.c_str(), &source);
-    if (m_strSourceDll.empty()) platform::Fail(platform::FileError::NotFound, "the package has no library");
-    if (usable && source.size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
-    if (!usable) {
-        Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
-        ChangeOutcome outcome = layout::FailureOutcome(m_strSourceDll.c_str());
-        outcome.problem = ChangeProblem::PackageLibraryUnusable;
-        return outcome;
-    }
+    ChangeOutcome outcome;
+    if (!CheckModFolder(dlls, outcome) || !CheckPackageLibrary(package, outcome)) return outcome;
 
     // The new liblist.gam is written first and put in place last: the mod
     // must never name a library that is not there, and whatever fails on
     // the way leaves the mod as it was.
-    liblist::LibListRewrite rewrite;
-    const std::string installRow = liblist::AsWritten(liblist::kInstallRow);
-    liblist::RewriteResult prepared = rewrite.Prepare(libList, [&](size_t, const std::string&) { return installRow; });
-    if (prepared != liblist::RewriteResult::Written) {
-        Trace("Could not write %s, nothing changed\n", libList);
-        return layout::FailureOutcome(libList);
+    PreparedLibList prepared;
+    const liblist::RewriteResult result =
+        PrepareLibList(libList, stored, folder, liblist::RemoveLine(m_strModDll[slot]), prepared);
+    if (result != liblist::RewriteResult::Written) {
+        const char* failed = prepared.keptFailed ? stored : libList;
+        Trace("Could not write %s, nothing changed\n", failed);
+        return layout::FailureOutcome(failed);
     }
-    if (rewrite.Replaced().empty()) {
+    if (prepared.rewrite.Replaced() == 0) {
         Trace("No gamedll line in %s, nothing changed\n", libList);
-        platform::Fail(platform::FileError::Failed, "it has no gamedll line naming the mod's game library");
-        return layout::FailureOutcome(libList);
+        outcome.problem = ChangeProblem::NoGamedllLine;
+        outcome.detail = layout::ForPlayer(libList) + ": it has no gamedll line naming the mod's game library";
+        return outcome;
     }
 
-    // The lines the bot's line replaces are kept for Remove to give back: a
-    // server's plug-in loader, or a library named otherwise than the
-    // catalogue says. An upgrade replaces only the bot's own line, and
-    // leaves what an earlier Install kept.
-    bool remember = false;
-    for (const std::string& row : rewrite.Replaced()) remember = remember || !liblist::NamesBot(row.c_str());
-    layout::PathBuffer stored;
-    if (remember && !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
-        return layout::TooLongOutcome(folder);
-    std::vector<std::string> storedBefore;
-    const bool hadStored = remember && liblist::ReadStoredLines(stored, storedBefore);
-    if (remember && !liblist::StoreLines(stored, rewrite.Replaced(), libList)) {
-        Trace("Could not write %s, nothing changed\n", stored);
-        return layout::FailureOutcome(stored);
+    // The kept lines go in place first, what an earlier Install kept set
+    // aside until the new liblist.gam is in place, and back if it cannot be.
+    std::unique_ptr<platform::SetAside> earlier;
+    if (prepared.kept) {
+        earlier = platform::SetAside::Move(stored);
+        if (!earlier || !prepared.kept->Commit(libList)) {
+            outcome = layout::FailureOutcome(stored);
+            Trace("Could not write %s, nothing changed\n", stored);
+            if (earlier) earlier->Restore();
+            return outcome;
+        }
     }
-    // Puts back what was kept before, when what follows fails.
-    auto undoStored = [&] {
-        if (!remember) return;
-        if (hadStored) liblist::StoreLines(stored, storedBefore, libList);
-        else platform::RemoveFile(stored);
+    auto undoKept = [&] {
+        if (!prepared.kept) return;
+        platform::RemoveFile(stored);
+        earlier->Restore();
     };
 
     const bool hadLibrary = platform::PathExists(target);
-    // On the disk before liblist.gam names it: a crash in between must not
-    // leave the mod naming an empty file.
-    if (!platform::CopyOver(m_strSourceDll.c_str(), target, true)) {
-        ChangeOutcome outcome = layout::FailureOutcome(target);
-        Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
-        undoStored();
+    if (!PutLibrary(target, package, outcome)) {
+        undoKept();
         return outcome;
     }
-    Trace("Deleting old Veldrin.dll\n");
-    Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
-
-    for (size_t i = 0; i < rewrite.Replaced().size(); ++i) Trace("Found gamedll line in liblist.gam\n");
-    if (!rewrite.Commit()) {
-        ChangeOutcome outcome = layout::FailureOutcome(libList);
+    for (size_t i = 0; i < prepared.rewrite.Replaced(); ++i) Trace("Found gamedll line in liblist.gam\n");
+    if (!prepared.rewrite.Commit()) {
+        outcome = layout::FailureOutcome(libList);
         Trace("Could not write %s, it is unchanged\n", libList);
         // Nothing names the new library; one that was not there before goes.
         if (!hadLibrary) platform::RemoveFile(target);
-        undoStored();
+        undoKept();
         return outcome;
     }
     Trace("Writing new liblist.gam\n");
 
-    ChangeOutcome outcome;
-    if (options.bCopyWaypoints) CopyWaypoints(folder, outcome);
-    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder, outcome);
-    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder, outcome);
-    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder, outcome);
-    if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
-        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder, outcome);
+    CopyExtras(slot, options, package, outcome);
     return outcome;
 }
 
-void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outcome) {
+bool InstallerCore::CheckModFolder(const char* dlls, ChangeOutcome& outcome) {
+    if (platform::IsDirectory(dlls)) return true;
+    Trace("%s is missing, nothing changed\n", dlls);
+    outcome.problem = ChangeProblem::ModFolderIncomplete;
+    outcome.detail = layout::ForPlayer(dlls) + ": the mod has no dlls folder";
+    return false;
+}
+
+bool InstallerCore::CheckPackageLibrary(const char* package, ChangeOutcome& outcome) {
+    // The engine cannot load an empty library, so one is never installed;
+    // one reached through a link out of the package is not the package's.
+    platform::FileInfo source;
+    bool usable = !m_strSourceDll.empty() && platform::ReadableFile(m_strSourceDll.c_str(), &source, package);
+    if (m_strSourceDll.empty()) platform::Fail(platform::FileError::NotFound, "the package has no library");
+    if (usable && source.size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
+    if (usable) return true;
+    Trace("Cannot read %s, nothing changed\n", m_strSourceDll.c_str());
+    outcome = layout::FailureOutcome(m_strSourceDll.c_str());
+    outcome.problem = ChangeProblem::PackageLibraryUnusable;
+    return false;
+}
+
+bool InstallerCore::PutLibrary(const char* target, const char* package, ChangeOutcome& outcome) {
+    // On the disk before liblist.gam names it: a crash in between must not
+    // leave the mod naming an empty file. The package's library is judged
+    // again on the handle it is copied from: it may have changed since.
+    platform::CopyRules rules;
+    rules.toDisk = true;
+    rules.within = package;
+    rules.nonEmpty = true;
+    bool sourceFault = false;
+    if (!platform::CopyOver(m_strSourceDll.c_str(), target, rules, &sourceFault)) {
+        Trace("Could not copy %s to %s, nothing changed\n", m_strSourceDll.c_str(), target);
+        outcome = layout::FailureOutcome(sourceFault ? m_strSourceDll.c_str() : target);
+        if (sourceFault) outcome.problem = ChangeProblem::PackageLibraryUnusable;
+        return false;
+    }
+    Trace("Deleting old Veldrin.dll\n");
+    Trace("Copied %s to %s\n", m_strSourceDll.c_str(), target);
+    return true;
+}
+
+void InstallerCore::CopyExtras(int slot, const InstallOptions& options, const char* package, ChangeOutcome& outcome) {
+    const std::string& folder = m_strModFolder[slot];
+    if (options.bCopyWaypoints) CopyWaypoints(folder, package, outcome);
+    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder, package, outcome);
+    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder, package, outcome);
+    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder, package, outcome);
+    if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
+        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder, package, outcome);
+}
+
+void InstallerCore::CopyWaypoints(const std::string& folder, const char* package, ChangeOutcome& outcome) {
     Trace("Looking for waypoints...\n");
     std::vector<std::string> names;
     layout::PathBuffer pattern;
@@ -138,6 +216,8 @@ void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outc
     // Each new target's name is matched ignoring case against the maps
     // folder; the folder is listed once for all of them, not once each.
     platform::ListingScope keepListings;
+    platform::CopyRules rules;
+    rules.within = package;
     for (const std::string& name : names) {
         // A name that holds a separator (legal on Linux) would reach a file
         // outside the maps folder.
@@ -151,19 +231,22 @@ void InstallerCore::CopyWaypoints(const std::string& folder, ChangeOutcome& outc
             !layout::ComposePath(target, layout::kWaypointTarget, g_szGameDir, folder.c_str(), name.c_str()))
             continue;
         Trace("Copying %s to %s\n", source, target);
-        if (!platform::CopyOver(source, target)) layout::NoteExtraNotCopied(outcome, target);
+        if (!platform::CopyOver(source, target, rules)) layout::NoteExtraNotCopied(outcome, target);
     }
 }
 
 void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
-                              ChangeOutcome& outcome) {
+                              const char* package, ChangeOutcome& outcome) {
     layout::PathBuffer source;
     layout::PathBuffer target;
     if (!layout::ComposePath(source, sourceTemplate, g_szGameDir) ||
         !layout::ComposePath(target, targetTemplate, g_szGameDir, folder.c_str()))
         return;
     // A package without this extra has nothing to copy; that is no failure.
-    if (platform::PathExists(source) && !platform::CopyOver(source, target))
+    // One that only a link out of the package reaches is not the package's.
+    platform::CopyRules rules;
+    rules.within = package;
+    if (platform::PathExists(source) && !platform::CopyOver(source, target, rules))
         layout::NoteExtraNotCopied(outcome, target);
     Trace("Copyied %s to %s\n", source, target);
 }

@@ -64,12 +64,17 @@ ChangeOutcome TooLongOutcome(const std::string& folder) {
 }
 
 std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome) {
-    PathBuffer catalogue;
-    std::unique_ptr<platform::FileLock> lock;
-    if (ComposePath(catalogue, kCatalogue, g_szGameDir))
-        lock = platform::FileLock::Acquire(catalogue, kLockWaitMilliseconds);
-    if (!lock) outcome = FailureOutcome(catalogue);
+    std::unique_ptr<platform::FileLock> lock = platform::FileLock::Acquire(g_szGameDir, kLockWaitMilliseconds);
+    if (!lock) outcome = FailureOutcome(g_szGameDir);
     return lock;
+}
+
+void SweepTemporaries(const std::string& folder, const platform::FileLock& lock) {
+    for (const char* format : {"%s\\%s", "%s\\%s\\dlls", "%s\\%s\\maps"}) {
+        PathBuffer path;
+        if (ComposePath(path, format, g_szGameDir, folder.c_str()))
+            platform::RemoveStaleTemporaries(path, lock.Acquired());
+    }
 }
 
 void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {

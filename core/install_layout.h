@@ -16,6 +16,7 @@ constexpr int kPathBufferSize = 256;
 using PathBuffer = char[kPathBufferSize];
 
 // game
+constexpr const char* kPackageFolder = "%s\\Veldrin";
 constexpr const char* kSourceLibrary = "%s\\veldrin\\veldrin.dll";
 constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
 // game, folder
@@ -74,10 +75,15 @@ void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target);
 constexpr int kLockWaitMilliseconds = 3000;
 
 // Takes the game folder's lock for one Install or Remove, across processes:
-// held on the package's catalogue, which every installer has. Returns null,
-// with the outcome saying why (Busy when another installer holds it), when
-// the lock cannot be had.
+// held on the game folder itself, which nothing an installer or a player
+// does to the files in it can replace. Returns null, with the outcome saying
+// why (Busy when another installer holds it), when the lock cannot be had.
 std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome);
+
+// Deletes what killed installers left of their temporary files in the
+// folders a change of the mod in folder writes (the mod's folder, its dlls
+// and its maps), made before lock was taken.
+void SweepTemporaries(const std::string& folder, const platform::FileLock& lock);
 
 // yyyymmdd of a calendar date.
 int32_t DateStamp(const platform::FileDate& date);

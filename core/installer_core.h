@@ -81,6 +81,13 @@ struct ChangeOutcome {
     ChangeProblem problem = ChangeProblem::None;  // None: the mod ended as asked
     std::string detail;  // for the player: the file (relative to the game folder) and the system's reason
     std::vector<std::string> extrasNotCopied;  // extras that failed; the mod itself may still be done
+    // Remove, done: the bot's library that could not be deleted and stayed
+    // behind, named by nothing, with the system's reason.
+    std::string libraryLeft;
+    // Remove, done: the library a line of liblist.gam.veldrin names that is
+    // missing, so the catalogue's library was written instead and the file
+    // kept.
+    std::string keptLinesNotGivenBack;
     bool Done() const { return problem == ChangeProblem::None; }
 };
 
@@ -135,8 +142,17 @@ private:
     bool SlotIsUsable(int slot) const;
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
+    struct KeptLines;
+    KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOutcome& outcome);
+    bool CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome);
+    bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
+                        ChangeOutcome& outcome);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
+    bool CheckModFolder(const char* dlls, ChangeOutcome& outcome);
+    bool CheckPackageLibrary(const char* package, ChangeOutcome& outcome);
+    bool PutLibrary(const char* target, const char* package, ChangeOutcome& outcome);
+    void CopyExtras(int slot, const InstallOptions& options, const char* package, ChangeOutcome& outcome);
     void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
-                   ChangeOutcome& outcome);
-    void CopyWaypoints(const std::string& folder, ChangeOutcome& outcome);
+                   const char* package, ChangeOutcome& outcome);
+    void CopyWaypoints(const std::string& folder, const char* package, ChangeOutcome& outcome);
 };

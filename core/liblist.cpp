@@ -7,7 +7,7 @@
 
 namespace liblist {
 
-std::string RemoveRow(const std::string& baseName) { return "gamedll \"dlls\\" + baseName + ".dll\"\n"; }
+std::string RemoveLine(const std::string& baseName) { return "gamedll \"dlls\\" + baseName + ".dll\""; }
 
 bool LibListBuffer::Read(const char* path) {
     auto file = platform::TextFile::Open(path, "r");
@@ -81,35 +81,40 @@ bool NamesBot(const char* row) {
     return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
 }
 
-std::string AsWritten(const std::string& row) {
-    std::string bytes;
-    bytes.reserve(row.size() + 2);
-    for (char c : row) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
-    }
-    return bytes;
+std::string GamedllLine::LineEnd() const {
+    const size_t n = bytes_.size();
+    if (n >= 2 && bytes_[n - 2] == '\r' && bytes_[n - 1] == '\n') return "\r\n";
+    if (n >= 1 && bytes_[n - 1] == '\n') return "\n";
+    return std::string();
+}
+
+std::string GamedllLine::Path() const {
+    std::string path;
+    GamedllPathOfRow(Text().c_str(), path);
+    return path;
 }
 
 namespace {
 class GamedllEditor : public platform::RowEditor {
 public:
-    GamedllEditor(const LibListRewrite::Replacement& replacement, std::vector<std::string>& replaced)
+    GamedllEditor(const LibListRewrite::Replacement& replacement, size_t& replaced)
         : replacement_(replacement), replaced_(replaced) {}
 
-    bool Replace(const platform::RawRow& row, std::string& bytes) override {
+    bool Starts(const platform::RawRow& row) override {
         // The text of a row ends at a NUL, as the status check reads it.
         char text[kRowSize];
         row.Text(text);
-        if (!IsGamedllRow(text)) return false;
-        replaced_.emplace_back(row.raw, row.rawLength);
-        bytes = replacement_(replaced_.size() - 1, replaced_.back());
-        return true;
+        return IsGamedllRow(text);
+    }
+
+    bool Replace(const std::string& line, std::string& bytes) override {
+        bytes.clear();
+        return replacement_(replaced_++, GamedllLine(line), bytes);
     }
 
 private:
     const LibListRewrite::Replacement& replacement_;
-    std::vector<std::string>& replaced_;
+    size_t& replaced_;
 };
 }  // namespace
 
@@ -118,13 +123,12 @@ LibListRewrite::~LibListRewrite() = default;
 
 RewriteResult LibListRewrite::Prepare(const char* path, const Replacement& replacement) {
     out_.reset();
-    replaced_.clear();
+    replaced_ = 0;
     auto in = platform::TextFile::Open(path, "r");
     if (!in) return RewriteResult::NotOpened;
     // Straight from the original into the new file, spans between the
-    // replaced rows in blocks: memory stays one block however large the file
-    // is. The temporary sits beside the original, so the final rename stays
-    // within one folder and one file system.
+    // replaced lines in blocks. The temporary sits beside the original, so
+    // the final rename stays within one folder and one file system.
     out_ = platform::NewFile::Beside(path);
     if (!out_) return RewriteResult::Failed;
     GamedllEditor editor(replacement, replaced_);
@@ -142,43 +146,64 @@ bool LibListRewrite::Commit() {
     return ok;
 }
 
-namespace {
-// A row's bytes without its line end.
-std::string WithoutLineEnd(std::string row) {
-    if (!row.empty() && row.back() == '\n') row.pop_back();
-    if (!row.empty() && row.back() == '\r') row.pop_back();
-    return row;
-}
-}  // namespace
-
-bool StoreLines(const char* path, const std::vector<std::string>& rows, const char* model) {
-    auto out = platform::NewFile::Beside(path);
-    if (!out) return false;
-    for (const std::string& row : rows) {
-        const std::string line = WithoutLineEnd(row) + "\r\n";
-        if (!out->Write(line.data(), line.size())) break;
-    }
-    return out->Commit(true, model);
+std::unique_ptr<KeptLinesWriter> KeptLinesWriter::Begin(const char* path) {
+    std::unique_ptr<KeptLinesWriter> writer(new KeptLinesWriter);
+    writer->out_ = platform::NewFile::Beside(path);
+    if (!writer->out_) return nullptr;
+    return writer;
 }
 
-bool ReadStoredLines(const char* path, std::vector<std::string>& lines) {
-    lines.clear();
-    auto file = platform::TextFile::Open(path, "r");
-    if (!file) return false;
-    // A line is read whole up to this length, which no gamedll line reaches.
-    constexpr int kLineLimit = 4096;
+KeptLinesWriter::~KeptLinesWriter() = default;
+
+bool KeptLinesWriter::Add(const std::string& text) {
+    return out_->Write(text.data(), text.size()) && out_->Write("\r\n", 2);
+}
+
+bool KeptLinesWriter::Commit(const char* model) { return out_->Commit(true, model); }
+
+std::unique_ptr<KeptLinesReader> KeptLinesReader::Open(const char* path) {
+    std::unique_ptr<KeptLinesReader> reader(new KeptLinesReader);
+    reader->file_ = platform::TextFile::Open(path, "r");
+    if (!reader->file_) return nullptr;
+    return reader;
+}
+
+KeptLinesReader::~KeptLinesReader() = default;
+
+bool KeptLinesReader::Next(GamedllLine& line, int& number) {
+    // Rows of a block at a time, joined until the line ends: a line is read
+    // whole whatever its length.
+    constexpr int kLimit = 64 * 1024;
     platform::RawRow row;
-    while (file->Rows().Next(kLineLimit, row)) lines.push_back(WithoutLineEnd(std::string(row.raw, row.rawLength)));
-    return !file->ReadFailed();
+    std::string bytes;
+    for (;;) {
+        bytes.clear();
+        bool any = false;
+        while (file_->Rows().Next(kLimit, row)) {
+            any = true;
+            bytes.append(row.raw, row.rawLength);
+            if (row.raw[row.rawLength - 1] == '\n' || row.rawLength < static_cast<size_t>(kLimit - 1)) break;
+        }
+        if (!any) return false;
+        ++number_;
+        GamedllLine read(bytes);
+        const std::string text = read.Text();
+        if (text.find_first_not_of(" \t") == std::string::npos) continue;
+        line = GamedllLine(text + "\r\n");
+        number = number_;
+        return true;
+    }
 }
 
-RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found,
+bool KeptLinesReader::Failed() const { return file_->ReadFailed(); }
+
+RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found,
                              const std::function<void()>& written) {
-    const std::string bytes = AsWritten(replacement);
     LibListRewrite rewrite;
-    RewriteResult result = rewrite.Prepare(path, [&](size_t, const std::string&) {
+    RewriteResult result = rewrite.Prepare(path, [&](size_t, const GamedllLine& line, std::string& bytes) {
         if (found) found();
-        return bytes;
+        bytes = text + line.LineEnd();
+        return true;
     });
     if (result != RewriteResult::Written) return result;
     if (!rewrite.Commit()) return RewriteResult::Failed;

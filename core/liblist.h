@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -22,15 +23,15 @@ constexpr int kRowSize = 80;
 constexpr const char* kMarker = "gamedll ";
 constexpr size_t kMarkerLength = 8;
 
-// The row Install writes.
-constexpr const char* kInstallRow = "gamedll \"dlls\\veldrin.dll\"\n";
+// The line Install writes, without its line end.
+constexpr const char* kInstallLine = "gamedll \"dlls\\veldrin.dll\"";
 
 // The library name of the bot, compared ignoring case.
 constexpr const char* kBotLibrary = "veldrin.dll";
 
-// The row Remove writes: the gamedll line naming the mod's own library.
-// Never cut, however long the base name.
-std::string RemoveRow(const std::string& baseName);
+// The line Remove writes without its line end: the gamedll line naming the
+// mod's own library. Never cut, however long the base name.
+std::string RemoveLine(const std::string& baseName);
 
 // A liblist.gam held as the rows an fgets loop with kRowSize returns, each
 // in an 80-byte slot. A line of 79 characters or more takes several rows.
@@ -67,27 +68,45 @@ bool GamedllPathOfRow(const char* row, std::string& path);
 // True when the gamedll row names the bot's library.
 bool NamesBot(const char* row);
 
+// A gamedll line as liblist.gam has it: the row that starts with the marker
+// and every further row of the same line, so that a line of any length is
+// one piece. Install keeps the lines it replaces as these; Remove gives them
+// back as these.
+class GamedllLine {
+public:
+    // bytes: the line as the file has it, its line end included.
+    explicit GamedllLine(std::string bytes = std::string()) : bytes_(std::move(bytes)) {}
+
+    const std::string& Bytes() const { return bytes_; }
+    // The line without its line end.
+    std::string Text() const { return bytes_.substr(0, bytes_.size() - LineEnd().size()); }
+    // The line end as the file has it: CR LF, LF, or none where the text ends.
+    std::string LineEnd() const;
+    // The path the line loads, relative to the mod's folder, as the engine
+    // reads it (GamedllPathOfRow); empty for a line that is no gamedll line.
+    std::string Path() const;
+
+private:
+    std::string bytes_;
+};
+
 enum class RewriteResult {
     NotOpened,  // the file could not be opened for reading; nothing changed
     Written,    // the new file is written (and, for RewriteLibList, in place)
     Failed,     // the new file could not be written; the old one is untouched
 };
 
-// The bytes a replacement row is written as: its text with LF as CR LF.
-std::string AsWritten(const std::string& row);
-
-// A rewrite of a liblist.gam in the making: every gamedll row (leading
-// spaces allowed) replaced, every other byte kept as the file has it (NULs,
-// lone CRs, a Ctrl-Z and all after it), except that a bare LF line end
-// becomes CR LF, as a text-mode write makes it. The new content goes to a
-// temporary file beside the original, which Commit puts in its place in one
-// step, so the original is never left half written; until then it is as it
-// was.
+// A rewrite of a liblist.gam in the making: every gamedll line (leading
+// spaces allowed) replaced, every other byte kept as the file has it (line
+// ends, NULs, lone CRs, a Ctrl-Z and all after it). The new content goes to
+// a temporary file beside the original, which Commit puts in its place in
+// one step, so the original is never left half written; until then it is as
+// it was. Memory stays one block and one line, however large the file.
 class LibListRewrite {
 public:
-    // Gives the bytes to write in place of the index-th gamedll row (from 0);
-    // row is the row's bytes as the file has them.
-    using Replacement = std::function<std::string(size_t index, const std::string& row)>;
+    // Sets bytes to what is written in place of the index-th gamedll line
+    // (from 0). Returns false to stop the rewrite, which then fails.
+    using Replacement = std::function<bool(size_t index, const GamedllLine& line, std::string& bytes)>;
 
     LibListRewrite();
     ~LibListRewrite();
@@ -95,11 +114,12 @@ public:
     // Reads the file at path and writes its new content beside it. Returns
     // Written when the new content is ready for Commit, NotOpened when the
     // file cannot be read (nothing is written), Failed when the new content
-    // cannot be written (the file layer's last failure tells why).
+    // cannot be written or the replacement stopped it (the file layer's last
+    // failure tells why).
     RewriteResult Prepare(const char* path, const Replacement& replacement);
 
-    // The gamedll rows Prepare replaced, as the file had them, in order.
-    const std::vector<std::string>& Replaced() const { return replaced_; }
+    // How many gamedll lines Prepare replaced.
+    size_t Replaced() const { return replaced_; }
 
     // Puts the new content in the file's place, forced to the disk, with the
     // file's owner, group and permissions. Returns false, the file as it
@@ -108,26 +128,57 @@ public:
 
 private:
     std::unique_ptr<platform::NewFile> out_;
-    std::vector<std::string> replaced_;
+    size_t replaced_ = 0;
 };
 
 // The gamedll lines an Install replaced, kept in a file beside liblist.gam
-// (liblist.gam.veldrin) for Remove to give back. Plain text, a line for each
-// replaced row, with CR LF line ends.
-//
-// Writes the rows (as liblist.gam had them) to path in one step, with the
-// owner, group and permissions of the file model. Returns false, path as it
-// was, on failure.
-bool StoreLines(const char* path, const std::vector<std::string>& rows, const char* model);
+// (liblist.gam.veldrin) for Remove to give back: plain text, one line for
+// each replaced line, whole however long, with CR LF line ends.
+class KeptLinesWriter {
+public:
+    // Starts the new file beside path, which it replaces at Commit. Returns
+    // null when it cannot be made.
+    static std::unique_ptr<KeptLinesWriter> Begin(const char* path);
+    ~KeptLinesWriter();
 
-// The lines stored at path, without their line ends. Returns false when
-// there is no such file or it cannot be read.
-bool ReadStoredLines(const char* path, std::vector<std::string>& lines);
+    // Adds a line, given without its line end. Returns false on failure.
+    bool Add(const std::string& text);
 
-// Prepares and commits a rewrite with one replacement row (text, LF written
-// as CR LF) for every gamedll row. found is called once per replaced row,
-// written once the new file is in place.
-RewriteResult RewriteLibList(const char* path, const std::string& replacement, const std::function<void()>& found = {},
+    // Puts the file in place in one step, forced to the disk, with the
+    // owner, group and permissions of the file model. Returns false, the old
+    // file as it was, on failure.
+    bool Commit(const char* model);
+
+private:
+    KeptLinesWriter() = default;
+    std::unique_ptr<platform::NewFile> out_;
+};
+
+// Reads the lines a KeptLinesWriter wrote, or a person edited since.
+class KeptLinesReader {
+public:
+    // Opens the file at path. Returns null when it cannot be opened (the
+    // file layer's last failure tells whether it is missing).
+    static std::unique_ptr<KeptLinesReader> Open(const char* path);
+    ~KeptLinesReader();
+
+    // The next line that is not blank (blank: nothing but spaces and tabs),
+    // whole however long, as a line ending with CR LF; number is its line
+    // number in the file, from 1. False at the end, or when reading failed
+    // (Failed tells).
+    bool Next(GamedllLine& line, int& number);
+    bool Failed() const;
+
+private:
+    KeptLinesReader() = default;
+    std::unique_ptr<platform::TextFile> file_;
+    int number_ = 0;
+};
+
+// Prepares and commits a rewrite that puts text, with the line end of the
+// line it replaces, in place of every gamedll line. found is called once per
+// replaced line, written once the new file is in place.
+RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found = {},
                              const std::function<void()>& written = {});
 
 }  // namespace liblist

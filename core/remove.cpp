@@ -2,18 +2,20 @@
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
+#include "core/mod_library.h"
 #include "platform/file_system.h"
-#include "platform/wildcard.h"
 
-#include <algorithm>
-#include <vector>
+#include <memory>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
     const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         auto lock = layout::LockGameFolder(outcome);
-        if (lock) outcome = RemoveFromSlot(slot);
+        if (lock) {
+            layout::SweepTemporaries(m_strModFolder[slot], *lock);
+            outcome = RemoveFromSlot(slot);
+        }
     } else {
         outcome.problem = ChangeProblem::NoSuchMod;
     }
@@ -21,99 +23,176 @@ ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
     return outcome;
 }
 
+// What liblist.gam.veldrin holds for one Remove.
+struct InstallerCore::KeptLines {
+    enum class State {
+        None,      // there is no such file: the catalogue's library goes back
+        GiveBack,  // its lines go back, one for each gamedll line
+        Missing,   // a library they name is missing: the catalogue's goes back, the file stays
+        Unfit      // it does not fit liblist.gam: nothing changes
+    };
+    State state = State::None;
+    size_t count = 0;     // its lines that are not blank
+    std::string missing;  // State::Missing: the first missing library, for the player
+    std::string why;      // State::Unfit: why, for the player
+};
+
+namespace {
+
+std::string Lines(size_t count, const char* what) {
+    return std::to_string(count) + " " + what + (count == 1 ? " line" : " lines");
+}
+
+ChangeOutcome Unfit(const char* stored, const std::string& why) {
+    ChangeOutcome outcome;
+    outcome.problem = ChangeProblem::KeptLinesUnfit;
+    outcome.detail = layout::ForPlayer(stored) + ": " + why;
+    return outcome;
+}
+
+}  // namespace
+
+InstallerCore::KeptLines InstallerCore::ReadKeptLines(const char* stored, const std::string& folder,
+                                                      ChangeOutcome& outcome) {
+    KeptLines kept;
+    auto reader = liblist::KeptLinesReader::Open(stored);
+    if (!reader) {
+        if (platform::LastFailure().error != platform::FileError::NotFound) outcome = layout::FailureOutcome(stored);
+        return kept;
+    }
+    // Each line is judged by the library it reaches: one that leaves the
+    // mod's folder, is no regular file or is the bot's own counts as
+    // missing, since writing it back would leave the mod broken.
+    layout::ModLibraries libraries(folder);
+    liblist::GamedllLine line;
+    int number = 0;
+    kept.state = KeptLines::State::GiveBack;
+    while (reader->Next(line, number)) {
+        ++kept.count;
+        if (!liblist::IsGamedllRow(line.Text().c_str())) {
+            kept.state = KeptLines::State::Unfit;
+            kept.why = "line " + std::to_string(number) + " is not a gamedll line";
+            return kept;
+        }
+        std::string shown;
+        if (kept.state == KeptLines::State::GiveBack &&
+            libraries.Judge(line.Path(), &shown) != layout::LibraryVerdict::Present) {
+            kept.state = KeptLines::State::Missing;
+            kept.missing = shown;
+        }
+    }
+    if (reader->Failed()) outcome = layout::FailureOutcome(stored);
+    return kept;
+}
+
 ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
     const std::string& folder = m_strModFolder[slot];
     Trace("\nPerforming Remove on %s\n", m_strModName[slot].c_str());
     Trace("-------------------------\n");
 
-    layout::PathBuffer libList;
-    layout::PathBuffer library;
-    if (!ComposeModPaths(folder, libList, library)) return layout::TooLongOutcome(folder);
+    layout::PathBuffer libList, library, stored;
+    if (!ComposeModPaths(folder, libList, library) ||
+        !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
+        return layout::TooLongOutcome(folder);
 
     // What goes back in place of the bot's line: the lines Install kept,
     // when every library they name is there; else the catalogue's library.
     // Either must name a library the mod has, or the game would no longer
-    // start.
-    layout::PathBuffer stored;
-    std::vector<std::string> lines;
-    const bool kept = layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()) &&
-                      liblist::ReadStoredLines(stored, lines) && !lines.empty();
-    std::string missing;
-    for (const std::string& line : lines) {
-        std::string path;
-        layout::PathBuffer named;
-        if (!liblist::GamedllPathOfRow(line.c_str(), path) ||
-            !layout::ComposePath(named, "%s\\%s\\%s", g_szGameDir, folder.c_str(), path.c_str()) ||
-            !platform::ReadableFile(named)) {
-            missing = path.empty() ? stored : named;
-            break;
-        }
+    // start. Kept lines that do not fit liblist.gam change nothing: they
+    // are the player's, and only the player can tell what they meant.
+    ChangeOutcome outcome;
+    const KeptLines kept = ReadKeptLines(stored, folder, outcome);
+    if (!outcome.Done()) return outcome;
+    if (kept.state == KeptLines::State::Unfit) {
+        Trace("%s does not fit %s, nothing changed\n", stored, libList);
+        return Unfit(stored, kept.why);
     }
-    const bool giveBack = kept && missing.empty();
-    if (kept && !giveBack) Trace("%s names %s, which is missing\n", stored, missing.c_str());
+    if (kept.state == KeptLines::State::Missing) Trace("%s names %s, which is missing\n", stored, kept.missing.c_str());
+    if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(slot, kept, outcome)) return outcome;
+    if (!RestoreLibList(slot, libList, stored, kept, outcome)) return outcome;
 
-    layout::PathBuffer own;
-    const std::string& base = m_strModDll[slot];
-    if (!giveBack &&
-        (base.empty() || !layout::ComposePath(own, layout::kOwnLibrary, g_szGameDir, folder.c_str(), base.c_str()) ||
-         !platform::ReadableFile(own))) {
-        Trace("The mod's own library %s is missing, nothing changed\n", own);
-        ChangeOutcome outcome;
-        outcome.problem = ChangeProblem::OwnLibraryMissing;
-        outcome.detail = base.empty() ? folder + ": the catalogue names no game library for this mod"
-                                      : layout::ForPlayer(own) + ": the mod's own game library is missing";
-        if (!missing.empty())
-            outcome.detail +=
-                ", and so is " + layout::ForPlayer(missing.c_str()) + ", which liblist.gam named before the bot";
-        return outcome;
-    }
-
-    const std::string restored = liblist::RemoveRow(base);
-    std::vector<std::string> replacements;
-    if (giveBack) {
-        for (const std::string& line : lines) replacements.push_back(line + "\r\n");
-    } else {
-        replacements.push_back(liblist::AsWritten(restored));
-    }
-    liblist::LibListRewrite rewrite;
-    liblist::RewriteResult result = rewrite.Prepare(libList, [&](size_t index, const std::string&) {
-        // Each gamedll line gets the kept line of its place; any beyond them
-        // the last.
-        return replacements[std::min(index, replacements.size() - 1)];
-    });
-    if (result == liblist::RewriteResult::Failed ||
-        (result == liblist::RewriteResult::NotOpened && platform::PathExists(libList))) {
-        Trace("Kept veldrin.dll: %s still names it\n", libList);
-        return layout::FailureOutcome(libList);
-    }
-    for (size_t i = 0; i < rewrite.Replaced().size(); ++i) Trace("Found gamedll line...\n");
-    // A file with no gamedll row stays as it is: nothing in it names the bot.
-    if (!rewrite.Replaced().empty()) {
-        if (!rewrite.Commit()) {
-            ChangeOutcome outcome = layout::FailureOutcome(libList);
-            Trace("Kept veldrin.dll: %s still names it\n", libList);
-            return outcome;
-        }
-        Trace("Written new liblist.gam\n");
-    }
-
-    // What Install kept has served once the new liblist.gam is in place.
-    if (kept && !platform::RemoveFile(stored))
+    // What Install kept has served once its lines are in place.
+    if (kept.state == KeptLines::State::GiveBack && !platform::RemoveFile(stored))
         Trace("Could not delete %s: %s\n", stored, platform::LastFailure().reason.c_str());
+    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing;
 
-    // The library may go only when nothing names it any more: the new
-    // liblist.gam is in place, or there is no liblist.gam at all. Lines that
-    // give the bot's own name as the mod's library keep it too.
-    bool stillNamed = false;
-    for (const std::string& row : replacements) stillNamed = stillNamed || liblist::NamesBot(row.c_str());
-    if (stillNamed) {
-        Trace("Kept veldrin.dll: %s still names it\n", libList);
-        return ChangeOutcome();
-    }
-    // The mod is back on its own library whatever the delete does: a library
-    // the game still holds open only stays behind, named by nothing.
-    if (!platform::RemoveFile(library))
+    // The library may go only now that nothing names it: the new liblist.gam
+    // is in place, or there is no liblist.gam at all. The mod is back on its
+    // own library whatever the delete does: a library the game still holds
+    // open only stays behind, named by nothing, and the player is told.
+    if (!platform::RemoveFile(library)) {
         Trace("Could not delete %s: %s\n", library, platform::LastFailure().reason.c_str());
+        outcome.libraryLeft = layout::ForPlayer(library) + ": " + platform::LastFailure().reason;
+    }
     Trace("Deleted veldrin.dll\n");
-    return ChangeOutcome();
+    return outcome;
+}
+
+bool InstallerCore::CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome) {
+    const std::string& folder = m_strModFolder[slot];
+    const std::string& base = m_strModDll[slot];
+    std::string shown;
+    const layout::LibraryVerdict verdict = base.empty()
+                                               ? layout::LibraryVerdict::Missing
+                                               : layout::ModLibraries(folder).Judge("dlls\\" + base + ".dll", &shown);
+    if (verdict == layout::LibraryVerdict::Present) return true;
+    Trace("The mod's own library %s is missing, nothing changed\n", shown.c_str());
+    outcome.problem = ChangeProblem::OwnLibraryMissing;
+    if (base.empty()) outcome.detail = folder + ": the catalogue names no game library for this mod";
+    else if (verdict == layout::LibraryVerdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
+    else outcome.detail = shown;
+    if (kept.state == KeptLines::State::Missing)
+        outcome.detail += "; " + kept.missing + ", which liblist.gam named before the bot, is missing too";
+    return false;
+}
+
+bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
+                                   ChangeOutcome& outcome) {
+    std::unique_ptr<liblist::KeptLinesReader> reader;
+    if (kept.state == KeptLines::State::GiveBack && !(reader = liblist::KeptLinesReader::Open(stored))) {
+        outcome = layout::FailureOutcome(stored);
+        return false;
+    }
+    // Each gamedll line gets the kept line of its place, read as it is
+    // needed, or the catalogue's line; each keeps the line end it had.
+    const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
+    bool moreLines = false;
+    liblist::LibListRewrite rewrite;
+    const liblist::RewriteResult result =
+        rewrite.Prepare(libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+            liblist::GamedllLine back(ownLine);
+            int number = 0;
+            if (reader && !reader->Next(back, number)) {
+                moreLines = !reader->Failed();
+                return false;
+            }
+            bytes = back.Text() + line.LineEnd();
+            return true;
+        });
+    // No liblist.gam at all names nothing: there is nothing to give back to.
+    if (result == liblist::RewriteResult::NotOpened && !platform::PathExists(libList)) return true;
+    if (result != liblist::RewriteResult::Written && !moreLines) {
+        Trace("Kept veldrin.dll: %s still names it\n", libList);
+        outcome = layout::FailureOutcome(reader && reader->Failed() ? stored : libList);
+        return false;
+    }
+    if (kept.state != KeptLines::State::None && (moreLines || rewrite.Replaced() != kept.count)) {
+        Trace("%s does not fit %s, nothing changed\n", stored, libList);
+        const std::string has = moreLines ? "more" : std::to_string(rewrite.Replaced());
+        outcome = Unfit(stored, rewrite.Replaced() == 0 && !moreLines
+                                    ? "liblist.gam has no gamedll line to give its lines back to"
+                                    : "it keeps " + Lines(kept.count, "gamedll") + ", and liblist.gam has " + has +
+                                          (has == "1" ? " gamedll line" : " gamedll lines"));
+        return false;
+    }
+    for (size_t i = 0; i < rewrite.Replaced(); ++i) Trace("Found gamedll line...\n");
+    // A file with no gamedll line stays as it is: nothing in it names the bot.
+    if (rewrite.Replaced() == 0) return true;
+    if (!rewrite.Commit()) {
+        outcome = layout::FailureOutcome(libList);
+        Trace("Kept veldrin.dll: %s still names it\n", libList);
+        return false;
+    }
+    Trace("Written new liblist.gam\n");
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <thread>
+#include <vector>
 
 #include "platform/text_file.h"
 
@@ -43,6 +44,14 @@ std::string TemporaryName(size_t length, uint64_t& state) {
     return name;
 }
 
+// True when name is one TemporaryName makes.
+bool IsTemporaryName(const std::string& name) {
+    if (name.empty() || name.size() > 16 || name[0] != '~') return false;
+    for (size_t i = 1; i < name.size(); ++i)
+        if (!std::strchr(kNameLetters, name[i]) || name[i] == '\0') return false;
+    return true;
+}
+
 uint64_t Seed(const void* address) {
     static thread_local uint64_t counter = 0;
     uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -59,11 +68,24 @@ std::string FolderOf(const std::string& host) {
 
 }  // namespace
 
-bool ReadableFile(const char* path, FileInfo* info) {
+namespace {
+
+// True when the open file lies inside the folder within (a Windows path)
+// once every link is followed; records why not.
+bool InsideFolder(native::Handle file, const char* within) {
+    const std::string folder = native::RealFolderPath(ResolvePath(within));
+    if (native::RealPathInside(native::RealPathOf(file), folder)) return true;
+    return Fail(FileError::NotFound, "it lies outside " + std::string(within) + ", reached through a link");
+}
+
+}  // namespace
+
+bool ReadableFile(const char* path, FileInfo* info, const char* within) {
     native::Handle file = native::OpenRead(path, info);
     if (file == native::kNoHandle) return false;
+    const bool inside = !within || InsideFolder(file, within);
     native::Close(file);
-    return true;
+    return inside;
 }
 
 std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
@@ -158,17 +180,11 @@ bool NewFile::Write(const char* data, size_t length) {
     return true;
 }
 
-bool NewFile::WriteText(const std::string& text) {
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t nl = text.find('\n', at);
-        size_t run = (nl == std::string::npos ? text.size() : nl) - at;
-        if (run && !Write(text.data() + at, run)) return false;
-        if (nl == std::string::npos) break;
-        if (!Write("\r\n", 2)) return false;
-        at = nl + 1;
-    }
-    return true;
+std::string NewFile::Release() {
+    done_ = true;
+    if (file_ != native::kNoHandle) native::Close(file_);
+    file_ = native::kNoHandle;
+    return temp_;
 }
 
 bool NewFile::Commit(bool toDisk, const char* model) {
@@ -202,11 +218,22 @@ bool NewFile::Commit(bool toDisk, const char* model) {
     return true;
 }
 
-bool CopyOver(const char* source, const char* target, bool toDisk) {
+bool CopyOver(const char* source, const char* target, const CopyRules& rules, bool* sourceFault) {
+    if (sourceFault) *sourceFault = false;
     if (FaultInjected(FileOp::Copy, target)) return false;
     FileInfo from, to;
     native::Handle in = native::OpenRead(source, &from);
-    if (in == native::kNoHandle) return false;
+    bool usable = in != native::kNoHandle;
+    if (usable && rules.within) usable = InsideFolder(in, rules.within);
+    if (usable && rules.nonEmpty && from.size == 0) usable = Fail(FileError::Failed, "the file is empty");
+    // The seam's read of the source comes after it was judged: a test can
+    // change the file there, as another program could.
+    if (usable && FaultInjected(FileOp::Read, source)) usable = false;
+    if (!usable) {
+        if (in != native::kNoHandle) native::Close(in);
+        if (sourceFault) *sourceFault = true;
+        return false;
+    }
     bool exists = false;
     std::string host = ResolvePath(target, exists);
     exists = exists && native::InfoAt(host, to);
@@ -219,9 +246,48 @@ bool CopyOver(const char* source, const char* target, bool toDisk) {
     // that a later upgrade or Remove can replace it.
     std::unique_ptr<NewFile> out =
         NewFile::Create(target, std::move(host), exists, to, native::WritableCopyMarks(from.marks));
-    bool ok = out && native::CopyData(in, out->Handle(), from.size) && native::CopyLastWrite(from, out->Handle());
+    bool ok = out != nullptr;
+    if (ok && !native::CopyData(in, out->Handle(), from.size)) {
+        ok = false;
+        // What went wrong reading is the source's fault; a write that failed
+        // is the target's (a full disk).
+        if (sourceFault) *sourceFault = LastFailure().reason == native::kChangedWhileCopied;
+    }
+    ok = ok && native::CopyLastWrite(from, out->Handle());
     native::Close(in);
-    return ok && out->Commit(toDisk);
+    return ok && out->Commit(rules.toDisk);
+}
+
+std::unique_ptr<SetAside> SetAside::Move(const char* path) {
+    std::unique_ptr<SetAside> aside(new SetAside);
+    bool exists = false;
+    aside->host_ = ResolvePath(path, exists);
+    FileInfo info;
+    if (!exists || !native::InfoAt(aside->host_, info)) return aside;
+    // A name only a NewFile makes, taken exclusively, which the file then
+    // replaces: a sweep after a crash finds it like any other temporary.
+    std::unique_ptr<NewFile> temporary = NewFile::Beside(path);
+    if (!temporary) return nullptr;
+    const std::string name = temporary->Release();
+    if (!native::Rename(aside->host_, name)) {
+        native::Unlink(name);
+        return nullptr;
+    }
+    native::NoteChange(aside->host_, false);
+    aside->aside_ = name;
+    return aside;
+}
+
+bool SetAside::Restore() {
+    if (aside_.empty()) return true;
+    if (!native::Rename(aside_, host_)) return false;
+    native::NoteChange(host_, true);
+    aside_.clear();
+    return true;
+}
+
+SetAside::~SetAside() {
+    if (!aside_.empty()) native::Unlink(aside_);
 }
 
 bool RemoveFile(const char* path) {
@@ -234,23 +300,48 @@ bool RemoveFile(const char* path) {
 }
 
 std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMilliseconds) {
-    native::Handle file = native::OpenRead(path);
-    if (file == native::kNoHandle) return nullptr;
+    const std::string host = ResolvePath(path);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
     for (;;) {
         bool busy = false;
-        if (native::TryLock(file, busy)) return std::unique_ptr<FileLock>(new FileLock(file));
-        if (!busy) break;
+        const int64_t now = native::Now();
+        native::Handle folder = native::LockFolder(host, busy);
+        if (folder != native::kNoHandle) return std::unique_ptr<FileLock>(new FileLock(folder, now));
+        if (!busy) return nullptr;
         if (std::chrono::steady_clock::now() >= deadline) {
             Fail(FileError::Busy, "another installer is changing this game folder");
-            break;
+            return nullptr;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    native::Close(file);
-    return nullptr;
 }
 
-FileLock::~FileLock() { native::Close(file_); }
+FileLock::~FileLock() { native::Close(folder_); }
+
+int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
+    const std::string pattern = std::string(folder) + "\\~*";
+    FindData data;
+    FindHandle* search = FindFirst(pattern.c_str(), data, false);
+    if (!search) return 0;
+    std::vector<std::string> stale;
+    do {
+        if (IsTemporaryName(data.name)) stale.push_back(data.name);
+    } while (FindNext(search, data));
+    FindEnd(search);
+    int removed = 0;
+    const Failure kept = LastFailure();
+    for (const std::string& name : stale) {
+        const std::string host = ResolvePath((std::string(folder) + "\\" + name).c_str());
+        FileInfo info;
+        if (!native::InfoAt(host, info) || !info.regular || info.changeTime >= olderThan) continue;
+        if (native::Unlink(host)) {
+            native::NoteChange(host, false);
+            ++removed;
+        }
+    }
+    // A sweep that could not delete something is no failure of the change.
+    Fail(kept.error, kept.reason);
+    return removed;
+}
 
 }  // namespace platform

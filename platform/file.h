@@ -21,8 +21,11 @@ using FileInfo = native::Info;
 // True when the regular file path reaches can be opened for reading; info,
 // when given, receives what it is (its size and last write among others).
 // Returns false when it cannot be opened or is no regular file: nothing, a
-// folder, a pipe or a device.
-bool ReadableFile(const char* path, FileInfo* info = nullptr);
+// folder, a pipe or a device; and, when within names a folder, when the file
+// does not lie inside that folder once every link is followed.
+bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within = nullptr);
+
+struct CopyRules;
 
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created
@@ -44,8 +47,6 @@ public:
     // Appends bytes as they are. Returns false on any failure; the file is
     // then discarded at Commit.
     bool Write(const char* data, size_t length);
-    // Appends text with LF as CR LF, as a text-mode write does.
-    bool WriteText(const std::string& text);
 
     // The temporary file's handle, for a copy that fills it at once.
     native::Handle Handle() const { return file_; }
@@ -66,8 +67,12 @@ public:
     const std::string& TempPath() const { return temp_; }
 
 private:
-    friend bool CopyOver(const char*, const char*, bool);
+    friend bool CopyOver(const char*, const char*, const CopyRules&, bool*);
+    friend class SetAside;
     NewFile() = default;
+    // Closes the file and gives up its temporary name, which it no longer
+    // removes; returns that name's host path.
+    std::string Release();
     // Beside for a target already resolved to targetHost and looked at:
     // exists tells whether anything stands there, info what. The temporary
     // file is created with the permission bits marks.
@@ -86,14 +91,46 @@ private:
     bool failed_ = false, done_ = false;
 };
 
+// What a copy asks of its source and its target.
+struct CopyRules {
+    bool toDisk = false;           // the copy and its folder entry are forced to the disk before the call returns
+    const char* within = nullptr;  // the source must lie inside this folder once every link is followed
+    bool nonEmpty = false;         // an empty source is refused
+};
+
 // Copies source over target through a NewFile: an existing target stays
 // whole until the copy is complete, and a failed copy leaves it as it was.
 // The copy takes the source's last-write time and is writable by its owner.
-// With toDisk, the copy and its folder entry are forced to the disk before
-// the call returns. A target that is the source itself (through a link, a
-// hard link or another spelling) is left alone and counts as copied. Returns
-// false on any failure; anything but a regular source counts as missing.
-bool CopyOver(const char* source, const char* target, bool toDisk = false);
+// The source is judged on the handle it is copied from: a regular file (and
+// as the rules ask), whose size when opened is exactly what the copy gets. A
+// target that is the source itself (through a link, a hard link or another
+// spelling) is left alone and counts as copied. Returns false on any
+// failure; sourceFault, when given, tells whether the source was at fault
+// (missing, no regular file, outside its folder, empty, or changed while it
+// was copied).
+bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr);
+
+// A file moved out of the way, under a temporary name beside it, until it
+// is put back or let go.
+class SetAside {
+public:
+    // Moves the file at path aside. Returns a SetAside that holds nothing
+    // when there is no file at path, and null when it cannot be moved (the
+    // folder or the file may not be changed).
+    static std::unique_ptr<SetAside> Move(const char* path);
+
+    // Puts the file back under its name. Returns false on failure.
+    bool Restore();
+
+    // Deletes the file set aside, unless it was put back.
+    ~SetAside();
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+
+private:
+    SetAside() = default;
+    std::string host_, aside_;
+};
 
 // Deletes a file. A file that does not exist counts as deleted; a folder or
 // a read-only file is refused.
@@ -103,18 +140,29 @@ bool RemoveFile(const char* path);
 // across processes; released when destroyed.
 class FileLock {
 public:
-    // Locks the regular file at path, which is opened for reading only, so
-    // a read-only file or folder serves. Waits up to waitMilliseconds for
-    // another holder to let go. Returns null when the file cannot be opened,
-    // or with a Busy failure when the wait runs out.
+    // Locks the folder at path itself, so that no file renamed into it or
+    // out of it can take the lock away. Waits up to waitMilliseconds for
+    // another holder to let go. Returns null when the folder cannot be
+    // opened, or with a Busy failure when the wait runs out.
     static std::unique_ptr<FileLock> Acquire(const char* path, int waitMilliseconds);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
+    // When the lock was taken, on the clock of FileInfo::changeTime.
+    int64_t Acquired() const { return acquired_; }
+
 private:
-    explicit FileLock(native::Handle file) : file_(file) {}
-    native::Handle file_;
+    FileLock(native::Handle folder, int64_t acquired) : folder_(folder), acquired_(acquired) {}
+    native::Handle folder_;
+    int64_t acquired_;
 };
+
+// Deletes the temporary files a NewFile leaves in folder when its process
+// was killed before it could remove them: regular files with the names only
+// a NewFile makes, made before olderThan (FileInfo::changeTime's clock). A
+// change calls it while it holds the game folder's lock, so that no living
+// installer's temporary can be among them. Returns how many it deleted.
+int RemoveStaleTemporaries(const char* folder, int64_t olderThan);
 
 }  // namespace platform

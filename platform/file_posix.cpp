@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #if defined(__linux__)
 #include <sys/sendfile.h>
@@ -54,6 +56,7 @@ void FillInfo(const struct stat& st, native::Info& info) {
     info.volume = static_cast<uint64_t>(st.st_dev);
     info.index = static_cast<uint64_t>(st.st_ino);
     info.writeTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.changeTime = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     info.marks = static_cast<uint32_t>(st.st_mode & 07777);
     info.owner = static_cast<uint32_t>(st.st_uid);
     info.group = static_cast<uint32_t>(st.st_gid);
@@ -165,16 +168,21 @@ bool CopyData(Handle from, Handle to, uint64_t size) {
         if (n == 0) break;
         left -= static_cast<uint64_t>(n);
     }
-    if (left == 0) return true;
 #endif
-    // The plain way, and whatever a file grown since it was opened still has.
     char buffer[64 * 1024];
-    for (;;) {
+    while (left > 0) {
         size_t got = 0;
-        if (!Read(from, buffer, sizeof buffer, got)) return false;
-        if (got == 0) return true;
+        if (!Read(from, buffer, static_cast<size_t>(std::min<uint64_t>(left, sizeof buffer)), got)) return false;
+        if (got == 0) break;
         if (!Write(to, buffer, got)) return false;
+        left -= got;
     }
+    // A file that ends early or goes on was being changed while it was
+    // copied: neither copy is the file the caller looked at.
+    size_t more = 0;
+    if (left == 0 && !Read(from, buffer, 1, more)) return false;
+    if (left != 0 || more != 0) return Fail(FileError::Failed, kChangedWhileCopied);
+    return true;
 }
 
 bool Sync(Handle file) { return ::fsync(file) == 0 || FailErrno(); }
@@ -276,16 +284,60 @@ bool SyncFolder(const std::string& host) {
     return ok;
 }
 
-bool TryLock(Handle file, bool& busy) {
-    // flock, not fcntl: an fcntl lock goes when the process closes any
-    // descriptor of the file, as a scan reading the catalogue meanwhile does.
+Handle LockFolder(const std::string& host, bool& busy) {
     busy = false;
+    int fd = ::open(host.empty() ? "." : host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        FailErrno();
+        return kNoHandle;
+    }
+    // flock, not fcntl: an fcntl lock goes when the process closes any
+    // descriptor of the file.
     int result;
-    do result = ::flock(file, LOCK_EX | LOCK_NB);
+    do result = ::flock(fd, LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
-    if (result == 0) return true;
+    if (result == 0) return fd;
     busy = errno == EWOULDBLOCK;
-    return FailErrno();
+    FailErrno();
+    ::close(fd);
+    return kNoHandle;
+}
+
+int64_t Now() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::string RealPathOf(Handle file) {
+#if defined(__linux__)
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", file);
+    char target[4096];
+    const ssize_t n = ::readlink(link, target, sizeof target - 1);
+    if (n > 0 && target[0] == '/') return std::string(target, static_cast<size_t>(n));
+#elif defined(F_GETPATH)
+    char target[PATH_MAX];
+    if (::fcntl(file, F_GETPATH, target) == 0) return target;
+#endif
+    (void)file;
+    return std::string();
+}
+
+std::string RealFolderPath(const std::string& host) {
+    char* real = ::realpath(host.empty() ? "." : host.c_str(), nullptr);
+    if (!real) return std::string();
+    std::string path = real;
+    std::free(real);
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
+    return path;
+}
+
+bool RealPathInside(const std::string& real, const std::string& folder) {
+    if (real.empty() || folder.empty()) return false;
+    if (folder == "/") return real.size() > 1 && real[0] == '/';
+    return real.size() > folder.size() + 1 && real.compare(0, folder.size(), folder) == 0 && real[folder.size()] == '/';
 }
 
 void NoteChange(const std::string& host, bool exists) { posix::NoteChange(host, exists); }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -57,7 +58,21 @@ void FillInfo(const BY_HANDLE_FILE_INFORMATION& data, native::Info& info) {
     info.index = (static_cast<uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
     info.writeTime = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                                           data.ftLastWriteTime.dwLowDateTime);
+    info.changeTime = static_cast<int64_t>((static_cast<uint64_t>(data.ftCreationTime.dwHighDateTime) << 32) |
+                                           data.ftCreationTime.dwLowDateTime);
     info.marks = data.dwFileAttributes;
+}
+
+// The final path of an open handle, without the "\\?\" prefix the system
+// puts before it.
+std::string FinalPathOf(HANDLE handle) {
+    char path[MAX_PATH * 4];
+    const DWORD n = GetFinalPathNameByHandleA(handle, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n >= sizeof path) return std::string();
+    std::string text(path, n);
+    if (text.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + text.substr(8);
+    if (text.compare(0, 4, "\\\\?\\") == 0) return text.substr(4);
+    return text;
 }
 
 // Others may go on reading, writing, renaming and deleting a file this
@@ -163,14 +178,22 @@ bool Write(Handle file, const char* data, size_t size) {
     return true;
 }
 
-bool CopyData(Handle from, Handle to, uint64_t) {
+bool CopyData(Handle from, Handle to, uint64_t size) {
     std::unique_ptr<char[]> buffer(new char[64 * 1024]);
-    for (;;) {
+    uint64_t left = size;
+    while (left > 0) {
         size_t got = 0;
-        if (!Read(from, buffer.get(), 64 * 1024, got)) return false;
-        if (got == 0) return true;
+        if (!Read(from, buffer.get(), static_cast<size_t>(left < 64 * 1024 ? left : 64 * 1024), got)) return false;
+        if (got == 0) break;
         if (!Write(to, buffer.get(), got)) return false;
+        left -= got;
     }
+    // A file that ends early or goes on was being changed while it was
+    // copied: neither copy is the file the caller looked at.
+    size_t more = 0;
+    if (left == 0 && !Read(from, buffer.get(), 1, more)) return false;
+    if (left != 0 || more != 0) return Fail(FileError::Failed, kChangedWhileCopied);
+    return true;
 }
 
 bool Sync(Handle file) { return FlushFileBuffers(AsHandle(file)) || FailCode(); }
@@ -251,18 +274,46 @@ bool SyncFolder(const std::string&) {
     return true;
 }
 
-bool TryLock(Handle file, bool& busy) {
-    // One byte far past the end: Windows' locks also bar reading the bytes
-    // they cover, and other installers still read the catalogue while one
-    // of them holds the lock.
-    OVERLAPPED at{};
-    at.Offset = 0xFFFFFFFE;
-    at.OffsetHigh = 0x7FFFFFFF;
+Handle LockFolder(const std::string& host, bool& busy) {
     busy = false;
-    if (LockFileEx(AsHandle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
-    DWORD code = GetLastError();
-    busy = code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING;
-    return FailCode(code);
+    // The right to add files, shared with no other holder of that right:
+    // a second installer's open fails until this handle is closed, while
+    // listings, reads and the files inside the folder are as free as ever.
+    // Without delete sharing the folder cannot be renamed away meanwhile.
+    HANDLE folder = CreateFileA(host.c_str(), FILE_ADD_FILE | SYNCHRONIZE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder != INVALID_HANDLE_VALUE) return folder;
+    const DWORD code = GetLastError();
+    busy = code == ERROR_SHARING_VIOLATION;
+    FailCode(code);
+    return kNoHandle;
+}
+
+int64_t Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
+std::string RealPathOf(Handle file) { return FinalPathOf(AsHandle(file)); }
+
+std::string RealFolderPath(const std::string& host) {
+    HANDLE folder = CreateFileA(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::string();
+    BY_HANDLE_FILE_INFORMATION data;
+    std::string path;
+    if (GetFileInformationByHandle(folder, &data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        path = FinalPathOf(folder);
+    CloseHandle(folder);
+    return path;
+}
+
+bool RealPathInside(const std::string& real, const std::string& folder) {
+    if (real.empty() || folder.empty()) return false;
+    std::string base = folder;
+    if (base.back() != '\\') base += '\\';
+    return real.size() > base.size() && _strnicmp(real.c_str(), base.c_str(), base.size()) == 0;
 }
 
 void NoteChange(const std::string&, bool) {}

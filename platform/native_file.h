@@ -30,6 +30,7 @@ struct Info {
     uint64_t size = 0;
     uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
     int64_t writeTime = 0;           // the last write as the host keeps it: ns since 1970 (POSIX), FILETIME (Windows)
+    int64_t changeTime = 0;          // when the file was last made or renamed (POSIX: its status change), as writeTime
     uint32_t marks = 0;              // permission bits (POSIX), attributes (Windows)
     uint32_t owner = 0, group = 0;   // POSIX only
 };
@@ -61,8 +62,12 @@ bool Write(Handle file, const char* data, size_t size);
 
 // Copies size bytes (the size of from when opened) from its current
 // position to to, as fast as the host allows. Returns false on a read or
-// write failure.
+// write failure, and when from no longer holds exactly size bytes (it shrank
+// or grew while it was copied).
 bool CopyData(Handle from, Handle to, uint64_t size);
+
+// The reason CopyData gives for a file that changed while it was copied.
+constexpr const char* kChangedWhileCopied = "the file changed while it was copied";
 
 // Forces what was written to the disk.
 bool Sync(Handle file);
@@ -111,9 +116,26 @@ bool Unlink(const std::string& host);
 // needs that apart from the files.
 bool SyncFolder(const std::string& host);
 
-// Takes an exclusive lock on the open file without waiting. busy is set when
-// another process (or another handle) holds one.
-bool TryLock(Handle file, bool& busy);
+// Takes an exclusive lock on the folder at a host path without waiting,
+// held on the folder itself, which no rename of a file in it can replace.
+// Returns the handle that holds it, or kNoHandle with busy set when another
+// process (or another handle) holds it.
+Handle LockFolder(const std::string& host, bool& busy);
+
+// The host's clock now, in the units of Info::changeTime.
+int64_t Now();
+
+// The path of the open file with every link followed, as the system has it;
+// empty when it cannot be told.
+std::string RealPathOf(Handle file);
+
+// The path of the folder at a host path with every link followed; empty
+// when there is no such folder.
+std::string RealFolderPath(const std::string& host);
+
+// True when real, a path RealPathOf gave, lies inside the folder folder, a
+// path RealFolderPath gave (names compared as the host compares them).
+bool RealPathInside(const std::string& real, const std::string& folder);
 
 // Lets this thread's folder listings know of a file made or removed at a
 // host path (path_posix.cpp keeps them); nothing where none are kept.

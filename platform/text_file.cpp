@@ -133,10 +133,9 @@ inline const char* FindNewline(const char* from, const char* to) {
 
 }  // namespace
 
-size_t RowReader::SkipPlainLines(size_t end, size_t chars, char first, bool bareLfIsPlain) const {
+size_t RowReader::SkipPlainLines(size_t end, size_t chars, char first) const {
     // Whole lines, each one row long, that start with neither first nor a
-    // space, and end with CR LF unless a bare LF is plain too: the common
-    // lines of a file, which need no look of their own.
+    // space: the common lines of a file, which need no look of their own.
     const char* base = buffer_.get();
     size_t line = pos_;
     auto plainStart = [&](size_t at) { return at < end && base[at] != first && base[at] != ' '; };
@@ -144,7 +143,7 @@ size_t RowReader::SkipPlainLines(size_t end, size_t chars, char first, bool bare
     // it may have.
     auto plainLine = [&](size_t lf) {
         const bool crlf = lf > line && base[lf - 1] == '\r';
-        return lf - line + (crlf ? 0 : 1) <= chars && (crlf || bareLfIsPlain);
+        return lf - line + (crlf ? 0 : 1) <= chars;
     };
     if (!plainStart(line)) return line;
 #if defined(__SSE2__)
@@ -199,7 +198,7 @@ bool RowReader::NextStartingWith(int limit, char first, RawRow& row) {
     const size_t chars = static_cast<size_t>(limit - 1);
     for (;;) {
         if (len_ - pos_ <= chars && !eof_) Fill(chars + 1);
-        pos_ = SkipPlainLines(PlainLinesEnd(), chars, first, true);
+        pos_ = SkipPlainLines(PlainLinesEnd(), chars, first);
         bool crlf = false;
         const size_t length = RowAt(chars, crlf);
         if (length == 0) {
@@ -220,20 +219,34 @@ bool RowReader::NextStartingWith(int limit, char first, RawRow& row) {
     }
 }
 
+void RowReader::TakeLine(size_t length, size_t chars, std::string& line) {
+    for (;;) {
+        const char* at = buffer_.get() + pos_;
+        line.append(at, length);
+        pos_ += length;
+        // A row ends its line when it ends with a newline, or when the text
+        // ends before the row is full.
+        if (at[length - 1] == '\n' || length < chars) return;
+        bool crlf = false;
+        length = RowAt(chars, crlf);
+        if (length == 0) return;
+    }
+}
+
 bool RowReader::CopyEdited(int limit, char first, RowEditor& editor, NewFile& out) {
     if (textEnded_ || limit <= 1) return false;
     const size_t chars = static_cast<size_t>(limit - 1);
-    std::string replacement;
+    std::string line, replacement;
     bool ok = true;
     // The bytes from kept on are written as they are, in one piece, when a
-    // row needs something else or the buffer moves.
+    // line needs something else or the buffer moves.
     size_t kept = pos_;
     auto keep = [&](size_t upTo) {
         if (upTo > kept && ok) ok = out.Write(buffer_.get() + kept, upTo - kept);
         kept = upTo;
     };
     size_t plainEnd = PlainLinesEnd();
-    for (;;) {
+    while (ok) {
         if (len_ - pos_ <= chars && !eof_) {
             keep(pos_);
             Fill(chars + 1);
@@ -241,7 +254,7 @@ bool RowReader::CopyEdited(int limit, char first, RowEditor& editor, NewFile& ou
             plainEnd = PlainLinesEnd();
         }
         // Plain lines pass as they are; the buffer may need filling after them.
-        const size_t skipped = SkipPlainLines(plainEnd, chars, first, false);
+        const size_t skipped = SkipPlainLines(plainEnd, chars, first);
         if (skipped != pos_) {
             pos_ = skipped;
             continue;
@@ -253,20 +266,19 @@ bool RowReader::CopyEdited(int limit, char first, RowEditor& editor, NewFile& ou
         if (at[0] == first || at[0] == ' ') {
             size_t spaces = 0;
             while (spaces < length && at[spaces] == ' ') ++spaces;
-            if (spaces < length && at[spaces] == first && editor.Replace(RawRow{at, length, crlf}, replacement)) {
+            if (spaces < length && at[spaces] == first && editor.Starts(RawRow{at, length, crlf})) {
                 keep(pos_);
-                if (ok) ok = out.Write(replacement.data(), replacement.size());
-                pos_ += length;
+                line.clear();
+                // The rows after the first may need the buffer filled, which
+                // moves it: what is kept starts again after the line.
+                TakeLine(length, chars, line);
                 kept = pos_;
+                plainEnd = PlainLinesEnd();
+                ok = ok && editor.Replace(line, replacement) && out.Write(replacement.data(), replacement.size());
                 continue;
             }
         }
         pos_ += length;
-        if (!crlf && at[length - 1] == '\n') {
-            keep(pos_ - 1);
-            if (ok) ok = out.Write("\r\n", 2);
-            kept = pos_;
-        }
     }
     keep(pos_);
     textEnded_ = true;
@@ -351,6 +363,9 @@ bool TextFile::Close() {
         reader_->Close();
         return closeResult_ = true;
     }
+    // A file that never opened has nothing to close, and its failure stays
+    // the one that tells why.
+    if (out_ == native::kNoHandle) return closeResult_ = false;
     bool ok = !failed_;
     // A file written anew must be on disk before it may replace another.
     if (mode_ == 'w' && ok && (FaultInjected(FileOp::Flush, path_.c_str()) || !native::Sync(out_))) ok = false;

@@ -32,18 +32,21 @@ struct RawRow {
         if (crlf) buffer[n - 1] = '\n';
         buffer[n] = '\0';
     }
-    // The bytes of a bare LF line end: a rewrite writes it as CR LF.
-    bool EndsWithBareLf() const { return !crlf && rawLength > 0 && raw[rawLength - 1] == '\n'; }
 };
 
-// What a rewrite that keeps a file's bytes does with its rows.
+// What a rewrite that keeps a file's bytes does with its lines.
 class RowEditor {
 public:
     virtual ~RowEditor() = default;
     // Called for a row whose first character after any spaces is the one the
-    // rewrite looks for. Returns true, with the bytes to write instead in
-    // replacement (written as they are), to replace the row.
-    virtual bool Replace(const RawRow& row, std::string& replacement) = 0;
+    // rewrite looks for. Returns true when the line from this row on is to be
+    // replaced: the row and every further row of the same line.
+    virtual bool Starts(const RawRow& row) = 0;
+    // Gives the bytes to write instead of the line Starts took (written as
+    // they are): line holds its bytes as the file has them, its line end
+    // included (CR LF, LF, or none where the text ends). Returns false to
+    // stop the rewrite, which then fails.
+    virtual bool Replace(const std::string& line, std::string& replacement) = 0;
 };
 
 // Reads a file's rows as the Windows C runtime's text mode does: every row
@@ -70,11 +73,10 @@ public:
 
     // Writes the rest of the file to out as a rewrite that keeps its bytes:
     // rows of limit - 1 characters whose first character after any spaces is
-    // first are offered to editor, which may replace them; every other byte
-    // is written as the file has it, except that a bare LF line end in the
-    // text becomes CR LF, as a text-mode write makes it; the bytes from a
-    // Ctrl-Z on are written as they are. Returns false when a read or a write
-    // failed.
+    // first are offered to editor, which may replace the line from that row
+    // on; every other byte is written as the file has it, line ends, NULs,
+    // lone CRs and the bytes from a Ctrl-Z on included. Returns false when a
+    // read, a write or the editor failed.
     bool CopyEdited(int limit, char first, RowEditor& editor, NewFile& out);
 
     // After Next has returned false: the next block of the bytes from the
@@ -97,9 +99,13 @@ private:
     // Where the whole lines of the text in the buffer from pos_ on end.
     size_t PlainLinesEnd();
     // From pos_, at a line start, the start of the first line before end
-    // that needs a look: one longer than a row, starting with first or a
-    // space, or (unless bareLfIsPlain) ending with a bare LF.
-    size_t SkipPlainLines(size_t end, size_t chars, char first, bool bareLfIsPlain) const;
+    // that needs a look: one longer than a row, or starting with first or a
+    // space.
+    size_t SkipPlainLines(size_t end, size_t chars, char first) const;
+    // The rest of the line whose first row of length bytes stands at pos_,
+    // appended to line: every further row up to the line's end. pos_ moves
+    // past it.
+    void TakeLine(size_t length, size_t chars, std::string& line);
 
     native::Handle file_;
     uint64_t size_, done_ = 0;

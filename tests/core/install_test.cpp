@@ -135,7 +135,7 @@ TEST_F(InstallTest, WithoutAGamedllLineNothingChangesAndTheOutcomeSaysWhy) {
     const std::string text = Crlf("game \"Odd\"\nfallback_dir \"valve\"\n");
     WriteBytes(Game("mod4/liblist.gam"), text);
     ChangeOutcome outcome = core_.InstallMod(204, {}, sink_);
-    EXPECT_EQ(ChangeProblem::Failed, outcome.problem);
+    EXPECT_EQ(ChangeProblem::NoGamedllLine, outcome.problem);
     EXPECT_NE(std::string::npos, outcome.detail.find("liblist.gam: it has no gamedll line")) << outcome.detail;
     EXPECT_EQ(text, ReadBytes(Game("mod4/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("mod4/dlls/veldrin.dll")));

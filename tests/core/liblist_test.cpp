@@ -70,7 +70,7 @@ TEST_F(RewriteTest, ReplacesEveryGamedllRowAndKeepsEveryOtherByte) {
         "gamedll \"dlls\\last.dll\"";  // no newline at the end
     WriteBytes(path(), Crlf(before));
     int found = 0, written = 0;
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow, &found, &written));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine, &found, &written));
     EXPECT_EQ(3, found);
     EXPECT_EQ(1, written);
     EXPECT_EQ(Crlf("// Valve Game Info file\n"
@@ -78,8 +78,8 @@ TEST_F(RewriteTest, ReplacesEveryGamedllRowAndKeepsEveryOtherByte) {
                    "gamedll \"dlls\\veldrin.dll\"\n"
                    "gamedll \"dlls\\veldrin.dll\"\n"
                    "gamedll_linux \"dlls/cs.so\"\n"
-                   "\tgamedll \"dlls\\tab.dll\"\n"
-                   "gamedll \"dlls\\veldrin.dll\"\n"),
+                   "\tgamedll \"dlls\\tab.dll\"\n") +
+                  "gamedll \"dlls\\veldrin.dll\"",  // each line keeps its own line end, or none
               ReadBytes(path()));
     EXPECT_FALSE(TempLeft());
 }
@@ -88,29 +88,30 @@ TEST_F(RewriteTest, FileWithoutGamedllComesBackUnchanged) {
     const std::string text = Crlf("game \"Half-Life\"\nstartmap \"c0a0\"\n") + "lone\rcr\r\n";
     WriteBytes(path(), text);
     int found = 0;
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow, &found));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine, &found));
     EXPECT_EQ(0, found);
     EXPECT_EQ(text, ReadBytes(path()));
 }
 
 TEST_F(RewriteTest, LongLinesAreRowsAndOnlyARowStartingWithTheMarkerChanges) {
     // A 100-character comment whose second row begins with the marker, then a
-    // 100-character gamedll line whose tail becomes a line of its own.
+    // 100-character gamedll line, replaced whole: its tail left as a line of
+    // its own would be a stray line in the file.
     std::string comment = "//" + std::string(77, '-') + "gamedll " + std::string(13, 'x');
     std::string longGamedll = "gamedll \"dlls\\" + std::string(80, 'm') + ".dll\"" + std::string(1, ' ');
     ASSERT_EQ(100u, comment.size());
     ASSERT_EQ(100u, longGamedll.size());
     WriteBytes(path(), Crlf(comment + "\n" + longGamedll + "\nkeep\n"));
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
-    EXPECT_EQ(Crlf(comment.substr(0, 79) + "gamedll \"dlls\\veldrin.dll\"\n" + "gamedll \"dlls\\veldrin.dll\"\n" +
-                   longGamedll.substr(79) + "\nkeep\n"),
-              ReadBytes(path()));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine));
+    EXPECT_EQ(
+        Crlf(comment.substr(0, 79) + "gamedll \"dlls\\veldrin.dll\"\n" + "gamedll \"dlls\\veldrin.dll\"\n" + "keep\n"),
+        ReadBytes(path()));
 }
 
 TEST_F(RewriteTest, ALongRemoveRowIsWrittenWhole) {
     WriteBytes(path(), Crlf("gamedll \"dlls\\veldrin.dll\"\n"));
     std::string base(70, 'b');
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::RemoveRow(base)));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::RemoveLine(base)));
     EXPECT_EQ(Crlf("gamedll \"dlls\\" + base + ".dll\"\n"), ReadBytes(path()));
 }
 
@@ -119,9 +120,9 @@ TEST_F(RewriteTest, MoreThan256RowsAreAllKept) {
     for (int i = 0; i < 1000; ++i) text += "// line " + std::to_string(i) + "\n";
     text += "gamedll \"dlls\\mp.dll\"\n";
     WriteBytes(path(), Crlf(text));
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine));
     std::string expected =
-        text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) + liblist::kInstallRow;
+        text.substr(0, text.size() - std::string("gamedll \"dlls\\mp.dll\"\n").size()) + liblist::kInstallLine + "\n";
     EXPECT_EQ(Crlf(expected), ReadBytes(path()));
 }
 
@@ -130,13 +131,13 @@ TEST_F(RewriteTest, MoreThan256RowsAreAllKept) {
 // known on its own, and the whole is the lines' rewrites in order.
 TEST_F(RewriteTest, EveryLineKeepsItsBytesAcrossTheReadBlocks) {
     const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
-    const std::string installed = liblist::AsWritten(liblist::kInstallRow);
+    const std::string installed = std::string(liblist::kInstallLine) + "\r\n";
     const std::string longLine = std::string(79, '-') + loader + " // and then some more words";
     const std::pair<std::string, std::string> lines[] = {
         {"// a comment\r\n", "// a comment\r\n"},
         {loader + "\r\n", installed},
-        {"   " + loader + "\n", installed},  // indented, bare LF
-        {"game \"bare LF\"\n", "game \"bare LF\"\r\n"},
+        {"   " + loader + "\n", std::string(liblist::kInstallLine) + "\n"},  // indented, bare LF
+        {"game \"bare LF\"\n", "game \"bare LF\"\n"},
         {std::string("with\0NUL and\rlone CR\r\n", 22), std::string("with\0NUL and\rlone CR\r\n", 22)},
         // Its second row starts with the marker and is replaced, the rest of
         // the line with it.
@@ -154,7 +155,7 @@ TEST_F(RewriteTest, EveryLineKeepsItsBytesAcrossTheReadBlocks) {
     original += "\x1a" + loader + "\r\n";  // after the end of the text: kept as it is
     expected += "\x1a" + loader + "\r\n";
     WriteBytes(path(), original);
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine));
     const std::string after = ReadBytes(path());
     ASSERT_EQ(expected.size(), after.size());
     EXPECT_TRUE(expected == after) << "first difference at byte "
@@ -164,7 +165,7 @@ TEST_F(RewriteTest, EveryLineKeepsItsBytesAcrossTheReadBlocks) {
 
 TEST_F(RewriteTest, MissingFileIsNotOpenedAndNothingIsCreated) {
     int found = 0, written = 0;
-    EXPECT_EQ(RewriteResult::NotOpened, Rewrite(liblist::kInstallRow, &found, &written));
+    EXPECT_EQ(RewriteResult::NotOpened, Rewrite(liblist::kInstallLine, &found, &written));
     EXPECT_FALSE(fs::exists(path()));
     EXPECT_EQ(0, written);
 }
@@ -176,7 +177,7 @@ TEST_F(RewriteTest, EveryWriteFailureLeavesTheOriginalByteForByte) {
         WriteBytes(path(), original);
         platform::SetFaultHook([failing](platform::FileOp op, const std::string&) { return op == failing; });
         int written = 0;
-        EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow, nullptr, &written)) << int(failing);
+        EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallLine, nullptr, &written)) << int(failing);
         platform::SetFaultHook({});
         EXPECT_EQ(0, written);
         EXPECT_EQ(original, ReadBytes(path())) << int(failing);
@@ -193,7 +194,7 @@ TEST_F(RewriteTest, AReadThatBreaksOffPartWayLeavesTheOriginal) {
     platform::SetFaultHook(
         [&reads](platform::FileOp op, const std::string&) { return op == platform::FileOp::Read && ++reads == 2; });
     int written = 0;
-    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow, nullptr, &written));
+    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallLine, nullptr, &written));
     platform::SetFaultHook({});
     EXPECT_EQ(2, reads);
     EXPECT_EQ(0, written);
@@ -205,7 +206,7 @@ TEST_F(RewriteTest, ReadOnlyFileIsLeftAlone) {
     const std::string original = Crlf("gamedll \"dlls\\mp.dll\"\n");
     WriteBytes(path(), original);
     fs::permissions(path(), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(RewriteResult::Failed, Rewrite(liblist::kInstallLine));
     EXPECT_EQ(original, ReadBytes(path()));
     EXPECT_FALSE(TempLeft());
 }
@@ -214,7 +215,7 @@ TEST_F(RewriteTest, PermissionsOfTheOriginalAreKept) {
     WriteBytes(path(), Crlf("gamedll \"dlls\\mp.dll\"\n"));
     test::SetUnusualMarks(path());
     const std::string marks = test::Marks(path());
-    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallRow));
+    EXPECT_EQ(RewriteResult::Written, Rewrite(liblist::kInstallLine));
     EXPECT_EQ(marks, test::Marks(path()));
 }
 

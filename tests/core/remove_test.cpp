@@ -88,13 +88,16 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
 }
 
 // A library the kept line named has gone: Remove falls back to the
-// catalogue's, and changes nothing when that is missing too.
+// catalogue's, says which is missing and keeps the file, whose lines were not
+// given back; it changes nothing when the catalogue's is missing too.
 TEST_F(RemoveTest, AKeptLineWhoseLibraryHasGone) {
     WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n"));
-    EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
+    ChangeOutcome fellBack = core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(fellBack.Done());
+    EXPECT_NE(std::string::npos, fellBack.keptLinesNotGivenBack.find("loader.dll")) << fellBack.keptLinesNotGivenBack;
     EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
               ReadBytes(Game("cstrike/liblist.gam")));
-    EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
 
     WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
     WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");

@@ -3,10 +3,11 @@
 //
 // The first input byte picks the replacement row and the file operation to
 // make fail, the second which call of it fails; the rest is the file.
-// Properties: a written file holds the replacement in place of exactly the
-// rows that begin with the marker (after leading spaces) and every other byte
-// as the file had it (NULs, lone CRs, a Ctrl-Z and all after it), a bare LF
-// line end written as CR LF; a failed rewrite leaves the original byte for
+// Properties: a written file holds the replacement, with the line end of the
+// line it replaces, in place of exactly the lines that begin, at a row, with
+// the marker (after leading spaces), each with every further row of its
+// line, and every other byte as the file had it (line ends, NULs, lone CRs,
+// a Ctrl-Z and all after it); a failed rewrite leaves the original byte for
 // byte; no temporary file is ever left behind.
 #include <string>
 
@@ -17,8 +18,8 @@
 namespace {
 
 const std::string kReplacements[] = {
-    liblist::kInstallRow, liblist::RemoveRow("mp"), liblist::RemoveRow(""),
-    liblist::RemoveRow(std::string(70, 'b')),  // longer than one row
+    liblist::kInstallLine, liblist::RemoveLine("mp"), liblist::RemoveLine(""),
+    liblist::RemoveLine(std::string(70, 'b')),  // longer than one row
 };
 
 const platform::FileOp kFaults[] = {platform::FileOp::OpenRead, platform::FileOp::Read,  platform::FileOp::OpenWrite,
@@ -68,19 +69,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string expected, rest;
     int replaced = 0;
+    bool inLine = false;  // the pieces belong to a line being replaced
     for (const std::string& piece : fuzz::RawFgetsPieces(original, liblist::kRowSize, rest)) {
-        // A NUL ends a row's text for the marker, as with fgets.
-        const std::string row = fuzz::AsCString(fuzz::TextModeRead(piece));
-        size_t start = row.find_first_not_of(' ');
-        if (start != std::string::npos && row.compare(start, 8, "gamedll ") == 0) {
-            expected += test::Crlf(replacement);
+        // A piece ends its line with a newline, or when the text ends before
+        // the piece is full.
+        const bool endsLine = piece.back() == '\n' || fuzz::TextModeRead(piece).size() < liblist::kRowSize - 1;
+        const bool crlf = piece.size() >= 2 && piece.compare(piece.size() - 2, 2, "\r\n") == 0;
+        const std::string lineEnd = crlf ? "\r\n" : piece.back() == '\n' ? "\n" : "";
+        if (!inLine) {
+            // A NUL ends a row's text for the marker, as with fgets.
+            const std::string row = fuzz::AsCString(fuzz::TextModeRead(piece));
+            size_t start = row.find_first_not_of(' ');
+            if (start == std::string::npos || row.compare(start, 8, "gamedll ") != 0) {
+                expected += piece;
+                continue;
+            }
             ++replaced;
-        } else if (piece.back() == '\n' && (piece.size() < 2 || piece[piece.size() - 2] != '\r')) {
-            expected += piece.substr(0, piece.size() - 1) + "\r\n";
-        } else {
-            expected += piece;
         }
+        inLine = !endsLine;
+        if (endsLine) expected += replacement + lineEnd;
     }
+    if (inLine) expected += replacement;
     expected += rest;
     FUZZ_CHECK(after == expected);
     FUZZ_CHECK(found == replaced);

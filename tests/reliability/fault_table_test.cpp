@@ -607,45 +607,70 @@ TEST_F(FaultTableTest, EachFileOperationFailingInTurn) {
 // Two installers at once: one process installs, the other removes the same
 // mod, over and over. After every step each checks, holding the game
 // folder's lock as an installer does, that liblist.gam is one of the two
-// whole files and names a library that is there.
+// whole files and names a library that is there. In a second trial a third
+// process keeps replacing the catalogue by a rename, as an editor saving it
+// or the package unpacked again would: the lock must hold all the same.
 TEST_F(FaultTableTest, TwoInstallersAtOnce) {
     const std::string removed = ReadBytes(Game("cstrike/liblist.gam"));
     const std::string installed = Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n");
     const std::string catalogue = Game("Veldrin/veldrinins.ini").string();
-    auto racer = [&](bool install) {
-        int steps = 0, broken = 0;
+    const std::string gameDir = game_.string();
+    for (bool swapCatalogue : {false, true}) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < until) {
-            InstallerCore core;
-            test::RecordingSink sink;
-            core.StampSourceLibrary();
-            core.ScanMods(sink);
-            ChangeOutcome outcome = install ? core.InstallMod(200, {}, sink) : core.RemoveMod(100, sink);
-            auto lock = platform::FileLock::Acquire(catalogue.c_str(), 10000);
-            const std::string now = ReadBytes(Game("cstrike/liblist.gam"));
-            if (!outcome.Done() || (now != removed && now != installed) || !Loadable(Game("cstrike"))) {
-                std::fprintf(stderr, "step %d (%s): %s, liblist.gam of %zu bytes\n", steps,
-                             install ? "Install" : "Remove", Describe(outcome).c_str(), now.size());
-                ++broken;
+        auto racer = [&](bool install) {
+            int steps = 0, broken = 0;
+            while (std::chrono::steady_clock::now() < until) {
+                InstallerCore core;
+                test::RecordingSink sink;
+                core.StampSourceLibrary();
+                core.ScanMods(sink);
+                ChangeOutcome outcome = install ? core.InstallMod(200, {}, sink) : core.RemoveMod(100, sink);
+                auto lock = platform::FileLock::Acquire(gameDir.c_str(), 10000);
+                const std::string now = ReadBytes(Game("cstrike/liblist.gam"));
+                if (!lock || !outcome.Done() || (now != removed && now != installed) || !Loadable(Game("cstrike"))) {
+                    std::fprintf(stderr, "step %d (%s): %s, liblist.gam of %zu bytes\n", steps,
+                                 install ? "Install" : "Remove", Describe(outcome).c_str(), now.size());
+                    ++broken;
+                }
+                ++steps;
             }
-            ++steps;
-        }
-        std::printf("| two installers at once: %s | %d steps | %d broken |\n", install ? "Install" : "Remove", steps,
-                    broken);
+            std::printf("| two installers at once%s: %s | %d steps | %d broken |\n",
+                        swapCatalogue ? ", the catalogue renamed over" : "", install ? "Install" : "Remove", steps,
+                        broken);
+            fflush(nullptr);
+            _exit(broken == 0 && steps > 0 ? 0 : 1);
+        };
         fflush(nullptr);
-        _exit(broken == 0 && steps > 0 ? 0 : 1);
-    };
-    fflush(nullptr);
-    pid_t installer = fork();
-    if (installer == 0) racer(true);
-    pid_t remover = fork();
-    if (remover == 0) racer(false);
-    int status = 0;
-    ASSERT_EQ(installer, waitpid(installer, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the installing process saw a broken mod";
-    ASSERT_EQ(remover, waitpid(remover, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the removing process saw a broken mod";
-    EXPECT_FALSE(TempFilesLeft(game_));
+        pid_t swapper = -1;
+        if (swapCatalogue) {
+            swapper = fork();
+            if (swapper == 0) {
+                const std::string text = ReadBytes(catalogue), fresh = catalogue + ".new";
+                int swaps = 0;
+                while (std::chrono::steady_clock::now() < until) {
+                    WriteBytes(fresh, text);
+                    if (::rename(fresh.c_str(), catalogue.c_str()) == 0) ++swaps;
+                }
+                std::printf("| the catalogue renamed over | %d times |\n", swaps);
+                fflush(nullptr);
+                _exit(swaps > 0 ? 0 : 1);
+            }
+        }
+        pid_t installer = fork();
+        if (installer == 0) racer(true);
+        pid_t remover = fork();
+        if (remover == 0) racer(false);
+        int status = 0;
+        ASSERT_EQ(installer, waitpid(installer, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the installing process saw a broken mod";
+        ASSERT_EQ(remover, waitpid(remover, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the removing process saw a broken mod";
+        if (swapper > 0) {
+            ASSERT_EQ(swapper, waitpid(swapper, &status, 0));
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the catalogue was never renamed over";
+        }
+        EXPECT_FALSE(TempFilesLeft(game_));
+    }
 }
 #endif
 
@@ -653,7 +678,7 @@ TEST_F(FaultTableTest, TwoInstallersAtOnce) {
 // seconds, then changes nothing and says another installer is busy.
 TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     const std::string before = ReadBytes(Game("cstrike/liblist.gam"));
-    auto lock = platform::FileLock::Acquire(Game("Veldrin/veldrinins.ini").string().c_str(), 0);
+    auto lock = platform::FileLock::Acquire(game_.string().c_str(), 0);
     ASSERT_TRUE(lock);
     Figures f = RunCase("another installer holds the game folder", ScanInstall);
     EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
