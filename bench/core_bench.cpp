@@ -8,7 +8,9 @@
 //    rewritten liblist.gam forced to the disk as the installer does;
 //  - the rewrite of a liblist.gam of 6 to 50 MB, which must stay linear in
 //    the file's size (bytes per second), against the plain read, write,
-//    flush and rename of the same bytes.
+//    flush and rename of the same bytes;
+//  - a Remove that gives back two million kept gamedll lines (50 MB), against
+//    the rewrite of a liblist.gam of the same size.
 // Run through scripts/bench; the figures of one run are in docs/performance.md.
 #include <dirent.h>
 #include <fcntl.h>
@@ -367,6 +369,54 @@ void BM_RewriteBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_RewriteBaseline)->Arg(50 << 20)->Unit(benchmark::kMillisecond);
 
+// --- A Remove that gives back millions of kept lines --------------------------
+
+// A mod whose liblist.gam holds about 50 MB of gamedll lines, two million of
+// them, naming two libraries in turn: Install keeps every line, Remove gives
+// each back. Memory must not grow with the lines, and each library is looked
+// up once, so the cost stays near that of one rewrite of the same bytes.
+const path& ManyLinesGame() {
+    static path game = [] {
+        path g = bench::Scratch() / "many-lines" / "Half-Life";
+        WriteBytes(g / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
+        WriteBytes(g / "Veldrin" / "veldrin.dll", RandomBytes(64 << 10, 3));
+        std::string lines;
+        lines.reserve(52u << 20);
+        for (int i = 0; lines.size() < (50u << 20); ++i)
+            lines += i % 2 ? "gamedll \"dlls\\mp.dll\"\r\n" : "gamedll \"addons\\loader\\dlls\\loader.dll\"\r\n";
+        WriteBytes(g / "cstrike" / "liblist.gam", lines);
+        WriteBytes(g / "cstrike" / "dlls" / "mp.dll", "MZ mp");
+        WriteBytes(g / "cstrike" / "addons" / "loader" / "dlls" / "loader.dll", "MZ loader");
+        return g;
+    }();
+    return game;
+}
+
+void BM_RemoveManyKeptLines(benchmark::State& state) {
+    const path& game = ManyLinesGame();
+    SetState(game.string());
+    InstallerCore core;
+    core.StampSourceLibrary();
+    NullSink sink;
+    long peakKb = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        core.ScanMods(sink);
+        if (!core.InstallMod(200, {}, sink).Done()) state.SkipWithError("install failed");
+        Settle(game);
+        state.ResumeTiming();
+        if (!core.RemoveMod(100, sink).Done()) state.SkipWithError("remove failed");
+        struct rusage usage {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        peakKb = usage.ru_maxrss;
+    }
+    if (bench::fs::exists(game / "cstrike" / "liblist.gam.veldrin")) state.SkipWithError("the kept lines stayed");
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<int64_t>(bench::fs::file_size(game / "cstrike" / "liblist.gam")));
+    state.counters["peak_kb"] = static_cast<double>(peakKb);
+}
+BENCHMARK(BM_RemoveManyKeptLines)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -379,6 +429,7 @@ int main(int argc, char** argv) {
          1.3},
         {"BM_Install/fresh:0", "BM_InstallBaseline/fresh:0/method:", "Install again, over the same files", 1.3},
         {"BM_Rewrite/52428800", "BM_RewriteBaseline/52428800", "rewrite of a 50 MB liblist.gam", 1.5},
+        {"BM_RemoveManyKeptLines", "BM_Rewrite/52428800", "Remove giving back 2 million kept lines (50 MB)", 0},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -171,9 +171,9 @@ std::unique_ptr<KeptLinesReader> KeptLinesReader::Open(const char* path) {
 KeptLinesReader::~KeptLinesReader() = default;
 
 bool KeptLinesReader::Next(GamedllLine& line, int& number) {
-    // Rows of a block at a time, joined until the line ends: a line is read
-    // whole whatever its length.
-    constexpr int kLimit = 64 * 1024;
+    // Rows of a few kilobytes, joined until the line ends: a line is read
+    // whole whatever its length, and the reader's buffer moves seldom.
+    constexpr int kLimit = 4096;
     platform::RawRow row;
     std::string bytes;
     for (;;) {

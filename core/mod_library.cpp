@@ -51,24 +51,20 @@ ModLibraries::ModLibraries(const std::string& folder) : folder_(folder) {
 }
 
 LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown) {
-    std::string normal;
-    if (!Normalise(path, normal)) {
-        if (shown) *shown = ForPlayer((folder_ + "\\" + path).c_str());
-        return LibraryVerdict::Missing;
-    }
-    std::string key = normal;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    auto found = kept_.find(key);
+    // Kept by the path as the line spells it: a file of many lines repeats
+    // the same few spellings.
+    auto found = kept_.find(path);
     if (found == kept_.end()) {
         if (kept_.size() >= kKeptVerdicts) kept_.clear();
-        found = kept_.emplace(key, JudgeNow(normal)).first;
+        found = kept_.emplace(path, JudgeNow(path)).first;
     }
     if (shown) *shown = found->second.shown;
     return found->second.verdict;
 }
 
-ModLibraries::Judged ModLibraries::JudgeNow(const std::string& normal) {
+ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
+    std::string normal;
+    if (!Normalise(path, normal)) return Judged{LibraryVerdict::Missing, ForPlayer((folder_ + "\\" + path).c_str())};
     Judged judged{LibraryVerdict::Missing, ForPlayer((folder_ + "\\" + normal).c_str())};
     if (platform::CompareIgnoringCase(normal.c_str(), "dlls\\veldrin.dll") == 0) {
         judged.verdict = LibraryVerdict::Bot;

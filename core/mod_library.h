@@ -34,7 +34,7 @@ private:
         LibraryVerdict verdict;
         std::string shown;
     };
-    Judged JudgeNow(const std::string& normal);
+    Judged JudgeNow(const std::string& path);
 
     std::string folder_;
     bool botKnown_ = false;

@@ -53,38 +53,128 @@ TEST_F(RemoveTest, IndentedGamedllLineIsRestoredUnindented) {
 }
 
 // Install keeps the gamedll lines it replaces beside liblist.gam; Remove
-// gives them back, so that the round trip returns the file byte for byte,
-// a server's plug-in loader included.
+// gives them back, so that the round trip returns the file byte for byte, a
+// server's plug-in loader included, whatever the lines' lengths and ends.
 TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
     const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
+    // 84 characters: two rows of the file.
+    const std::string longLoader =
+        "gamedll \"addons\\metamod\\dlls\\some_really_long_plugin_loader_name_for_testing_purposes.dll\"";
+    const std::string head = "// mod info\r\ngame \"Counter-Strike\"\r\n";
     struct Case {
         const char* what;
-        std::string gamedll;  // the lines Install replaces
+        std::string original;
+        std::string kept;  // liblist.gam.veldrin after the Install
     };
-    for (const Case& c :
-         {Case{"the mod's own library", "gamedll \"dlls\\mp.dll\"\n"}, Case{"a plug-in loader", loader + "\n"},
-          Case{"an indented plug-in loader", "   " + loader + "\n"},
-          Case{"two gamedll lines", "gamedll \"dlls\\mp.dll\"\n// between\n" + loader + "\n"}}) {
-        const std::string original =
-            Crlf("// mod info\ngame \"Counter-Strike\"\n" + c.gamedll) + "trailing without newline";
-        WriteBytes(Game("cstrike/liblist.gam"), original);
+    for (const Case& c : {
+             Case{"the mod's own library", head + "gamedll \"dlls\\mp.dll\"\r\ntrailing without newline",
+                  "gamedll \"dlls\\mp.dll\"\r\n"},
+             Case{"a plug-in loader", head + loader + "\r\ntrailing without newline", loader + "\r\n"},
+             Case{"an indented plug-in loader", head + "   " + loader + "\r\n", "   " + loader + "\r\n"},
+             Case{"two gamedll lines", head + "gamedll \"dlls\\mp.dll\"\r\n// between\r\n" + loader + "\r\n",
+                  "gamedll \"dlls\\mp.dll\"\r\n" + loader + "\r\n"},
+             Case{"a loader line longer than a row", head + longLoader + "\r\nsecure \"1\"\r\n", longLoader + "\r\n"},
+             Case{"bare LF line ends", "// mod info\ngame \"CS\"\n" + longLoader + "\n" + std::string(200, 'x') + "\n",
+                  longLoader + "\r\n"},
+             Case{"a last line without an end", head + longLoader, longLoader + "\r\n"},
+             Case{"a lone CR in the line", head + "gamedll \"dlls\\mp.dll\"\r// note\r\n",
+                  "gamedll \"dlls\\mp.dll\"\r// note\r\n"},
+         }) {
+        WriteBytes(Game("cstrike/liblist.gam"), c.original);
         WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
+        WriteBytes(Game("cstrike/addons/metamod/dlls/some_really_long_plugin_loader_name_for_testing_purposes.dll"),
+                   "metamod");
         fs::remove(Game("cstrike/dlls/veldrin.dll"));
         core_.ScanMods(sink_);
         ASSERT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << c.what;
         ASSERT_EQ("installed", Status(0)) << c.what;
-        // Plain text a person can read: the replaced lines as they were.
-        std::string kept;
-        for (size_t at = 0, nl; (nl = c.gamedll.find('\n', at)) != std::string::npos; at = nl + 1) {
-            const std::string line = c.gamedll.substr(at, nl - at);
-            if (liblist::IsGamedllRow(line.c_str())) kept += line + "\r\n";
-        }
-        EXPECT_EQ(kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        // Plain text a person can read: the replaced lines, whole, as they were.
+        EXPECT_EQ(c.kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
         EXPECT_TRUE(core_.RemoveMod(100, sink_).Done()) << c.what;
-        EXPECT_EQ(original, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
+        EXPECT_EQ(c.original, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
         EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
         EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << c.what;
     }
+}
+
+// The kept file is the player's to edit: blank lines in it are ignored, and
+// one that does not fit liblist.gam changes nothing and stays, with the
+// reason told.
+TEST_F(RemoveTest, AHandEditedKeptFile) {
+    const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
+    WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
+    const std::string twice = Crlf("gamedll \"dlls\\veldrin.dll\"\n// x\ngamedll \"dlls\\veldrin.dll\"\n");
+    struct Case {
+        const char* what;
+        std::string kept, libList;
+        const char* why;  // empty: the lines are given back
+    };
+    for (const Case& c : {
+             Case{"blank lines", "\r\n" + loader + "\r\n\r\n  \t\r\n", kInstalled, ""},
+             Case{"a line that is no gamedll line", loader + "\r\n// my note\r\n", kInstalled,
+                  "line 2 is not a gamedll line"},
+             Case{"more lines than gamedll lines", loader + "\r\n" + loader + "\r\n", kInstalled,
+                  "it keeps 2 gamedll lines, and liblist.gam has 1 gamedll line"},
+             Case{"fewer lines than gamedll lines", loader + "\r\n", twice,
+                  "it keeps 1 gamedll line, and liblist.gam has more gamedll lines"},
+             Case{"no gamedll line in liblist.gam", loader + "\r\n", Crlf("game \"CS\"\n// gamedll gone\n"),
+                  "liblist.gam has no gamedll line to give its lines back to"},
+         }) {
+        WriteBytes(Game("cstrike/liblist.gam"), c.libList);
+        WriteBytes(Game("cstrike/liblist.gam.veldrin"), c.kept);
+        WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        if (!*c.why) {
+            EXPECT_TRUE(outcome.Done()) << c.what << ": " << outcome.detail;
+            EXPECT_EQ(Crlf("game \"Counter-Strike\"\n" + loader + "\nsecure \"1\"\n"),
+                      ReadBytes(Game("cstrike/liblist.gam")));
+            EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+            continue;
+        }
+        EXPECT_EQ(ChangeProblem::KeptLinesUnfit, outcome.problem) << c.what;
+        EXPECT_NE(std::string::npos, outcome.detail.find(c.why)) << c.what << ": " << outcome.detail;
+        EXPECT_EQ(c.libList, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
+        EXPECT_EQ(c.kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << c.what;
+    }
+}
+
+// A line is judged by the file it reaches, not by its spelling: Install
+// keeps no line that reaches the bot's library, and Remove writes back no
+// kept line that reaches it or leaves the mod's folder; it writes the
+// catalogue's library instead, and deletes the bot's.
+TEST_F(RemoveTest, LinesThatReachTheBotOrLeaveTheModAreNotGivenBack) {
+    WriteBytes(Game("valve/dlls/veldrin.dll"), "another mod's bot");
+    WriteBytes(Game("secret.dll"), "beside the mods");
+    for (const char* spelling : {"dlls/veldrin.dll", "dlls\\\\veldrin.dll", "./dlls/veldrin.dll",
+                                 "dlls\\..\\dlls\\veldrin.dll", "DLLS\\Veldrin.DLL"}) {
+        const std::string line = std::string("gamedll \"") + spelling + "\"";
+        WriteBytes(Game("cstrike/liblist.gam"), Crlf(line + "\n"));
+        WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        fs::remove(Game("cstrike/liblist.gam.veldrin"));
+        EXPECT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << spelling;
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << spelling;
+        // Written by hand, it is not written back either.
+        WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf(line + "\n"));
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_TRUE(outcome.Done()) << spelling << ": " << outcome.detail;
+        EXPECT_NE(std::string::npos, outcome.keptLinesNotGivenBack.find("eldrin")) << spelling;
+        EXPECT_EQ(Crlf("gamedll \"dlls\\mp.dll\"\n"), ReadBytes(Game("cstrike/liblist.gam"))) << spelling;
+        EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << spelling;
+    }
+    for (const char* outside : {"..\\..\\..\\etc\\passwd", "liblist.gam", "..\\valve\\dlls\\veldrin.dll",
+                                "..\\secret.dll", "C:\\Windows\\notepad.dll", "\\dlls\\mp.dll"}) {
+        WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
+        WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
+        WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf(std::string("gamedll \"") + outside + "\"\n"));
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_TRUE(outcome.Done()) << outside << ": " << outcome.detail;
+        EXPECT_FALSE(outcome.keptLinesNotGivenBack.empty()) << outside;
+        EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
+                  ReadBytes(Game("cstrike/liblist.gam")))
+            << outside;
+    }
+    EXPECT_EQ("another mod's bot", ReadBytes(Game("valve/dlls/veldrin.dll")));
 }
 
 // A library the kept line named has gone: Remove falls back to the
@@ -136,6 +226,20 @@ TEST_F(RemoveTest, LibraryStaysWhileLiblistStillNamesIt) {
     }
 }
 
+// A library the game holds, or a read-only one, cannot be deleted: the mod
+// is back on its own library all the same, and the outcome says what stayed.
+TEST_F(RemoveTest, ALibraryThatCannotBeDeletedIsTold) {
+    fs::permissions(Game("cstrike/dlls/veldrin.dll"), fs::perms::owner_read);
+    ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+    fs::permissions(Game("cstrike/dlls/veldrin.dll"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_NE(std::string::npos, outcome.libraryLeft.find("veldrin.dll: ")) << outcome.libraryLeft;
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
+              ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    EXPECT_EQ("not installed", Status(0));
+}
+
 TEST_F(RemoveTest, WithoutLiblistTheLibraryIsDeleted) {
     core_.ScanMods(sink_);
     fs::remove(Game("cstrike/liblist.gam"));
@@ -158,6 +262,15 @@ TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnN
         EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
         EXPECT_EQ("installed", Status(0));
     }
+
+    // A catalogue line that climbs out of the mod's folder names no library
+    // of the mod's, though a file is there.
+    WriteBytes(Game("outside/dlls/mp.dll"), "not the mod's");
+    WriteCatalogue({{"Counter-Strike", "cstrike", "..\\..\\outside\\dlls\\mp"}});
+    core_.ScanMods(sink_);
+    EXPECT_EQ(ChangeProblem::OwnLibraryMissing, core_.RemoveMod(100, sink_).problem);
+    EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
+    WriteCatalogue({{"Counter-Strike", "cstrike", "mp"}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
 
     // A catalogue that calls the mod's own library "veldrin" would have the
     // restored line name the bot: the library must then stay.
