@@ -148,6 +148,7 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
     Trace("Writing new liblist.gam\n");
 
     CopyExtras(slot, options, package, outcome);
+    outcome.linuxServerLibrary = LinuxServerLibrary(slot);
     return outcome;
 }
 

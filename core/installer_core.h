@@ -40,6 +40,14 @@ constexpr int ItemDataStatus(int32_t itemData) { return itemData / 100; }
 // The catalogue slot that item data holds: item data % 100.
 constexpr int ItemDataSlot(int32_t itemData) { return itemData % 100; }
 
+// The change the dialog offers for a row, and the only one the command line
+// makes: Install for a mod "not installed" or in "need upgrade", Remove for
+// any other status.
+constexpr bool OffersInstall(int32_t itemData) {
+    return ItemDataStatus(itemData) == StatusNotInstalled || ItemDataStatus(itemData) == StatusNeedUpgrade;
+}
+constexpr bool OffersRemove(int32_t itemData) { return !OffersInstall(itemData); }
+
 // The text the list shows for a status ("installed", "not installed",
 // "need upgrade"); an empty string for any other value.
 const char* StatusText(int status);
@@ -88,6 +96,10 @@ struct ChangeOutcome {
     // missing, so the catalogue's library was written instead and the file
     // kept.
     std::string keptLinesNotGivenBack;
+    // Install, done: the library the mod's gamedll_linux line names, which
+    // no change touches. A Linux server (or the game run natively on Linux)
+    // loads it, not the bot: the package holds no Linux library of the bot.
+    std::string linuxServerLibrary;
     bool Done() const { return problem == ChangeProblem::None; }
 };
 
@@ -132,6 +144,13 @@ public:
     // Reads the catalogue into the slots and sets m_nModCount. A missing
     // catalogue leaves the table empty.
     void LoadCatalogue();
+
+    // The library the gamedll_linux line of the slot's liblist.gam names
+    // (for the player, relative to the game folder), which no change
+    // touches: a Linux server loads it, not the bot, since the package holds
+    // no Linux library of the bot. Returns an empty string when the mod has
+    // no such line or its liblist.gam cannot be read.
+    std::string LinuxServerLibrary(int slot);
 
     // Decides the status of one catalogued mod: a ModStatus, or 0 when the mod
     // gets no row (its liblist.gam cannot be opened or its folder is unusable).

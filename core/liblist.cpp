@@ -56,10 +56,11 @@ bool LibraryNameOfRow(const char* row, std::string& name) {
     return true;
 }
 
-bool GamedllPathOfRow(const char* row, std::string& path) {
-    if (!IsGamedllRow(row)) return false;
-    const char* text = SkipSpaces(row) + kMarkerLength;
-    while (*text == ' ') ++text;
+namespace {
+// The value of a key's row from text on, after the key: between quotes, or
+// without an opening quote the rest of the row, line end excluded.
+void ValueFrom(const char* text, std::string& value) {
+    while (*text == ' ' || *text == '\t') ++text;
     const char* end;
     if (*text == '"') {
         ++text;
@@ -72,7 +73,22 @@ bool GamedllPathOfRow(const char* row, std::string& path) {
         if (!end) end = text + std::strlen(text);
         if (end > text && end[-1] == '\r') --end;
     }
-    path.assign(text, end);
+    value.assign(text, end);
+}
+}  // namespace
+
+bool GamedllPathOfRow(const char* row, std::string& path) {
+    if (!IsGamedllRow(row)) return false;
+    ValueFrom(SkipSpaces(row) + kMarkerLength, path);
+    return true;
+}
+
+bool LinuxPathOfRow(const char* row, std::string& path) {
+    static const char kKey[] = "gamedll_linux";
+    const char* text = SkipSpaces(row);
+    const size_t n = sizeof kKey - 1;
+    if (std::strncmp(text, kKey, n) != 0 || (text[n] != ' ' && text[n] != '\t' && text[n] != '"')) return false;
+    ValueFrom(text + n, path);
     return true;
 }
 

@@ -65,6 +65,11 @@ bool LibraryNameOfRow(const char* row, std::string& name);
 // leaving path alone, for a row that is no gamedll row.
 bool GamedllPathOfRow(const char* row, std::string& path);
 
+// The path a gamedll_linux row loads on a Linux server, relative to the
+// mod's folder: the text between its quotes (or the rest of the row), line
+// end excluded. Returns false, leaving path alone, for any other row.
+bool LinuxPathOfRow(const char* row, std::string& path);
+
 // True when the gamedll row names the bot's library.
 bool NamesBot(const char* row);
 

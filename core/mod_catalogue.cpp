@@ -112,6 +112,23 @@ int InstallerCore::CheckModStatus(int slot) {
     return outdated ? StatusNeedUpgrade : StatusInstalled;
 }
 
+std::string InstallerCore::LinuxServerLibrary(int slot) {
+    layout::PathBuffer path;
+    if (!SlotIsUsable(slot) || !layout::ComposePath(path, layout::kLibList, g_szGameDir, m_strModFolder[slot].c_str()))
+        return std::string();
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return std::string();
+    platform::RawRow raw;
+    char row[liblist::kRowSize];
+    std::string library;
+    while (file->Rows().NextStartingWith(liblist::kRowSize, liblist::kMarker[0], raw)) {
+        raw.Text(row);
+        if (liblist::LinuxPathOfRow(row, library))
+            return layout::ForPlayer((m_strModFolder[slot] + "\\" + library).c_str());
+    }
+    return std::string();
+}
+
 void InstallerCore::ScanMods(ModRowSink& rows) {
     Trace("\nInitializing MOD list\n");
     Trace("-----------------------\n");

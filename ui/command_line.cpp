@@ -1,9 +1,7 @@
 #include "ui/command_line.h"
 
-#include <wx/cmdline.h>
-#include <wx/msgout.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,56 +13,13 @@
 
 #include "core/installer_core.h"
 #include "platform/game_dir.h"
+#include "platform/wildcard.h"
 
 #ifndef VELDRIN_VERSION
 #define VELDRIN_VERSION "unknown"
 #endif
 
 namespace {
-
-// Switches and options have no short names: the long ones are what scripts
-// read best.
-constexpr auto kSwitch = wxCMD_LINE_SWITCH;
-constexpr auto kOption = wxCMD_LINE_OPTION;
-constexpr auto kNone = wxCMD_LINE_VAL_NONE;
-constexpr auto kText = wxCMD_LINE_VAL_STRING;
-
-const wxCmdLineEntryDesc kOptions[] = {
-    {kSwitch, nullptr, "list",
-     "print the mods the dialog would list, a line each: folder, status and name, separated by tabs", kNone, 0},
-    {kOption, nullptr, "install",
-     "install the bot into the mod of this folder (cstrike, ...), with the extras the dialog ticks", kText, 0},
-    {kOption, nullptr, "remove", "remove the bot from the mod of this folder", kText, 0},
-    {kOption, nullptr, "game-dir",
-     "the Half-Life folder, holding Veldrin\\veldrinins.ini (found as the dialog finds it when not given)", kText, 0},
-    {kSwitch, nullptr, "no-names", "--install: do not copy the names file", kNone, 0},
-    {kSwitch, nullptr, "no-waypoints", "--install: do not copy the waypoints", kNone, 0},
-    {kSwitch, nullptr, "no-cfg", "--install: do not copy Veldrin.cfg", kNone, 0},
-    {kSwitch, nullptr, "no-chat", "--install: do not copy the chat file", kNone, 0},
-    {kSwitch, nullptr, "no-wpn-configs", "--install: do not copy the weapon configuration (one mod has it)", kNone, 0},
-    {kSwitch, nullptr, "help", "show this help", kNone, wxCMD_LINE_OPTION_HELP},
-    {kSwitch, nullptr, "version", "show the version", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "\nWithout arguments the program opens its window.", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "\nExit status:", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  0  the mod ended as asked", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  1  the mod could not be changed and is left as it was", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  2  a usage error, or a mod that is not in the list", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  3  no game folder, or no catalogue in it", kNone, 0},
-    {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr, "  4  the mod was changed, but some extras could not be copied", kNone,
-     0},
-    {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, kNone, 0}};
-
-const char* const kExtraSwitches[] = {"no-names", "no-waypoints", "no-cfg", "no-chat", "no-wpn-configs"};
-
-// The core's strings are bytes in the ANSI code page. Arguments go to the
-// parser as Latin-1 and come back the same way, so a folder name reaches the
-// core byte for byte, whatever the locale.
-wxString FromBytes(const char* text) { return wxString(text, wxConvISO8859_1); }
-
-std::string ToBytes(const wxString& text) {
-    const wxCharBuffer bytes = text.mb_str(wxConvISO8859_1);
-    return std::string(bytes.data(), bytes.length());
-}
 
 // Paths in messages are written as the player's system writes them.
 #ifdef _WIN32
@@ -76,12 +31,137 @@ const std::string kSeparator = "/";
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) return false;
+    return platform::CompareIgnoringCase(a.c_str(), b.c_str()) == 0;
+}
+
+std::string HelpText() {
+    return "Usage: VeldrinIns --list [--porcelain] [--game-dir DIR]\n"
+           "       VeldrinIns --install MOD [--game-dir DIR] [--no-names] [--no-waypoints] [--no-cfg]\n"
+           "                  [--no-chat] [--no-wpn-configs]\n"
+           "       VeldrinIns --remove MOD [--game-dir DIR]\n"
+           "       VeldrinIns -h | --help\n"
+           "       VeldrinIns -V | --version\n"
+           "\n"
+           "VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n"
+           "--list, --install and --remove exclude each other: give one of them, and each option at\n"
+           "most once. Without arguments the program opens its window.\n"
+           "\n"
+           "  --list            print the mods the window lists, a line each: folder, status and\n"
+           "                    name, separated by tabs\n"
+           "  --install MOD     install the bot into the mod whose folder is MOD (cstrike, ...,\n"
+           "                    matched ignoring case), with the extras the window ticks; only a\n"
+           "                    mod whose status is \"not installed\" or \"need upgrade\"\n"
+           "  --remove MOD      remove the bot from the mod whose folder is MOD; only a mod whose\n"
+           "                    status is \"installed\"\n"
+           "  --game-dir DIR    the Half-Life folder, holding Veldrin" +
+           kSeparator +
+           "veldrinins.ini (when not given, found as\n"
+           "                    the window finds it)\n"
+           "  --porcelain       print the status as one word: installed, not-installed, need-upgrade\n"
+           "  --no-names        with --install: do not copy the names file\n"
+           "  --no-waypoints    with --install: do not copy the waypoints\n"
+           "  --no-cfg          with --install: do not copy Veldrin.cfg\n"
+           "  --no-chat         with --install: do not copy the chat file\n"
+           "  --no-wpn-configs  with --install: do not copy the weapon configuration (one mod has it)\n"
+           "  -h, --help        show this help\n"
+           "  -V, --version     show the version\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the mod ended as asked (or the list, help or version was printed)\n"
+           "  1  the mod could not be changed, or its status does not allow the change, and is left\n"
+           "     as it was; or the list could not be written\n"
+           "  2  a usage error, or a MOD that is not in the list\n"
+           "  3  no game folder, no catalogue in it, or a game folder too deep for its paths\n"
+           "  4  the mod was changed, but some extras could not be copied, or the bot's library\n"
+           "     could not be deleted\n"
+           "  5  the game folder holds the package but none of the mods of its catalogue\n"
+           "  6  installed, but a Linux server loads the mod's gamedll_linux library, not the bot\n";
+}
+
+// What the command line asks for.
+struct Request {
+    enum Command { None, List, Install, Remove } command = None;
+    std::string mod;
+    std::string gameDir;
+    bool gameDirGiven = false;
+    bool porcelain = false;
+    bool help = false;
+    bool version = false;
+    InstallOptions options;
+};
+
+// Reads the arguments into request. Returns the mistake in words, or an
+// empty string when there is none.
+std::string Parse(int argc, char** argv, Request& request) {
+    request.options = InstallOptions{true, true, true, true, true};
+    std::vector<std::string> seen;
+    std::string noSwitch;  // a --no-... given, which only --install takes
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasValue = false;
+        const size_t equals = arg.find('=');
+        if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg.erase(equals);
+            hasValue = true;
+        }
+#ifdef _WIN32
+        if (arg == "/?") arg = "--help";
+#endif
+        if (arg == "-h") arg = "--help";
+        if (arg == "-V") arg = "--version";
+        for (const std::string& earlier : seen)
+            if (earlier == arg) return "option '" + arg + "' is given twice";
+
+        const bool takesValue = arg == "--install" || arg == "--remove" || arg == "--game-dir";
+        if (hasValue && !takesValue) return "option '" + arg + "' takes no value";
+        if (takesValue && !hasValue) {
+            if (i + 1 >= argc) return "option '" + arg + "' needs " + (arg == "--game-dir" ? "a DIR" : "a MOD");
+            value = argv[++i];
+        }
+        seen.push_back(arg);
+
+        Request::Command command = Request::None;
+        if (arg == "--list") command = Request::List;
+        else if (arg == "--install") command = Request::Install;
+        else if (arg == "--remove") command = Request::Remove;
+        if (command != Request::None) {
+            if (request.command != Request::None) return "--list, --install and --remove exclude each other";
+            request.command = command;
+            request.mod = value;
+            continue;
+        }
+        if (arg == "--game-dir") {
+            request.gameDir = value;
+            request.gameDirGiven = true;
+        } else if (arg == "--porcelain") {
+            request.porcelain = true;
+        } else if (arg == "--help") {
+            request.help = true;
+        } else if (arg == "--version") {
+            request.version = true;
+        } else if (arg == "--no-names") {
+            request.options.bCopyNames = false;
+        } else if (arg == "--no-waypoints") {
+            request.options.bCopyWaypoints = false;
+        } else if (arg == "--no-cfg") {
+            request.options.bCopyCfg = false;
+        } else if (arg == "--no-chat") {
+            request.options.bCopyChat = false;
+        } else if (arg == "--no-wpn-configs") {
+            request.options.bCopyWpnConfigs = false;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return "unknown option '" + arg + "'";
+        } else {
+            return "unexpected argument '" + arg + "'";
+        }
+        if (arg.compare(0, 5, "--no-") == 0) noSwitch = arg;
     }
-    return true;
+    if (request.help || request.version) return std::string();
+    if (request.command == Request::None) return "give one of --list, --install MOD and --remove MOD";
+    if (!noSwitch.empty() && request.command != Request::Install) return noSwitch + " goes with --install only";
+    return std::string();
 }
 
 struct ModRow {
@@ -117,8 +197,17 @@ const ModRow* RowOfFolder(const RowCollector& list, const InstallerCore& core, c
     return nullptr;
 }
 
-void PrintRow(const ModRow& row, const InstallerCore& core) {
-    std::printf("%s\t%s\t%s\n", core.m_strModFolder[SlotOf(row)].c_str(), row.status.c_str(), row.name.c_str());
+// The status as one word, for scripts.
+std::string Porcelain(const std::string& status) {
+    std::string word = status;
+    for (char& c : word)
+        if (c == ' ') c = '-';
+    return word;
+}
+
+void PrintRow(const ModRow& row, const InstallerCore& core, bool porcelain) {
+    std::printf("%s\t%s\t%s\n", core.m_strModFolder[SlotOf(row)].c_str(),
+                (porcelain ? Porcelain(row.status) : row.status).c_str(), row.name.c_str());
 }
 
 const char* ProblemText(ChangeProblem problem) {
@@ -126,6 +215,9 @@ const char* ProblemText(ChangeProblem problem) {
         case ChangeProblem::NoSuchMod: return "the mod is no longer in the catalogue";
         case ChangeProblem::PackageLibraryUnusable: return "the package's bot library cannot be read";
         case ChangeProblem::OwnLibraryMissing: return "the mod's own game library is missing";
+        case ChangeProblem::NoGamedllLine: return "its liblist.gam has no gamedll line to point at the bot";
+        case ChangeProblem::ModFolderIncomplete: return "the mod's folder has no dlls folder";
+        case ChangeProblem::KeptLinesUnfit: return "the kept gamedll lines do not fit liblist.gam";
         case ChangeProblem::InUse: return "a file is in use (is the game or a server running?)";
         case ChangeProblem::AccessDenied: return "a file may not be changed";
         case ChangeProblem::DiskFull: return "the disk is full";
@@ -136,11 +228,10 @@ const char* ProblemText(ChangeProblem problem) {
 
 // Puts the game directory in g_szGameDir: the one given, else the dialog's
 // lookup. Returns false, having told why, when there is none to use.
-bool SetGameDirectory(const wxCmdLineParser& parser) {
-    wxString given;
+bool SetGameDirectory(const Request& request) {
     std::string dir;
-    if (parser.Found("game-dir", &given)) {
-        dir = ToBytes(given);
+    if (request.gameDirGiven) {
+        dir = request.gameDir;
         // "Half-Life/" would put a second separator before every name.
         while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\') && dir[dir.size() - 2] != ':')
             dir.pop_back();
@@ -168,18 +259,35 @@ bool SetGameDirectory(const wxCmdLineParser& parser) {
     return true;
 }
 
-int Usage(const wxCmdLineParser& parser, const std::string& problem) {
-    if (!problem.empty()) Tell(problem);
-    std::fputs(parser.GetUsageString().mb_str(), stderr);
-    return kCommandUsage;
+// Whether a Linux server is what the mods of this host's game folder run
+// on: everywhere but on Windows, where the game and its servers load the
+// gamedll line's library.
+#ifdef _WIN32
+constexpr bool kLinuxHost = false;
+#else
+constexpr bool kLinuxHost = true;
+#endif
+
+// The change the dialog would offer for the row, as the command line is
+// allowed to make it. Returns false, having told why, when it is not.
+bool Allowed(const ModRow& row, const std::string& mod, bool install) {
+    if (install ? OffersInstall(row.itemData) : OffersRemove(row.itemData)) return true;
+    Tell(std::string("did not ") + (install ? "install the bot into " : "remove the bot from ") + mod +
+         ": its status is \"" + row.status + "\", and " +
+         (install ? "Install is for a mod whose status is \"not installed\" or \"need upgrade\""
+                  : "Remove is for a mod whose status is \"installed\"") +
+         "; nothing changed");
+    return false;
 }
 
 // Installs or removes, and tells the result.
-int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool install, const InstallOptions& options) {
+int Change(InstallerCore& core, RowCollector& list, const ModRow& target, const Request& request) {
+    const bool install = request.command == Request::Install;
     const int slot = SlotOf(target);
     const std::string mod = core.m_strModFolder[slot] + " (" + core.m_strModName[slot] + ")";
+    if (!Allowed(target, mod, install)) return kCommandNotChanged;
     const ChangeOutcome outcome =
-        install ? core.InstallMod(target.itemData, options, list) : core.RemoveMod(target.itemData, list);
+        install ? core.InstallMod(target.itemData, request.options, list) : core.RemoveMod(target.itemData, list);
     const char* verb = install ? "install the bot into " : "remove the bot from ";
 
     if (!outcome.Done()) {
@@ -189,8 +297,7 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool i
         return kCommandNotChanged;
     }
 
-    // The scan after the change has the last word: a liblist.gam without a
-    // gamedll line takes the library and still does not load the bot.
+    // The scan after the change has the last word.
     const ModRow* after = nullptr;
     for (const ModRow& row : list.rows)
         if (SlotOf(row) == slot) after = &row;
@@ -198,21 +305,65 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, bool i
     if (!after || ItemDataStatus(after->itemData) != asked) {
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
-             ", but the mod " + shown +
-             (install ? "; the bot loads only where the gamedll line of " + core.m_strModFolder[slot] + kSeparator +
-                            "liblist.gam names dlls\\veldrin.dll"
-                      : ""));
+             ", but the mod " + shown);
         return kCommandNotChanged;
     }
-    PrintRow(*after, core);
+    PrintRow(*after, core, request.porcelain);
 
+    int status = kCommandDone;
+    if (!outcome.keptLinesNotGivenBack.empty())
+        Tell("note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
+             "keeps: " + outcome.keptLinesNotGivenBack + ", which they name, is missing; the file was kept");
+    if (!outcome.libraryLeft.empty()) {
+        Tell("removed the bot from " + mod + ", but its library stayed behind, named by nothing (" +
+             outcome.libraryLeft + "); delete it once the game or server that holds it has ended");
+        status = kCommandExtrasNotCopied;
+    }
     if (!outcome.extrasNotCopied.empty()) {
         std::string names;
         for (const std::string& extra : outcome.extrasNotCopied) names += (names.empty() ? "" : ", ") + extra;
         std::string message = "installed the bot into " + mod + ", but could not copy these extras: " + names;
         if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
         Tell(message);
-        return kCommandExtrasNotCopied;
+        status = kCommandExtrasNotCopied;
+    }
+    if (kLinuxHost && !outcome.linuxServerLibrary.empty()) {
+        Tell("note: a Linux server loads " + outcome.linuxServerLibrary + ", which the gamedll_linux line of " +
+             core.m_strModFolder[slot] + kSeparator +
+             "liblist.gam names, not the bot: the package holds no Linux library of the bot");
+        if (status == kCommandDone) status = kCommandLinuxServer;
+    }
+    return status;
+}
+
+int List(InstallerCore& core, const RowCollector& rows, bool porcelain) {
+    if (rows.rows.empty()) {
+        Tell(std::string("no mod of the package's catalogue was found in the game folder \"") + g_szGameDir +
+             "\"; name the Half-Life folder that holds the mods with --game-dir");
+        return kCommandNoMods;
+    }
+    std::string servers;
+    for (const ModRow& row : rows.rows) {
+        PrintRow(row, core, porcelain);
+        if (kLinuxHost && !core.LinuxServerLibrary(SlotOf(row)).empty())
+            servers += (servers.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Tell(std::string("could not write the list: ") + std::strerror(errno));
+        return kCommandNotChanged;
+    }
+    if (!servers.empty())
+        Tell("note: a Linux server loads the library of the gamedll_linux line, not the bot, in " + servers +
+             ": the package holds no Linux library of the bot");
+    return kCommandDone;
+}
+
+// Writes text to standard output; status 1 when it cannot be written.
+int Print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Tell(std::string("could not write to standard output: ") + std::strerror(errno));
+        return kCommandNotChanged;
     }
     return kCommandDone;
 }
@@ -235,62 +386,29 @@ int RunCommandLine(int argc, char** argv) {
 #ifdef _WIN32
     UseParentConsole();
 #endif
-    // Without an application object wx has nowhere to write the parser's
-    // complaints.
-    delete wxMessageOutput::Set(new wxMessageOutputStderr);
-
-    std::vector<std::wstring> args;
-    for (int i = 0; i < argc; ++i) args.push_back(FromBytes(argv[i]).ToStdWstring());
-    std::vector<wxChar*> pointers;
-    for (std::wstring& arg : args) pointers.push_back(&arg[0]);
-
-    wxCmdLineParser parser(kOptions, argc, pointers.data());
-    parser.SetSwitchChars("-");
-    parser.SetLogo("VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n");
-    switch (parser.Parse(false)) {
-        case -1: std::fputs(parser.GetUsageString().mb_str(), stdout); return kCommandDone;
-        case 0: break;
-        default: return Usage(parser, "");
+    Request request;
+    const std::string mistake = Parse(argc, argv, request);
+    if (!mistake.empty()) {
+        Tell(mistake + "; see 'VeldrinIns --help'");
+        return kCommandUsage;
     }
-    if (parser.Found("version")) {
-        std::printf("VeldrinIns %s\n", VELDRIN_VERSION);
-        return kCommandDone;
-    }
+    if (request.help) return Print(HelpText());
+    if (request.version) return Print(std::string("VeldrinIns ") + VELDRIN_VERSION + "\n");
 
-    wxString installMod, removeMod;
-    const bool list = parser.Found("list");
-    const bool install = parser.Found("install", &installMod);
-    const bool remove = parser.Found("remove", &removeMod);
-    if (list + install + remove != 1) return Usage(parser, "give one of --list, --install MOD and --remove MOD");
-    InstallOptions options;
-    options.bCopyNames = !parser.Found("no-names");
-    options.bCopyWaypoints = !parser.Found("no-waypoints");
-    options.bCopyCfg = !parser.Found("no-cfg");
-    options.bCopyChat = !parser.Found("no-chat");
-    options.bCopyWpnConfigs = !parser.Found("no-wpn-configs");
-    if (!install)
-        for (const char* extra : kExtraSwitches)
-            if (parser.Found(extra)) return Usage(parser, std::string("--") + extra + " goes with --install only");
-
-    if (!SetGameDirectory(parser)) return kCommandNoGame;
+    if (!SetGameDirectory(request)) return kCommandNoGame;
     InstallerCore core;
     RowCollector rows;
     core.StampSourceLibrary();
     core.ScanMods(rows);
+    if (request.command == Request::List) return List(core, rows, request.porcelain);
 
-    if (list) {
-        for (const ModRow& row : rows.rows) PrintRow(row, core);
-        return kCommandDone;
-    }
-
-    const std::string mod = ToBytes(install ? installMod : removeMod);
-    const ModRow* target = RowOfFolder(rows, core, mod);
+    const ModRow* target = RowOfFolder(rows, core, request.mod);
     if (!target) {
         std::string folders;
         for (const ModRow& row : rows.rows) folders += (folders.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
-        Tell("no mod \"" + mod + "\" in the list of " + g_szGameDir +
+        Tell("no mod \"" + request.mod + "\" in the list of " + g_szGameDir +
              (folders.empty() ? std::string(", which is empty") : "; it lists " + folders) + "; nothing changed");
         return kCommandUsage;
     }
-    return Change(core, rows, *target, install, options);
+    return Change(core, rows, *target, request);
 }

@@ -2,20 +2,23 @@
 // of a game folder, installs the bot into one or removes it, with no window
 // and no display.
 //
-//   VeldrinIns --list    [--game-dir DIR]
+//   VeldrinIns --list [--porcelain] [--game-dir DIR]
 //   VeldrinIns --install MOD [--game-dir DIR] [--no-names] [--no-waypoints]
 //                        [--no-cfg] [--no-chat] [--no-wpn-configs]
-//   VeldrinIns --remove  MOD [--game-dir DIR]
-//   VeldrinIns --help | --version
+//   VeldrinIns --remove MOD [--game-dir DIR]
+//   VeldrinIns -h | --help
+//   VeldrinIns -V | --version
 #pragma once
 
 // The exit statuses.
 enum CommandLineStatus {
-    kCommandDone = 0,            // the mod ended as asked; the list, help or version was printed
-    kCommandNotChanged = 1,      // the mod could not be changed and is left as it was
-    kCommandUsage = 2,           // a usage error, or a mod that is not in the list
-    kCommandNoGame = 3,          // no game directory, or no catalogue in it
-    kCommandExtrasNotCopied = 4  // the mod was changed, but some extras could not be copied
+    kCommandDone = 0,             // the mod ended as asked; the list, help or version was printed
+    kCommandNotChanged = 1,       // the mod could not be changed, or its status does not allow it; or no output
+    kCommandUsage = 2,            // a usage error, or a mod that is not in the list
+    kCommandNoGame = 3,           // no game directory, no catalogue in it, or one too deep for its paths
+    kCommandExtrasNotCopied = 4,  // the mod was changed, but some extras were not copied or the library stayed
+    kCommandNoMods = 5,           // --list: the game folder holds the package but none of its mods
+    kCommandLinuxServer = 6       // installed, but a Linux server loads the mod's gamedll_linux library instead
 };
 
 // Runs the command that argv (argv[0] being the program) asks for. Writes

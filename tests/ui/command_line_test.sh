@@ -78,6 +78,9 @@ one_line_error() {  # CASE TEXT...
 
 gamedll() { tr -d '\r' <"$game/$1/liblist.gam" | grep '^gamedll '; }
 
+# Paths in the help are spelled with the host's separator.
+if [ -n "$emulator" ]; then sep_help='\'; else sep_help='/'; fi
+
 tab=$'\t'
 sample_list="cstrike${tab}installed${tab}Counter-Strike
 tfc${tab}not installed${tab}Team Fortress Classic
@@ -88,6 +91,17 @@ valve${tab}not installed${tab}Half-Life Deathmatch
 frontline${tab}not installed${tab}Front Line Force
 ts${tab}not installed${tab}The Specialists"
 
+# Every mod of the sample has a gamedll_linux line, which a Linux server
+# loads instead of the bot: on Linux the list notes them on standard error,
+# and an Install ends with its own status; Windows loads the gamedll line's.
+if [ -z "$emulator" ]; then
+    linux_note="a Linux server loads the library of the gamedll_linux line, not the bot, in cstrike, tfc, dmc, gearbox, dod, valve, frontline, ts"
+    installed_status=6
+else
+    linux_note=""
+    installed_status=0
+fi
+
 # --- The list: the dialog's rows in catalogue order, nothing else; the game
 # folder named, or found from inside the package folder.
 fresh
@@ -95,16 +109,31 @@ run --list --game-dir "$(winpath "$game")"
 expect list 0
 [ "$out" = "$sample_list" ] || fail "list: got
 $out"
-[ -z "$err" ] || fail "list: wrote to standard error: $err"
+if [ -n "$linux_note" ]; then
+    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -qF -- "$linux_note" <<<"$err" ||
+        fail "list: no note of the Linux server: $err"
+else
+    [ -z "$err" ] || fail "list: wrote to standard error: $err"
+fi
 (cd "$game/Veldrin" && run --list)
 expect "list from the package folder" 0
 [ "$out" = "$sample_list" ] || fail "list from the package folder: got
 $out"
+run --list --porcelain --game-dir "$(winpath "$game")"
+[ "$(cut -f2 <<<"$out" | sort -u | tr '\n' ' ')" = "installed need-upgrade not-installed " ] ||
+    fail "porcelain list: got $out"
+if [ -z "$emulator" ]; then
+    $without_display "$program" --list --game-dir "$game" >/dev/full 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "list into a full disk: status $status, not 1"
+fi
 
 # --- Install, MOD matched ignoring case, one extra left out; then Remove.
 # Exactly the mod's files change, and the list shows it.
 run --install FrontLine --no-chat --game-dir "$(winpath "$game")"
-expect install 0
+expect install "$installed_status"
+[ -z "$linux_note" ] || grep -qF "a Linux server loads frontline/dlls/" <<<"$err" ||
+    fail "install: no note of the Linux server: $err"
 [ "$out" = "frontline${tab}installed${tab}Front Line Force" ] || fail "install: printed $out"
 expect_changed install frontline/liblist.gam frontline/liblist.gam.veldrin frontline/dlls/veldrin.dll \
     frontline/maps/ftl_outpost.vwp frontline/Veldrin_names.txt frontline/Veldrin.cfg frontline/bot_weapon_config.cfg
@@ -128,15 +157,55 @@ expect help 0
 for option in list install remove game-dir no-names no-waypoints no-cfg no-chat no-wpn-configs help version; do
     grep -q -- "--$option" <<<"$out" || fail "help: no --$option"
 done
+for option in MOD DIR "exclude each other" "Veldrin$sep_help"; do
+    grep -qF -- "$option" <<<"$out" || fail "help: no $option"
+done
+run -h
+expect "-h" 0
+run -V
+expect "-V" 0
+[ "$out" = "$(grep -o 'VeldrinIns [0-9.]*' <<<"$out")" ] || fail "-V: printed $out"
 run --frob
 expect "unknown option" 2
-grep -q 'frob' <<<"$err" && grep -q -- '--install' <<<"$err" || fail "unknown option: no usage: $err"
+one_line_error "unknown option" frob "--help" "VeldrinIns: "
 run --list --remove tfc --game-dir "$(winpath "$game")"
 expect "two commands" 2
+one_line_error "two commands" "exclude each other"
+run --install tfc --install gearbox --game-dir "$(winpath "$game")"
+expect "an option twice" 2
+one_line_error "an option twice" "--install" "twice"
+run --list --game-dir "$(winpath "$game")" --game-dir "$(winpath "$work")"
+expect "a game folder twice" 2
 run --install ricochet --game-dir "$(winpath "$game")"
 expect "mod not in the list" 2
 one_line_error "mod not in the list" ricochet
 expect_changed "usage errors"
+
+# --- The command line changes only what the dialog would: Install for a mod
+# "not installed" or in "need upgrade", Remove for one "installed".
+run --install cstrike --game-dir "$(winpath "$game")"
+expect "install into an installed mod" 1
+one_line_error "install into an installed mod" '"installed"' "nothing changed"
+run --remove tfc --game-dir "$(winpath "$game")"
+expect "remove from a mod not installed" 1
+one_line_error "remove from a mod not installed" '"not installed"' "nothing changed"
+expect_changed "changes the dialog would not make"
+
+# --- A plug-in loader line longer than a row: Install keeps it whole, Remove
+# gives it back, and the mod's files are as they were, byte for byte.
+loader='gamedll "addons\metamod\dlls\some_really_long_plugin_loader_name_for_testing_purposes.dll"'
+printf '// Valve Game Info file\r\ngame "Team Fortress Classic"\r\n%s\r\ngamedll_linux "dlls/tfc_i386.so"' \
+    "$loader" >"$game/tfc/liblist.gam"
+mkdir -p "$game/tfc/addons/metamod/dlls"
+echo "MZ loader" >"$game/tfc/addons/metamod/dlls/some_really_long_plugin_loader_name_for_testing_purposes.dll"
+cp -a "$game/tfc/." "$work/pristine/Half-Life/tfc/"
+run --install tfc --no-names --no-waypoints --no-cfg --no-chat --game-dir "$(winpath "$game")"
+expect "install over a long loader line" "$installed_status"
+[ "$(tr -d '\r' <"$game/tfc/liblist.gam.veldrin")" = "$loader" ] ||
+    fail "long loader line: kept $(cat "$game/tfc/liblist.gam.veldrin")"
+run --remove tfc --game-dir "$(winpath "$game")"
+expect "remove after a long loader line" 0
+expect_changed "long loader line round trip"
 
 # --- Failures. A read-only liblist.gam: status 1, the reason in one line,
 # the mod as it was.
@@ -157,6 +226,21 @@ expect "extras not copied" 4
 [ "$out" = "tfc${tab}installed${tab}Team Fortress Classic" ] || fail "extras not copied: printed $out"
 grep -qF 'tfc/maps/2fort.vwp' <<<"${err//\\//}" && grep -qF 'tfc/maps/well.vwp' <<<"${err//\\//}" \
     || fail "extras not copied: not named: $err"
+
+# A bot library that cannot be deleted (read-only): the mod is back on its
+# own library, and the library that stayed is named (status 4).
+chmod a-w "$game/dod/dlls/veldrin.dll"
+run --remove dod --game-dir "$(winpath "$game")"
+expect "library left behind" 4
+[ "$out" = "dod${tab}not installed${tab}Day of Defeat" ] || fail "library left behind: printed $out"
+grep -qF 'dod/dlls/veldrin.dll' <<<"${err//\\//}" || fail "library left behind: not named: $err"
+chmod u+w "$game/dod/dlls/veldrin.dll"
+
+# A kept file edited so that it no longer fits: nothing changes (status 1).
+printf '// my note\r\n' >"$game/cstrike/liblist.gam.veldrin"
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect "kept lines that do not fit" 1
+one_line_error "kept lines that do not fit" "liblist.gam.veldrin" "not a gamedll line" "left as it was"
 
 # No game folder: one named without the catalogue, none found (status 3).
 run --list --game-dir "$(winpath "$work/empty")"
