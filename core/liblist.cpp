@@ -97,16 +97,17 @@ bool NamesBot(const char* row) {
     return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
 }
 
-std::string GamedllLine::LineEnd() const {
-    const size_t n = bytes_.size();
-    if (n >= 2 && bytes_[n - 2] == '\r' && bytes_[n - 1] == '\n') return "\r\n";
-    if (n >= 1 && bytes_[n - 1] == '\n') return "\n";
-    return std::string();
+void GamedllLine::Assign(const std::string& bytes) {
+    const size_t n = bytes.size();
+    size_t end = 0;  // the line end's length
+    if (n >= 1 && bytes[n - 1] == '\n') end = n >= 2 && bytes[n - 2] == '\r' ? 2 : 1;
+    text_.assign(bytes, 0, n - end);
+    lineEnd_.assign(bytes, n - end, end);
 }
 
 std::string GamedllLine::Path() const {
     std::string path;
-    GamedllPathOfRow(Text().c_str(), path);
+    GamedllPathOfRow(text_.c_str(), path);
     return path;
 }
 
@@ -125,10 +126,12 @@ public:
 
     bool Replace(const std::string& line, std::string& bytes) override {
         bytes.clear();
-        return replacement_(replaced_++, GamedllLine(line), bytes);
+        line_.Assign(line);
+        return replacement_(replaced_++, line_, bytes);
     }
 
 private:
+    GamedllLine line_;
     const LibListRewrite::Replacement& replacement_;
     size_t& replaced_;
 };
@@ -191,21 +194,24 @@ bool KeptLinesReader::Next(GamedllLine& line, int& number) {
     // whole whatever its length, and the reader's buffer moves seldom.
     constexpr int kLimit = 4096;
     platform::RawRow row;
-    std::string bytes;
     for (;;) {
-        bytes.clear();
+        bytes_.clear();
         bool any = false;
         while (file_->Rows().Next(kLimit, row)) {
             any = true;
-            bytes.append(row.raw, row.rawLength);
+            bytes_.append(row.raw, row.rawLength);
             if (row.raw[row.rawLength - 1] == '\n' || row.rawLength < static_cast<size_t>(kLimit - 1)) break;
         }
         if (!any) return false;
         ++number_;
-        GamedllLine read(bytes);
-        const std::string text = read.Text();
-        if (text.find_first_not_of(" \t") == std::string::npos) continue;
-        line = GamedllLine(text + "\r\n");
+        // Every line is given with CR LF, whatever the file has: it is the
+        // line's text that goes back.
+        size_t end = bytes_.size();
+        if (end > 0 && bytes_[end - 1] == '\n') --end;
+        if (end > 0 && bytes_[end - 1] == '\r' && end < bytes_.size()) --end;
+        if (bytes_.find_first_not_of(" \t", 0) >= end) continue;
+        bytes_.replace(end, std::string::npos, "\r\n");
+        line.Assign(bytes_);
         number = number_;
         return true;
     }
@@ -218,7 +224,7 @@ RewriteResult RewriteLibList(const char* path, const std::string& text, const st
     LibListRewrite rewrite;
     RewriteResult result = rewrite.Prepare(path, [&](size_t, const GamedllLine& line, std::string& bytes) {
         if (found) found();
-        bytes = text + line.LineEnd();
+        bytes.assign(text).append(line.LineEnd());
         return true;
     });
     if (result != RewriteResult::Written) return result;

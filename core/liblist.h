@@ -80,19 +80,22 @@ bool NamesBot(const char* row);
 class GamedllLine {
 public:
     // bytes: the line as the file has it, its line end included.
-    explicit GamedllLine(std::string bytes = std::string()) : bytes_(std::move(bytes)) {}
+    explicit GamedllLine(const std::string& bytes = std::string()) { Assign(bytes); }
+    // Makes it the line of bytes, reusing the room it has.
+    void Assign(const std::string& bytes);
 
-    const std::string& Bytes() const { return bytes_; }
     // The line without its line end.
-    std::string Text() const { return bytes_.substr(0, bytes_.size() - LineEnd().size()); }
+    const std::string& Text() const { return text_; }
     // The line end as the file has it: CR LF, LF, or none where the text ends.
-    std::string LineEnd() const;
+    const std::string& LineEnd() const { return lineEnd_; }
     // The path the line loads, relative to the mod's folder, as the engine
     // reads it (GamedllPathOfRow); empty for a line that is no gamedll line.
     std::string Path() const;
+    // The line with another line end: its text, then end.
+    void TextWith(const std::string& end, std::string& bytes) const { bytes.assign(text_).append(end); }
 
 private:
-    std::string bytes_;
+    std::string text_, lineEnd_;
 };
 
 enum class RewriteResult {
@@ -177,6 +180,7 @@ public:
 private:
     KeptLinesReader() = default;
     std::unique_ptr<platform::TextFile> file_;
+    std::string bytes_;
     int number_ = 0;
 };
 

@@ -157,16 +157,16 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
     // needed, or the catalogue's line; each keeps the line end it had.
     const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
     bool moreLines = false;
+    liblist::GamedllLine back(ownLine);
     liblist::LibListRewrite rewrite;
     const liblist::RewriteResult result =
         rewrite.Prepare(libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
-            liblist::GamedllLine back(ownLine);
             int number = 0;
             if (reader && !reader->Next(back, number)) {
                 moreLines = !reader->Failed();
                 return false;
             }
-            bytes = back.Text() + line.LineEnd();
+            back.TextWith(line.LineEnd(), bytes);
             return true;
         });
     // No liblist.gam at all names nothing: there is nothing to give back to.
