@@ -347,8 +347,14 @@ void BM_Rewrite(benchmark::State& state) {
     const std::string rows[2] = {liblist::kInstallLine, liblist::RemoveLine("mp")};
     int turn = 0;
     for (auto _ : state) {
-        if (liblist::RewriteLibList(file.c_str(), rows[turn++ & 1]) != liblist::RewriteResult::Written)
-            state.SkipWithError("rewrite failed");
+        // As Install and Remove rewrite it: the new file beside, then in place.
+        const std::string& text = rows[turn++ & 1];
+        liblist::LibListRewrite rewrite;
+        const bool ok = rewrite.Prepare(file.c_str(), [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+            bytes.assign(text).append(line.LineEnd());
+            return true;
+        }) == liblist::RewriteResult::Written && rewrite.Commit();
+        if (!ok) state.SkipWithError("rewrite failed");
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
     state.SetComplexityN(state.range(0));

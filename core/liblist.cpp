@@ -9,25 +9,6 @@ namespace liblist {
 
 std::string RemoveLine(const std::string& baseName) { return "gamedll \"dlls\\" + baseName + ".dll\""; }
 
-bool LibListBuffer::Read(const char* path) {
-    auto file = platform::TextFile::Open(path, "r");
-    if (!file) return false;
-    ReadFrom(*file);
-    file->Close();
-    return true;
-}
-
-void LibListBuffer::ReadFrom(platform::TextFile& file) {
-    data_.clear();
-    count_ = 0;
-    char row[kRowSize];
-    while (file.ReadRow(row, kRowSize)) {
-        data_.resize((count_ + 1) * kRowSize);
-        std::memcpy(&data_[count_ * kRowSize], row, kRowSize);
-        ++count_;
-    }
-}
-
 namespace {
 const char* SkipSpaces(const char* row) {
     while (*row == ' ') ++row;
@@ -69,9 +50,8 @@ void ValueFrom(const char* text, std::string& value) {
         end = nullptr;
     }
     if (!end) {
-        end = std::strchr(text, '\n');
-        if (!end) end = text + std::strlen(text);
-        if (end > text && end[-1] == '\r') --end;
+        const size_t length = std::strlen(text);
+        end = text + length - platform::LineEndLength(text, length);
     }
     value.assign(text, end);
 }
@@ -99,8 +79,7 @@ bool NamesBot(const char* row) {
 
 void GamedllLine::Assign(const std::string& bytes) {
     const size_t n = bytes.size();
-    size_t end = 0;  // the line end's length
-    if (n >= 1 && bytes[n - 1] == '\n') end = n >= 2 && bytes[n - 2] == '\r' ? 2 : 1;
+    const size_t end = platform::LineEndLength(bytes);
     text_.assign(bytes, 0, n - end);
     lineEnd_.assign(bytes, n - end, end);
 }
@@ -175,7 +154,7 @@ std::unique_ptr<KeptLinesWriter> KeptLinesWriter::Begin(const char* path) {
 KeptLinesWriter::~KeptLinesWriter() = default;
 
 bool KeptLinesWriter::Add(const std::string& text) {
-    return out_->Write(text.data(), text.size()) && out_->Write("\r\n", 2);
+    return out_->Write(text.data(), text.size()) && out_->Write(platform::kTextModeLineEnd, 2);
 }
 
 bool KeptLinesWriter::Commit(const char* model) { return out_->Commit(true, model); }
@@ -206,11 +185,9 @@ bool KeptLinesReader::Next(GamedllLine& line, int& number) {
         ++number_;
         // Every line is given with CR LF, whatever the file has: it is the
         // line's text that goes back.
-        size_t end = bytes_.size();
-        if (end > 0 && bytes_[end - 1] == '\n') --end;
-        if (end > 0 && bytes_[end - 1] == '\r' && end < bytes_.size()) --end;
+        const size_t end = bytes_.size() - platform::LineEndLength(bytes_);
         if (bytes_.find_first_not_of(" \t", 0) >= end) continue;
-        bytes_.replace(end, std::string::npos, "\r\n");
+        bytes_.replace(end, std::string::npos, platform::kTextModeLineEnd);
         line.Assign(bytes_);
         number = number_;
         return true;
@@ -218,19 +195,5 @@ bool KeptLinesReader::Next(GamedllLine& line, int& number) {
 }
 
 bool KeptLinesReader::Failed() const { return file_->ReadFailed(); }
-
-RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found,
-                             const std::function<void()>& written) {
-    LibListRewrite rewrite;
-    RewriteResult result = rewrite.Prepare(path, [&](size_t, const GamedllLine& line, std::string& bytes) {
-        if (found) found();
-        bytes.assign(text).append(line.LineEnd());
-        return true;
-    });
-    if (result != RewriteResult::Written) return result;
-    if (!rewrite.Commit()) return RewriteResult::Failed;
-    if (written) written();
-    return RewriteResult::Written;
-}
 
 }  // namespace liblist

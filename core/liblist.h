@@ -33,23 +33,6 @@ constexpr const char* kBotLibrary = "veldrin.dll";
 // mod's own library. Never cut, however long the base name.
 std::string RemoveLine(const std::string& baseName);
 
-// A liblist.gam held as the rows an fgets loop with kRowSize returns, each
-// in an 80-byte slot. A line of 79 characters or more takes several rows.
-// There is no limit on the number of rows.
-class LibListBuffer {
-public:
-    // Reads every row of the file. Returns false when it cannot be opened.
-    bool Read(const char* path);
-    void ReadFrom(platform::TextFile& file);
-
-    size_t RowCount() const { return count_; }
-    const char* Row(size_t index) const { return &data_[index * kRowSize]; }
-
-private:
-    std::vector<char> data_;
-    size_t count_ = 0;
-};
-
 // True when the row, after any leading spaces, begins with the gamedll marker.
 bool IsGamedllRow(const char* row);
 
@@ -183,11 +166,5 @@ private:
     std::string bytes_;
     int number_ = 0;
 };
-
-// Prepares and commits a rewrite that puts text, with the line end of the
-// line it replaces, in place of every gamedll line. found is called once per
-// replaced line, written once the new file is in place.
-RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found = {},
-                             const std::function<void()>& written = {});
 
 }  // namespace liblist

@@ -64,4 +64,17 @@ void GameFolderTest::MakeMod(const std::string& folder, const std::string& libli
     }
 }
 
+liblist::RewriteResult RewriteEveryGamedllLine(const char* path, const std::string& text, int* found, int* written) {
+    liblist::LibListRewrite rewrite;
+    liblist::RewriteResult result = rewrite.Prepare(path, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+        bytes.assign(text).append(line.LineEnd());
+        return true;
+    });
+    if (found) *found += static_cast<int>(rewrite.Replaced());
+    if (result != liblist::RewriteResult::Written) return result;
+    if (!rewrite.Commit()) return liblist::RewriteResult::Failed;
+    if (written) ++*written;
+    return result;
+}
+
 }  // namespace test

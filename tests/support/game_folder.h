@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/installer_core.h"
+#include "core/liblist.h"
 #include "platform/file_system.h"
 #include "support/files.h"
 #include "support/host.h"
@@ -54,6 +55,12 @@ public:
     // The row showing the mod of a slot, or null.
     const Row* ForSlot(int slot) const;
 };
+
+// Rewrites the liblist.gam at path as Install and Remove do, with text and
+// each line's own line end in place of every gamedll line. found, when
+// given, counts the lines replaced; written the new files put in place.
+liblist::RewriteResult RewriteEveryGamedllLine(const char* path, const std::string& text, int* found = nullptr,
+                                              int* written = nullptr);
 
 // A sandbox, its folder the working directory, holding a game folder
 // "Half-Life" (with an empty package folder "Veldrin") whose path is the
