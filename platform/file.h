@@ -27,6 +27,12 @@ bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within
 
 struct CopyRules;
 
+// True, with the failure recorded, when what info tells of may not be
+// written to, replaced or deleted: a folder, or a read-only file, which
+// Windows refuses even to an administrator and the layer refuses on every
+// host. A link (FileInfo::link) is no read-only file of its own.
+bool RefusesChange(const FileInfo& info);
+
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created
 // exclusively (never through anything that stands at that name) and no

@@ -318,7 +318,10 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
         text->reader_ = std::make_unique<RowReader>(file, info.size, path);
         return text;
     }
-    text->out_ = native::OpenWrite(ResolvePath(path), m == 'a');
+    const std::string host = ResolvePath(path);
+    native::Info info;
+    if (native::InfoAt(host, info) && RefusesChange(info)) return nullptr;
+    text->out_ = native::OpenWrite(host, m == 'a');
     if (text->out_ == native::kNoHandle) return nullptr;
     return text;
 }
