@@ -80,7 +80,7 @@ int InstallerCore::CheckModStatus(int slot) {
     platform::FileInfo library;
     const bool present = layout::ComposePath(dll, layout::kInstalledLibrary, g_szGameDir, folder.c_str()) &&
                          platform::ReadableFile(dll, &library);
-    const int32_t stamp = present ? layout::DateStamp(platform::native::DateOf(library.writeTime)) : 0;
+    const int32_t stamp = present ? layout::DateStamp(platform::WriteDateOf(library)) : 0;
 
     bool installed = false;
     bool outdated = false;

@@ -18,6 +18,9 @@ namespace platform {
 // What a file is: its size, last write, identity and marks.
 using FileInfo = native::Info;
 
+// The UTC calendar date of the last write of the file info tells of.
+inline FileDate WriteDateOf(const FileInfo& info) { return native::DateOf(info.writeTime); }
+
 // True when the regular file path reaches can be opened for reading; info,
 // when given, receives what it is (its size and last write among others).
 // Returns false when it cannot be opened or is no regular file: nothing, a
