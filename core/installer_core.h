@@ -68,6 +68,28 @@ public:
     virtual void SetModRowStatus(int row, const std::string& statusText) = 0;
 };
 
+// The rows of a scan as the dialog's list holds them before any sort: what
+// the command line prints, and what the tests and benchmarks look at.
+class ModRowList : public ModRowSink {
+public:
+    struct Row {
+        std::string name;
+        int32_t data = -1;  // item data; -1 until set
+        std::string status;
+    };
+    std::vector<Row> rows;
+    int clears = 0;       // how many times the rows were cleared
+    bool inOrder = true;  // every row was inserted after the others, as a scan inserts them
+
+    void ClearModRows() override;
+    void InsertModRow(int row, const std::string& name) override;
+    void SetModRowData(int row, int32_t itemData) override;
+    void SetModRowStatus(int row, const std::string& statusText) override;
+
+    // The row showing the mod of a slot, or null.
+    const Row* ForSlot(int slot) const;
+};
+
 // Why an Install or Remove did not end as asked.
 enum class ChangeProblem {
     None,                    // the mod ended as asked
