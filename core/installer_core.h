@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,7 @@ public:
 private:
     void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
     bool SlotIsUsable(int slot) const;
+    ChangeOutcome ChangeSlot(int32_t itemData, ModRowSink& rows, const std::function<ChangeOutcome(int slot)>& change);
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
     struct KeptLines;
@@ -189,6 +191,10 @@ private:
     bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
                         ChangeOutcome& outcome);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
+    struct InstallPaths;
+    struct PreparedLibList;
+    bool PrepareLibList(int slot, const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
+    bool PutInPlace(const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
     bool CheckModFolder(const char* dlls, ChangeOutcome& outcome);
     bool CheckPackageLibrary(const char* package, ChangeOutcome& outcome);
     bool PutLibrary(const char* target, const char* package, ChangeOutcome& outcome);

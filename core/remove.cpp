@@ -8,19 +8,7 @@
 #include <memory>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    const int slot = ItemDataSlot(itemData);
-    ChangeOutcome outcome;
-    if (SlotIsUsable(slot)) {
-        auto lock = layout::LockGameFolder(outcome);
-        if (lock) {
-            layout::SweepTemporaries(m_strModFolder[slot], *lock);
-            outcome = RemoveFromSlot(slot);
-        }
-    } else {
-        outcome.problem = ChangeProblem::NoSuchMod;
-    }
-    ScanMods(rows);
-    return outcome;
+    return ChangeSlot(itemData, rows, [this](int slot) { return RemoveFromSlot(slot); });
 }
 
 // What liblist.gam.veldrin holds for one Remove.
