@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/change_outcome.h"
+#include "core/game_lock.h"
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"

@@ -1,4 +1,6 @@
 // Taking the bot out of one mod.
+#include "core/change_outcome.h"
+#include "core/game_lock.h"
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
