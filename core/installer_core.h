@@ -142,6 +142,12 @@ public:
     // Finds the package's bot library and stamps its last-write date.
     void StampSourceLibrary();
 
+    // Makes dir the game directory (g_szGameDir), stamps the package's
+    // library in it and scans its mods into rows: what the start-up, Browse
+    // and the command line do with the folder they settle on. Returns false,
+    // changing nothing, when dir is longer than g_szGameDir holds.
+    bool UseGameDirectory(const std::string& dir, ModRowSink& rows);
+
     // Reloads the catalogue and rebuilds the rows, one per catalogued mod
     // whose liblist.gam can be opened, in catalogue order.
     void ScanMods(ModRowSink& rows);

@@ -131,6 +131,15 @@ std::string InstallerCore::LinuxServerLibrary(int slot) {
     return std::string();
 }
 
+bool InstallerCore::UseGameDirectory(const std::string& dir, ModRowSink& rows) {
+    // A cut path could name another folder.
+    if (dir.size() >= sizeof g_szGameDir) return false;
+    std::memcpy(g_szGameDir, dir.c_str(), dir.size() + 1);
+    StampSourceLibrary();
+    ScanMods(rows);
+    return true;
+}
+
 void InstallerCore::ScanMods(ModRowSink& rows) {
     Trace("\nInitializing MOD list\n");
     Trace("-----------------------\n");

@@ -131,7 +131,8 @@ bool InstallerCore::CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutco
     if (base.empty()) outcome.detail = folder + ": the catalogue names no game library for this mod";
     else if (verdict == layout::LibraryVerdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
     else outcome.detail = shown;
-    if (kept.state == KeptLines::State::Missing)
+    // The same library missing twice is named once.
+    if (kept.state == KeptLines::State::Missing && kept.missing != shown)
         outcome.detail += "; " + kept.missing + ", which liblist.gam named before the bot, is missing too";
     return false;
 }

@@ -1,8 +1,11 @@
-// Finding the Half-Life directory, the folder the installer works in.
+// Where the Half-Life directory may be, as the system tells it: the registry
+// (on Linux, the Wine prefix's system.reg), the Steam folders, the program's
+// own folder and the working directory. Which of them holds the Veldrin
+// package is the core's to decide (core/game_folder.h).
 //
 // The rules are shared (game_dir.cpp); game_dir_posix.cpp and
-// game_dir_win32.cpp read the registry (on Linux, the Wine prefix's
-// system.reg) and name the Steam folders and the program's own.
+// game_dir_win32.cpp read the registry and name the Steam folders and the
+// program's own.
 #pragma once
 
 #include <string>
@@ -10,40 +13,23 @@
 
 namespace platform {
 
-// The longest game directory the installer can use: its paths are composed
-// in 256-byte buffers.
-constexpr size_t kMaxGameDirLength = 255;
+// The longest registry value the lookup takes: it is read into 256 bytes,
+// its terminating zero included.
+constexpr size_t kMaxRegistryValueLength = 255;
 
-// The game directory, from the first of these that gives one:
-//  1. the value "directory" of the key Software\Sierra OnLine\Setup\HALFLIFE
-//     of HKEY_LOCAL_MACHINE (on Linux, in the Wine prefix's system.reg);
-//  2. the folder above the package folder, when the program runs from inside
-//     one: its own folder, else the working directory;
-//  3. the Half-Life folder of a Steam installation.
-// A candidate longer than kMaxGameDirLength counts as missing, never cut.
-// Returns an empty string when none is found.
-std::string FindGameDirectory();
+// The value "directory" of the key Software\Sierra OnLine\Setup\HALFLIFE of
+// HKEY_LOCAL_MACHINE, from the registry's 32-bit view, where the game's
+// 32-bit set-up program writes it, then from its 64-bit view: each view that
+// holds one, once. On Linux the views are read from the Wine prefix's
+// system.reg, where a 64-bit prefix keeps the 32-bit view under Wow6432Node;
+// both hosts read the same views in the same order. A value longer than
+// kMaxRegistryValueLength is left out, never cut.
+std::vector<std::string> RegistryGameDirectories();
 
-// True when dir is not empty and no longer than kMaxGameDirLength.
-bool UsableGameDirectory(const std::string& dir);
-
-// True when dir can serve as the game directory: usable, and holding the
-// package catalogue "Veldrin\veldrinins.ini" (names matched ignoring case).
-bool HoldsPackage(const std::string& dir);
-
-// Step 1 alone: the registry value as stored, or an empty string when the key
-// or value is missing or too long.
-std::string RegistryGameDirectory();
-
-// Step 2 for one folder: its parent when the folder is a package folder (the
-// parent's "Veldrin\veldrinins.ini" reaches the catalogue inside it, names
-// matched ignoring case); otherwise an empty string.
-std::string GameDirectoryAbovePackage(const std::string& folder);
-
-// Step 3 alone: the first Steam Half-Life folder found, or an empty string:
-// each Steam folder's own library first, then the libraries its
+// The Half-Life folders of the Steam installations that exist: each Steam
+// folder's own library first, then the libraries its
 // steamapps\libraryfolders.vdf lists.
-std::string SteamGameDirectory();
+std::vector<std::string> SteamGameDirectories();
 
 // The Steam folders of this machine's user, in the order they are looked at
 // (on Linux ~/.local/share/Steam and ~/.steam/steam; on Windows Steam's
@@ -55,5 +41,8 @@ std::string ProgramDirectory();
 
 // The process's working directory; empty if it cannot be told.
 std::string WorkingDirectory();
+
+// The user's home folder; empty if it cannot be told.
+std::string HomeDirectory();
 
 }  // namespace platform

@@ -18,20 +18,14 @@ namespace platform {
 
 namespace {
 
-// Where a 32-bit installer's key lies: as named, and on a 64-bit prefix in
-// the 32-bit view of the machine's software.
+// The Half-Life key in the registry's 32-bit view, where a 64-bit prefix
+// keeps it, then in its 64-bit view, which in a 32-bit prefix is the 32-bit
+// view itself: the views Windows reads, in the same order.
 const char* const kGameKeys[] = {
-    "Software\\Sierra OnLine\\Setup\\HALFLIFE",
     "Software\\Wow6432Node\\Sierra OnLine\\Setup\\HALFLIFE",
+    "Software\\Sierra OnLine\\Setup\\HALFLIFE",
 };
 const char kGameValue[] = "directory";
-
-std::string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    return home ? home : "";
-}
-
-bool EqualIgnoringCase(const std::string& a, const char* b) { return CompareIgnoringCase(a.c_str(), b) == 0; }
 
 unsigned long HexValue(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) ? static_cast<unsigned long>(c - '0')
@@ -145,13 +139,19 @@ std::string WorkingDirectory() {
     return ::getcwd(buffer.data(), buffer.size()) ? std::string(buffer.data()) : std::string();
 }
 
-std::string RegistryGameDirectory() {
-    std::string regFile = WinePrefix() + "/system.reg";
+std::vector<std::string> RegistryGameDirectories() {
+    const std::string regFile = WinePrefix() + "/system.reg";
+    std::vector<std::string> found;
     for (const char* key : kGameKeys) {
         std::string dir = ReadGameValue(regFile, key);
-        if (!dir.empty()) return UsableGameDirectory(dir) ? dir : std::string();
+        if (!dir.empty() && dir.size() <= kMaxRegistryValueLength) found.push_back(dir);
     }
-    return std::string();
+    return found;
+}
+
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
 }
 
 std::vector<std::string> SteamRoots() {

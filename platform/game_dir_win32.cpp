@@ -36,12 +36,24 @@ std::string WorkingDirectory() {
     return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
-std::string RegistryGameDirectory() {
+std::vector<std::string> RegistryGameDirectories() {
     // The 32-bit view, where the game's set-up program wrote the key, also
-    // when this program is built for 64 bits.
-    std::string dir =
-        ReadStringValue(HKEY_LOCAL_MACHINE, "Software\\Sierra OnLine\\Setup\\HALFLIFE", "directory", KEY_WOW64_32KEY);
-    return UsableGameDirectory(dir) ? dir : std::string();
+    // when this program is built for 64 bits; then the 64-bit view, which on
+    // a 32-bit Windows is the same one.
+    std::vector<std::string> found;
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        std::string dir =
+            ReadStringValue(HKEY_LOCAL_MACHINE, "Software\\Sierra OnLine\\Setup\\HALFLIFE", "directory", view);
+        if (dir.empty() || (!found.empty() && found.back() == dir)) continue;
+        found.push_back(dir);
+    }
+    return found;
+}
+
+std::string HomeDirectory() {
+    char buffer[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("USERPROFILE", buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
 std::vector<std::string> SteamRoots() {

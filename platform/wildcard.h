@@ -13,6 +13,11 @@ bool WildcardMatch(const char* pattern, const char* name);
 // ASCII case-insensitive comparison: negative, zero or positive like strcmp.
 int CompareIgnoringCase(const char* a, const char* b);
 
+// True when a and b are the same text but for the case of ASCII letters.
+inline bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && CompareIgnoringCase(a.c_str(), b.c_str()) == 0;
+}
+
 // Orders names the way a search returns them: ignoring case first, then by
 // plain bytes so that the order is total.
 bool SearchOrderLess(const std::string& a, const std::string& b);

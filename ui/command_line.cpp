@@ -12,7 +12,8 @@
 #endif
 
 #include "core/installer_core.h"
-#include "platform/game_dir.h"
+#include "core/game_folder.h"
+#include "ui/player_messages.h"
 #include "platform/wildcard.h"
 
 #ifndef VELDRIN_VERSION
@@ -187,33 +188,16 @@ void PrintRow(const ModRow& row, const InstallerCore& core, bool porcelain) {
                 (porcelain ? Porcelain(row.status) : row.status).c_str(), row.name.c_str());
 }
 
-const char* ProblemText(ChangeProblem problem) {
-    switch (problem) {
-        case ChangeProblem::NoSuchMod: return "the mod is no longer in the catalogue";
-        case ChangeProblem::PackageLibraryUnusable: return "the package's bot library cannot be read";
-        case ChangeProblem::OwnLibraryMissing: return "the mod's own game library is missing";
-        case ChangeProblem::NoGamedllLine: return "its liblist.gam has no gamedll line to point at the bot";
-        case ChangeProblem::ModFolderIncomplete: return "the mod's folder has no dlls folder";
-        case ChangeProblem::KeptLinesUnfit: return "the kept gamedll lines do not fit liblist.gam";
-        case ChangeProblem::InUse: return "a file is in use (is the game or a server running?)";
-        case ChangeProblem::AccessDenied: return "a file may not be changed";
-        case ChangeProblem::DiskFull: return "the disk is full";
-        case ChangeProblem::Busy: return "another installer is changing this game folder";
-        default: return "a file could not be changed";
-    }
-}
-
-// Puts the game directory in g_szGameDir: the one given, else the dialog's
-// lookup. Returns false, having told why, when there is none to use.
-bool SetGameDirectory(const Request& request) {
-    std::string dir;
+// The game folder to use: the one given, else the one the dialog would
+// find. Returns false, having told why, when there is none to use.
+bool ChooseGameDirectory(const Request& request, std::string& dir) {
     if (request.gameDirGiven) {
         dir = request.gameDir;
         // "Half-Life/" would put a second separator before every name.
         while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\') && dir[dir.size() - 2] != ':')
             dir.pop_back();
     } else {
-        dir = platform::FindGameDirectory();
+        dir = layout::FindGameDirectory();
         if (dir.empty()) {
             Tell(
                 "no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
@@ -221,18 +205,16 @@ bool SetGameDirectory(const Request& request) {
             return false;
         }
     }
-    if (dir.size() > platform::kMaxGameDirLength) {
-        Tell("the game folder \"" + dir + "\" is longer than " + std::to_string(platform::kMaxGameDirLength) +
+    if (dir.size() > layout::MaxGameDirLength()) {
+        Tell("the game folder \"" + dir + "\" is longer than " + std::to_string(layout::MaxGameDirLength()) +
              " characters, which the installer cannot use");
         return false;
     }
-    if (!platform::HoldsPackage(dir)) {
+    if (!layout::HoldsPackage(dir)) {
         Tell("the game folder \"" + dir + "\" holds no Veldrin" + kSeparator + "veldrinins.ini" +
              ": unpack the Veldrin package there, or name another folder with --game-dir");
         return false;
     }
-    std::strncpy(g_szGameDir, dir.c_str(), sizeof g_szGameDir - 1);
-    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
     return true;
 }
 
@@ -268,7 +250,7 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     const char* verb = install ? "install the bot into " : "remove the bot from ";
 
     if (!outcome.Done()) {
-        std::string message = std::string("could not ") + verb + mod + ", " + ProblemText(outcome.problem);
+        std::string message = std::string("could not ") + verb + mod + ", " + ProblemSummary(outcome.problem);
         if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
         Tell(message + "; the mod is left as it was");
         return kCommandNotChanged;
@@ -315,8 +297,7 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
 
 int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
     if (rows.rows.empty()) {
-        Tell(std::string("no mod of the package's catalogue was found in the game folder \"") + g_szGameDir +
-             "\"; name the Half-Life folder that holds the mods with --game-dir");
+        Tell(NoModsLine(g_szGameDir));
         return kCommandNoMods;
     }
     std::string servers;
@@ -372,11 +353,10 @@ int RunCommandLine(int argc, char** argv) {
     if (request.help) return Print(HelpText());
     if (request.version) return Print(std::string("VeldrinIns ") + VELDRIN_VERSION + "\n");
 
-    if (!SetGameDirectory(request)) return kCommandNoGame;
+    std::string dir;
     InstallerCore core;
     ModRowList rows;
-    core.StampSourceLibrary();
-    core.ScanMods(rows);
+    if (!ChooseGameDirectory(request, dir) || !core.UseGameDirectory(dir, rows)) return kCommandNoGame;
     if (request.command == Request::List) return List(core, rows, request.porcelain);
 
     const ModRow* target = RowOfFolder(rows, core, request.mod);

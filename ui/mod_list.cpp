@@ -78,6 +78,19 @@ void CModListCtrl::SortByStatus(int column) {
     if (hasMark) m_nSelectionMark = FindItem(-1, markData);
 }
 
+bool CModListCtrl::SelectSlotQuietly(int slot) {
+    for (long row = 0; row < GetItemCount(); ++row) {
+        if (ItemDataSlot(static_cast<int32_t>(GetItemData(row))) != slot) continue;
+        ++m_nFilling;
+        SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        EnsureVisible(row);
+        --m_nFilling;
+        m_nSelectionMark = row;
+        return true;
+    }
+    return false;
+}
+
 void CModListCtrl::OnItemNotification(wxListEvent& event) {
     if (IsFilling()) return;  // swallowed: the dialog is not told
     if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED && event.GetIndex() >= 0) m_nSelectionMark = event.GetIndex();

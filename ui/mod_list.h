@@ -45,6 +45,12 @@ public:
     // row they were on, whatever its new position.
     void SortByStatus(int column);
 
+    // Selects the row that shows the mod of slot (found by its item data),
+    // makes it the current row and puts the selection mark on it, as the
+    // player's own selection would, but without telling the dialog. Returns
+    // false when no row shows that mod.
+    bool SelectSlotQuietly(int slot);
+
 private:
     void OnItemNotification(wxListEvent& event);
     bool IsFilling() const { return m_nFilling > 0; }

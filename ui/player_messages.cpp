@@ -1,6 +1,6 @@
 #include "ui/player_messages.h"
 
-#include "platform/game_dir.h"
+#include "core/game_folder.h"
 
 namespace {
 
@@ -8,45 +8,76 @@ const char kWhatToChoose[] =
     "Choose the Half-Life folder that holds the Veldrin package folder, the folder named Veldrin with "
     "veldrinins.ini in it.";
 
-// What the player can do about each problem; the file and the system's
-// reason stand above it.
-std::string Advice(ChangeProblem problem, bool offersAdminRestart) {
-    switch (problem) {
-        case ChangeProblem::None: break;
-        case ChangeProblem::NoSuchMod:
-            return "The package's catalogue or the game folder no longer has this mod. The list has been read again: "
-                   "choose the mod there and try again.";
-        case ChangeProblem::PackageLibraryUnusable:
-            return "The package's own copy of the bot is missing, empty or cannot be read. Unpack the Veldrin package "
-                   "into the Half-Life folder again, then try again.";
-        case ChangeProblem::OwnLibraryMissing:
-            return "The mod's own game library, as the package's catalogue (veldrinins.ini) names it, is not in the "
-                   "mod's dlls folder, and the mod would not start without it. Correct that name in the catalogue, or "
-                   "install the mod again, then try again.";
-        case ChangeProblem::InUse:
-            return "The game, or a server running this mod, has the file open. Close Half-Life and any server of this "
-                   "mod, then try again.";
-        case ChangeProblem::AccessDenied:
-            if (offersAdminRestart)
-                return "The file or its folder may not be changed. Clear the file's read-only mark, or run VeldrinIns "
-                       "as administrator.\n\nStart VeldrinIns again as administrator now?";
-            return "The file or its folder may not be changed. Clear the file's read-only mark, or give your user the "
-                   "right to change the game folder, then try again.";
-        case ChangeProblem::DiskFull:
-            return "The disk is full. Free some space on the disk that holds the game, then try again.";
-        case ChangeProblem::Busy:
-            return "Another installer is changing this game folder. Wait until it has finished, then try again.";
-        case ChangeProblem::Failed: break;
-    }
-    return "Check that the file and its folder are there and may be changed, then try again.";
+// Each problem in words: the phrase a line of the command line gives, and
+// what the player can do about it, which the dialog's box gives below the
+// file and the system's reason.
+struct Words {
+    ChangeProblem problem;
+    const char* summary;
+    const char* advice;
+};
+
+const Words kWords[] = {
+    {ChangeProblem::NoSuchMod, "the mod is no longer in the catalogue",
+     "The package's catalogue or the game folder no longer has this mod. The list has been read again: choose the "
+     "mod there and try again."},
+    {ChangeProblem::PackageLibraryUnusable, "the package's bot library cannot be read",
+     "The package's own copy of the bot is missing, empty, changing or cannot be read. Unpack the Veldrin package "
+     "into the Half-Life folder again, then try again."},
+    {ChangeProblem::OwnLibraryMissing, "the mod's own game library is missing",
+     "The mod's own game library, as the package's catalogue (veldrinins.ini) names it, is not in the mod's dlls "
+     "folder, and the mod would not start without it. Correct that name in the catalogue, or install the mod again, "
+     "then try again."},
+    {ChangeProblem::NoGamedllLine, "its liblist.gam has no gamedll line to point at the bot",
+     "The mod's liblist.gam names no game library in a gamedll line, so there is no line to point at the bot: the "
+     "mod's files may be damaged. Verify or install the mod again (in Steam: the game's Properties, Installed Files, "
+     "Verify integrity), then try again."},
+    {ChangeProblem::ModFolderIncomplete, "the mod's folder has no dlls folder",
+     "The mod's folder lacks its dlls folder, where its game library and the bot's belong: the mod is not wholly "
+     "installed. Verify or install the mod again, then try again."},
+    {ChangeProblem::KeptLinesUnfit, "the gamedll lines liblist.gam.veldrin keeps do not fit liblist.gam",
+     "liblist.gam.veldrin, beside liblist.gam, keeps the gamedll lines Install replaced, for Remove to give back. As "
+     "it is now, edited perhaps, it does not fit the mod's liblist.gam. Correct it, one gamedll line for each gamedll "
+     "line of liblist.gam, or delete it to have Remove write the mod's own game library, then try again."},
+    {ChangeProblem::InUse, "a file is in use (is the game or a server running?)",
+     "The game, or a server running this mod, has the file open. Close Half-Life and any server of this mod, then "
+     "try again."},
+    {ChangeProblem::AccessDenied, "a file may not be changed",
+     "The file or its folder may not be changed. Clear the file's read-only mark, or give your user the right to "
+     "change the game folder, then try again."},
+    {ChangeProblem::DiskFull, "the disk is full",
+     "The disk is full. Free some space on the disk that holds the game, then try again."},
+    {ChangeProblem::Busy, "another installer is changing this game folder",
+     "Another installer is changing this game folder. Wait until it has finished, then try again."},
+    {ChangeProblem::Failed, "a file could not be changed",
+     "Check that the file and its folder are there and may be changed, then try again."},
+};
+
+const Words& WordsOf(ChangeProblem problem) {
+    for (const Words& words : kWords)
+        if (words.problem == problem) return words;
+    return kWords[sizeof kWords / sizeof kWords[0] - 1];
+}
+
+// Where the player may be offered a restart as administrator, the advice
+// for a denied change ends with the question.
+const char kAdminAdvice[] =
+    "The file or its folder may not be changed. Clear the file's read-only mark, or run VeldrinIns as "
+    "administrator.\n\nStart VeldrinIns again as administrator now?";
+
+std::string TooLongText(const std::string& folder) {
+    return "The path of the folder\n" + folder + "\nis longer than " + std::to_string(layout::MaxGameDirLength()) +
+           " characters, more than VeldrinIns can use.\n\n" + kWhatToChoose +
+           " If that is the folder, move the game to a folder with a shorter path.";
 }
 
 }  // namespace
 
+const char* ProblemSummary(ChangeProblem problem) { return WordsOf(problem).summary; }
+
 ChangeReport ReportChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome,
-                          bool canRestartAsAdmin) {
+                          bool canRestartAsAdmin, bool tellLinuxServer) {
     ChangeReport report;
-    if (outcome.Done() && outcome.extrasNotCopied.empty()) return report;
     const bool install = action == ChangeAction::Install;
     const std::string mod = modName.empty() ? std::string("the chosen mod") : modName;
 
@@ -56,32 +87,68 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
         text = install ? "Veldrin could not be installed in " + mod : "Veldrin could not be removed from " + mod;
         text += ": the mod was left as it was.\n\n";
         if (!outcome.detail.empty()) text += outcome.detail + "\n\n";
-        text += Advice(outcome.problem, report.offersAdminRestart);
+        text += report.offersAdminRestart ? kAdminAdvice : WordsOf(outcome.problem).advice;
         return report;
     }
 
-    text = (install ? "Veldrin was installed in " : "Veldrin was removed from ") + mod +
-           ", but these extras could not be copied:\n";
-    for (const std::string& extra : outcome.extrasNotCopied) text += extra + "\n";
-    if (!outcome.detail.empty()) text += "\n" + outcome.detail + "\n";
-    text +=
-        "\nThe bot works without them. Once the cause is mended (free disk space, clear a read-only mark, close "
-        "the program that holds the file), press Install again to copy them.";
+    // Done: what the player should know besides.
+    if (!outcome.extrasNotCopied.empty()) {
+        text = (install ? "Veldrin was installed in " : "Veldrin was removed from ") + mod +
+               ", but these extras could not be copied:\n";
+        for (const std::string& extra : outcome.extrasNotCopied) text += extra + "\n";
+        if (!outcome.detail.empty()) text += "\n" + outcome.detail + "\n";
+        // Install stays disabled for a mod the bot is in: the way to them
+        // is by hand, or through Remove.
+        text +=
+            "\nThe bot works without them. Once the cause is mended (free disk space, clear a read-only mark, close "
+            "the program that holds the file), copy them by hand from the Veldrin folder, or press Remove and then "
+            "Install to put the bot in again with them.";
+    }
+    if (!outcome.libraryLeft.empty()) {
+        text += (text.empty() ? "" : "\n\n") + ("Veldrin was removed from " + mod) +
+                ": the mod loads its own game library again. But the bot's library could not be deleted and stayed "
+                "behind, named by nothing:\n" +
+                outcome.libraryLeft + "\n\nDelete it once the game or the server that holds it has ended.";
+    }
+    report.warning = !text.empty();
+    if (!outcome.keptLinesNotGivenBack.empty()) {
+        text += (text.empty() ? "Veldrin was removed from " + mod + "." : std::string()) +
+                "\n\nThe mod now loads the game library the catalogue names, not the lines liblist.gam.veldrin "
+                "keeps: " +
+                outcome.keptLinesNotGivenBack +
+                ", which they name, is missing. The file was kept; correct it or delete it.";
+    }
+    if (tellLinuxServer && !outcome.linuxServerLibrary.empty()) {
+        text += (text.empty() ? "Veldrin was installed in " + mod + "." : std::string()) +
+                "\n\nA Linux server, or Half-Life run natively on Linux, loads " + outcome.linuxServerLibrary +
+                ", which the mod's gamedll_linux line names, not the bot: the Veldrin package holds no Linux library "
+                "of the bot.";
+    }
     return report;
 }
 
 std::string RefusedFolderText(const std::string& folder) {
-    if (folder.size() > platform::kMaxGameDirLength)
-        return "The path of the folder\n" + folder + "\nis longer than " + std::to_string(platform::kMaxGameDirLength) +
-               " characters, more than VeldrinIns can use.\n\n" + kWhatToChoose +
-               " If that is the folder, move the game to a folder with a shorter path.";
+    if (folder.size() > layout::MaxGameDirLength()) return TooLongText(folder);
     return "The folder\n" + folder + "\ndoes not hold the Veldrin package.\n\n" + kWhatToChoose;
 }
 
 std::string NoGameFolderText(const std::string& gameDir) {
+    if (gameDir.size() > layout::MaxGameDirLength()) return TooLongText(gameDir);
     std::string text = gameDir.empty() ? std::string("VeldrinIns found no Half-Life folder.")
                                        : "The Half-Life folder\n" + gameDir + "\ndoes not hold the Veldrin package.";
     return text +
            "\n\nPress Browse and choose the Half-Life folder that holds the Veldrin package folder, the folder "
            "named Veldrin with veldrinins.ini in it.";
+}
+
+std::string NoModsText(const std::string& gameDir) {
+    return "None of the mods of the Veldrin package's catalogue is in the folder\n" + gameDir +
+           "\n\nThe package must be unpacked into the Half-Life folder, beside the mods' folders (cstrike, valve, "
+           "...). Press Browse and choose the Half-Life folder that holds the mods and the Veldrin package folder.";
+}
+
+std::string NoModsLine(const std::string& gameDir) {
+    return "none of the mods of the package's catalogue is in the game folder \"" + gameDir +
+           "\": the package belongs in the Half-Life folder, beside the mods' folders; name that folder with "
+           "--game-dir";
 }

@@ -57,7 +57,10 @@ void CVeldrinInsApp::OnHelp(wxHelpEvent&) {}
 
 int CVeldrinInsApp::ExitStatus() {
     if (!g_bStarted)
-        std::fputs("VeldrinIns cannot start: the window system could not be reached (is there a display?).\n", stderr);
+        std::fputs(
+            "VeldrinIns cannot start: the window system could not be reached (is there a display?).\n"
+            "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n",
+            stderr);
     return g_nExitStatus;
 }
 

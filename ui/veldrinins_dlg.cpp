@@ -5,15 +5,19 @@
 #include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
+#include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 #ifdef __WXMSW__
 #include <wx/msw/wrapwin.h>  // WM_QUERYDRAGICON
 #endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "core/game_folder.h"
+#include "platform/file_system.h"
 #include "platform/game_dir.h"
 #include "ui/narrow_text.h"
 #include "ui/about_dlg.h"
@@ -129,19 +133,18 @@ bool CVeldrinInsDlg::OnInitDialog() {
     m_chkCopyNames->SetValue(true);
     m_chkCopyChat->SetValue(true);
 
-    // The game directory. Without one that holds the package the list
-    // stays empty, and only Browse can help.
-    SetGameDirectory(platform::FindGameDirectory());
-    if (m_bLog) WriteLog("Half-Life folder found: %s\n", g_szGameDir);
-    m_bTellNoGameFolder = !platform::HoldsPackage(g_szGameDir);
-
-    // The package library's date first: the scan compares each mod's copy of
-    // the bot with it. Then the list, in the template's styles, with its two
-    // columns and the scan's rows.
-    StampSourceLibrary();
+    // The game directory: the first place that holds the package. Without
+    // one the list stays empty, and only Browse can help. The package
+    // library's date comes first: the scan compares each mod's copy of the
+    // bot with it. The list, in the template's styles, with its two columns,
+    // takes the scan's rows.
+    m_strStartFolder = platform::WorkingDirectory();
+    const std::string dir = layout::FindGameDirectory();
+    if (m_bLog) WriteLog("Half-Life folder found: %s\n", dir.c_str());
     UseTemplateListStyles(m_lstMods);
     m_lstMods->SetUpColumns();
-    ScanMods(*m_lstMods);
+    SetGameDirectory(dir);
+    m_strTellAtShow = StartText(dir);
 
     // Nothing is selected yet.
     m_btnInstall->Disable();
@@ -159,17 +162,32 @@ bool CVeldrinInsDlg::OnInitDialog() {
 }
 
 void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
-    // Both the lookup and Browse refuse a longer one; a cut path could name
-    // another folder.
-    std::strncpy(g_szGameDir, dir.c_str(), sizeof g_szGameDir - 1);
-    g_szGameDir[sizeof g_szGameDir - 1] = '\0';
-    m_edtGameDir->ChangeValue(NarrowToWx(g_szGameDir));
+    // A folder too long for the buffer is shown but not used: a cut path
+    // could name another folder.
+    if (!UseGameDirectory(dir, *m_lstMods)) UseGameDirectory(std::string(), *m_lstMods);
+    m_edtGameDir->ChangeValue(NarrowToWx(dir));
+}
+
+std::string CVeldrinInsDlg::StartText(const std::string& dir) const {
+    if (!layout::HoldsPackage(dir)) return NoGameFolderText(dir);
+    if (m_lstMods->GetItemCount() == 0) return NoModsText(dir);
+    return std::string();
 }
 
 void CVeldrinInsDlg::ConfirmStartOrExit() {
     int answer = wxMessageBox(kStartQuestion, kStartCaption, wxYES_NO | wxICON_EXCLAMATION, this);
+    if (answer == wxYES) return;
+#ifdef __WXMSW__
+    // Windows' box has no way to close it but its two buttons: any other
+    // answer means it could not be shown at all.
+    const bool shown = answer == wxNO;
+#else
     // Closing the box without an answer is no consent either.
-    if (answer != wxYES) std::exit(0);
+    const bool shown = true;
+#endif
+    if (shown) std::exit(0);
+    std::fputs("VeldrinIns cannot start: its start-up question could not be shown (is there a display?).\n", stderr);
+    std::exit(1);
 }
 
 void CVeldrinInsDlg::AddAboutToSystemMenu() {
@@ -246,15 +264,14 @@ void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
 
     m_chkCopyWpnConfigs->Show(ItemDataSlot(itemData) == WEAPON_CONFIG_SLOT);
 
-    int status = ItemDataStatus(itemData);
-    bool canInstall = status == StatusNotInstalled || status == StatusNeedUpgrade;
-    m_btnInstall->Enable(canInstall);
-    m_btnRemove->Enable(!canInstall);
+    m_btnInstall->Enable(OffersInstall(itemData));
+    m_btnRemove->Enable(OffersRemove(itemData));
 }
 
 void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
     ChangeOutcome outcome;
     std::string modName;
+    int slot = -1;
     // With no row at the selection mark there is no mod the player chose;
     // item data 0 would name slot 0, whatever mod that is.
     if (m_lstMods->GetSelectionMark() >= 0) {
@@ -265,24 +282,34 @@ void CVeldrinInsDlg::OnInstall(wxCommandEvent&) {
         options.bCopyWpnConfigs = m_chkCopyWpnConfigs->GetValue();
         options.bCopyChat = m_chkCopyChat->GetValue();
         int32_t itemData = static_cast<int32_t>(SelectedItemData());
-        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        slot = ItemDataSlot(itemData);
+        modName = ModNameOfSlot(slot);
+        // The change may wait a few seconds for another installer.
+        wxBusyCursor busy;
         outcome = InstallMod(itemData, options, *m_lstMods);
     }
-    EndChange(ChangeAction::Install, modName, outcome);
+    EndChange(ChangeAction::Install, modName, outcome, slot);
 }
 
 void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
     ChangeOutcome outcome;
     std::string modName;
+    int slot = -1;
     if (m_lstMods->GetSelectionMark() >= 0) {
         int32_t itemData = static_cast<int32_t>(SelectedItemData());
-        modName = ModNameOfSlot(ItemDataSlot(itemData));
+        slot = ItemDataSlot(itemData);
+        modName = ModNameOfSlot(slot);
+        wxBusyCursor busy;
         outcome = RemoveMod(itemData, *m_lstMods);
     }
-    EndChange(ChangeAction::Remove, modName, outcome);
+    EndChange(ChangeAction::Remove, modName, outcome, slot);
 }
 
-void CVeldrinInsDlg::EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
+void CVeldrinInsDlg::EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome,
+                               int slot) {
+    // The changed mod's row stays the current one, so that the keys go on
+    // from there; both buttons wait for the player's next choice.
+    m_lstMods->SelectSlotQuietly(slot);
     m_btnInstall->Disable();
     m_btnRemove->Disable();
     TellOutcome(action, modName, outcome);
@@ -297,10 +324,16 @@ std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
 }
 
 void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
-    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator());
+#ifdef __WXMSW__
+    const bool tellLinuxServer = false;  // the game and its servers load the gamedll line's library here
+#else
+    const bool tellLinuxServer = true;
+#endif
+    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator(), tellLinuxServer);
     if (report.text.empty()) return;  // the list shows a success
     long buttons = report.offersAdminRestart ? wxYES_NO : wxOK;
-    int answer = wxMessageBox(NarrowToWx(report.text), kMessageCaption, buttons | wxICON_WARNING, this);
+    long icon = report.warning ? wxICON_WARNING : wxICON_INFORMATION;
+    int answer = wxMessageBox(NarrowToWx(report.text), kMessageCaption, buttons | icon, this);
     if (!report.offersAdminRestart || answer != wxYES) return;
     // The new installer must find the place free that this one holds.
     ReleaseSingleInstance();
@@ -338,29 +371,42 @@ bool CVeldrinInsDlg::FocusIsOnList() const {
 
 void CVeldrinInsDlg::OnShow(wxShowEvent& event) {
     event.Skip();
-    if (!event.IsShown() || !m_bTellNoGameFolder) return;
-    m_bTellNoGameFolder = false;
+    if (!event.IsShown() || m_strTellAtShow.empty()) return;
+    const std::string text = m_strTellAtShow;
+    m_strTellAtShow.clear();
     // After the show has been handled: the box belongs over a dialog the
     // player can already see, whose Browse button it names.
-    CallAfter([this] {
-        wxMessageBox(NarrowToWx(NoGameFolderText(g_szGameDir)), kMessageCaption, wxOK | wxICON_INFORMATION, this);
-    });
+    CallAfter([this, text] { wxMessageBox(NarrowToWx(text), kMessageCaption, wxOK | wxICON_INFORMATION, this); });
+}
+
+wxString CVeldrinInsDlg::BrowseStart() const {
+    // A real folder, where a path typed in the chooser is taken: the game
+    // directory, else where the installer was started, else home.
+    for (const std::string& folder : {std::string(g_szGameDir), PathToNarrow(m_edtGameDir->GetValue()),
+                                      m_strStartFolder, platform::HomeDirectory()})
+        if (!folder.empty() && platform::IsDirectory(folder.c_str())) return NarrowToWx(folder);
+    return wxString();
 }
 
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
-    wxString chosen = m_fnChooseFolder(m_edtGameDir->GetValue());
+    wxString chosen = m_fnChooseFolder(BrowseStart());
     if (chosen.empty()) return;
     std::string folder = PathToNarrow(chosen);
-    if (!platform::HoldsPackage(folder)) {
+    // The package folder itself stands for the game folder it lies in.
+    if (!layout::HoldsPackage(folder)) {
+        const std::string parent = layout::GameDirectoryAbovePackage(folder);
+        if (!parent.empty()) folder = parent;
+    }
+    if (!layout::HoldsPackage(folder)) {
         wxMessageBox(NarrowToWx(RefusedFolderText(folder)), kMessageCaption, wxOK | wxICON_WARNING, this);
         return;
     }
     // The folder serves for this run only: the registry keeps what the
     // game's set-up wrote there.
     SetGameDirectory(folder);
-    StampSourceLibrary();
-    ScanMods(*m_lstMods);
     m_btnInstall->Disable();
     m_btnRemove->Disable();
     m_chkCopyWpnConfigs->Hide();
+    if (m_lstMods->GetItemCount() == 0)
+        wxMessageBox(NarrowToWx(NoModsText(folder)), kMessageCaption, wxOK | wxICON_INFORMATION, this);
 }

@@ -40,6 +40,9 @@ public:
     // Binds the control members to the controls of the template.
     void DoDataExchange();
 
+    // True when the focus is on the mod list or a window inside it.
+    bool FocusIsOnList() const;
+
     // The item data of the list row at the selection mark; 0 when none.
     wxIntPtr SelectedItemData() const { return m_lstMods->SelectedItemData(); }
 
@@ -117,18 +120,31 @@ private:
     // Stops the process with status 0 when the player declines to go on.
     void ConfirmStartOrExit();
 
-    // Start-up found no game directory holding the package catalogue; the
-    // player hears of it once the dialog shows.
-    bool m_bTellNoGameFolder = false;
+    // What start-up found wrong with the game directory (none holding the
+    // package, none of its mods there); the player hears of it once the
+    // dialog shows. Empty when all is well.
+    std::string m_strTellAtShow;
 
-    // Disables both buttons after a change, tells what it could not do,
-    // and gives the focus back to the list.
-    void EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome);
+    // The working directory the installer was started in.
+    std::string m_strStartFolder;
 
-    // True when the focus is on the mod list or a window inside it.
-    bool FocusIsOnList() const;
+    // The box start-up leaves for the player about dir, the game directory
+    // it settled on (and scanned); empty when there is nothing to tell.
+    std::string StartText(const std::string& dir) const;
 
-    // Makes dir the game directory (at most 255 characters) and shows it.
+    // The folder Browse opens at: the game directory, else the folder the
+    // installer was started in, else the home folder.
+    wxString BrowseStart() const;
+
+    // After a change of the mod in slot: makes its row the current and
+    // selected one again (without enabling a button), disables both buttons,
+    // tells what the change could not do, and gives the focus back to the
+    // list.
+    void EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome, int slot);
+
+    // Makes dir the game directory, shows it, stamps the package's library
+    // and scans the mods into the list. A folder too long to use is shown,
+    // and the list stays empty.
     void SetGameDirectory(const std::string& dir);
 
     // The display name of a catalogue slot; empty for a slot the catalogue

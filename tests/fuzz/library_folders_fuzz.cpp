@@ -10,9 +10,11 @@
 // folder's parent, which holds Veldrin\veldrinins.ini, at most 255 characters.
 #include <string>
 
+#include "core/game_folder.h"
 #include "fuzz_support.h"
 #include "platform/file_system.h"
 #include "platform/game_dir.h"
+#include "support/game_folder.h"
 #include "platform/wildcard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,9 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if ((data[0] & 1) == 0) {
         fuzz::WriteBytes(home / ".steam" / "steam" / "steamapps" / "libraryfolders.vdf", rest);
-        const std::string dir = platform::SteamGameDirectory();
+        const std::string dir = test::FirstOf(platform::SteamGameDirectories());
         if (!dir.empty()) {
-            FUZZ_CHECK(dir.size() <= platform::kMaxGameDirLength);
             FUZZ_CHECK(
                 fuzz::fs::equivalent(dir, home / "Games" / "SteamLibrary" / "steamapps" / "common" / "Half-Life"));
         }
@@ -41,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     rest = rest.c_str();
-    const std::string dir = platform::GameDirectoryAbovePackage(rest);
+    const std::string dir = layout::GameDirectoryAbovePackage(rest);
     if (dir.empty()) return 0;
-    FUZZ_CHECK(dir.size() <= platform::kMaxGameDirLength);
+    FUZZ_CHECK(dir.size() <= layout::MaxGameDirLength());
     std::string trimmed = rest;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     const size_t slash = trimmed.rfind('/');

@@ -9,8 +9,10 @@
 // reads back as its UTF-8 text when it fits 255 bytes, else as nothing.
 #include <string>
 
+#include "core/game_folder.h"
 #include "fuzz_support.h"
 #include "platform/game_dir.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -84,10 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if ((data[0] & 1) == 0) {
         fuzz::WriteBytes(reg, rest);
-        const std::string dir = platform::RegistryGameDirectory();
-        FUZZ_CHECK(dir.size() <= platform::kMaxGameDirLength);
+        const std::string dir = test::FirstOf(platform::RegistryGameDirectories());
+        FUZZ_CHECK(dir.size() <= platform::kMaxRegistryValueLength);
         fuzz::WriteBytes(reg, Crlf(rest));
-        FUZZ_CHECK(platform::RegistryGameDirectory() == dir);
+        FUZZ_CHECK(test::FirstOf(platform::RegistryGameDirectories()) == dir);
         return 0;
     }
 
@@ -108,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        WineEscape(units) + "\"\n\n[Software\\\\Zzz] 1700000000\n\"directory\"=\"C:\\\\no\"\n";
     if (data[0] & 32) file = Crlf(file);
     fuzz::WriteBytes(reg, file);
-    const std::string dir = platform::RegistryGameDirectory();
-    if (expected.empty() || expected.size() > platform::kMaxGameDirLength) {
+    const std::string dir = test::FirstOf(platform::RegistryGameDirectories());
+    if (expected.empty() || expected.size() > platform::kMaxRegistryValueLength) {
         FUZZ_CHECK(dir.empty());
     } else {
         FUZZ_CHECK(dir == expected);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/game_folder.h"
 #include "platform/game_dir.h"
 #include "support/game_folder.h"
 
@@ -32,33 +33,33 @@ TEST_F(GameDirTest, ReadsTheValueOfTheHalfLifeKeyInTheWineRegistry) {
     WriteSystemReg(Key("Software\\\\Valve\\\\Steam", "\"directory\"=\"C:\\\\Wrong\"") +
                    Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE",
                        "\"Other\"=\"x\"\n\"directory\"=\"C:\\\\Games\\\\Half-Life\"\n\"Language\"=\"English\""));
-    EXPECT_EQ("C:\\Games\\Half-Life", platform::RegistryGameDirectory());
-    EXPECT_EQ("C:\\Games\\Half-Life", platform::FindGameDirectory()) << "the registry comes first";
+    EXPECT_EQ("C:\\Games\\Half-Life", test::FirstOf(platform::RegistryGameDirectories()));
+    EXPECT_EQ("C:\\Games\\Half-Life", layout::FindGameDirectory()) << "the registry comes first";
 }
 
 TEST_F(GameDirTest, KeyAndValueNamesMatchIgnoringCaseAndEscapesAreUndone) {
     WriteSystemReg(Key("software\\\\SIERRA ONLINE\\\\setup\\\\HalfLife",
                        "\"DIRECTORY\"=str(2):\"D:\\\\Spiele\\\\Half \\\"Life\\\"\\x00e9\""));
-    EXPECT_EQ("D:\\Spiele\\Half \"Life\"\xc3\xa9", platform::RegistryGameDirectory());
+    EXPECT_EQ("D:\\Spiele\\Half \"Life\"\xc3\xa9", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
 TEST_F(GameDirTest, FindsTheKeyOfA32BitInstallerOnA64BitPrefix) {
     WriteSystemReg(Key("Software\\\\Wow6432Node\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE",
                        "\"directory\"=\"C:\\\\Sierra\\\\Half-Life\""));
-    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::RegistryGameDirectory());
+    EXPECT_EQ("C:\\Sierra\\Half-Life", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
 TEST_F(GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
     std::string fits = "C:\\" + std::string(252, 'a');  // 255 characters
     WriteSystemReg(
         Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" + std::string(252, 'a') + "\""));
-    EXPECT_EQ(fits, platform::RegistryGameDirectory());
+    EXPECT_EQ(fits, test::FirstOf(platform::RegistryGameDirectories()));
 
     WriteSystemReg(
         Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\" + std::string(253, 'a') + "\""));
-    EXPECT_EQ("", platform::RegistryGameDirectory());
+    EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));
     fs::path steam = SteamGame(root_ / ".local/share/Steam");
-    EXPECT_EQ(steam.string(), platform::FindGameDirectory()) << "the lookup goes on as if there were no value";
+    EXPECT_EQ(steam.string(), layout::FindGameDirectory()) << "the lookup goes on as if there were no value";
 }
 
 TEST_F(GameDirTest, WithoutAValueTheFolderAboveThePackageFolderIsTheGame) {
@@ -67,27 +68,43 @@ TEST_F(GameDirTest, WithoutAValueTheFolderAboveThePackageFolderIsTheGame) {
     test::WriteBytes(game_ / "Veldrin" / "VeldrinIns.INI", "Counter-Strike\ncstrike\nmp\n");
 
     fs::current_path(game_ / "Veldrin");
-    EXPECT_EQ(game_.string(), platform::FindGameDirectory()) << "before Steam";
-    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "/"));
+    EXPECT_EQ(game_.string(), layout::FindGameDirectory()) << "before Steam";
+    EXPECT_EQ(game_.string(), layout::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "/"));
 
     fs::current_path(game_);
-    EXPECT_NE(game_.string(), platform::FindGameDirectory()) << "the game folder itself is no package folder";
+    EXPECT_EQ(game_.string(), layout::FindGameDirectory()) << "started inside the game folder itself";
+}
+
+// A value naming a folder without the package, a stale one or another
+// game's, does not hide the package folder the installer runs from: the
+// first place that holds the package wins; when none does, the first is
+// shown.
+TEST_F(GameDirTest, TheFirstPlaceHoldingThePackageWins) {
+    WriteSystemReg(
+        Key("Software\\\\Wow6432Node\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\Gone\"") +
+        Key("Software\\\\Sierra OnLine\\\\Setup\\\\HALFLIFE", "\"directory\"=\"C:\\\\Also Gone\""));
+    EXPECT_EQ((std::vector<std::string>{"C:\\Gone", "C:\\Also Gone"}), platform::RegistryGameDirectories())
+        << "the 32-bit view first, as Windows reads it";
+    EXPECT_EQ("C:\\Gone", layout::FindGameDirectory()) << "no place holds the package";
+    test::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\ncstrike\nmp\n");
+    fs::current_path(game_ / "Veldrin");
+    EXPECT_EQ(game_.string(), layout::FindGameDirectory());
 }
 
 TEST_F(GameDirTest, OnlyAPackageFolderTheInstallerCanReachCounts) {
     // A folder holding a catalogue but not named as the package folder is:
     // the installer's paths would miss the catalogue from its parent.
     test::WriteBytes(game_ / "Veldrin-1.3" / "veldrinins.ini", "x\ny\nz\n");
-    EXPECT_EQ("", platform::GameDirectoryAbovePackage((game_ / "Veldrin-1.3").string()));
+    EXPECT_EQ("", layout::GameDirectoryAbovePackage((game_ / "Veldrin-1.3").string()));
     // The package folder without its catalogue.
-    EXPECT_EQ("", platform::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
+    EXPECT_EQ("", layout::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
     test::WriteBytes(game_ / "veldrin" / "veldrinins.ini", "x\ny\nz\n");
     fs::remove_all(game_ / "Veldrin");
-    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "veldrin").string()));
+    EXPECT_EQ(game_.string(), layout::GameDirectoryAbovePackage((game_ / "veldrin").string()));
 }
 
 TEST_F(GameDirTest, FallsBackToSteamAndItsLibraryFolders) {
-    EXPECT_EQ("", platform::FindGameDirectory()) << "nothing at all";
+    EXPECT_EQ("", layout::FindGameDirectory()) << "nothing at all";
 
     fs::path library = root_ / "games" / "SteamLibrary";
     fs::path inLibrary = SteamGame(library);
@@ -95,10 +112,10 @@ TEST_F(GameDirTest, FallsBackToSteamAndItsLibraryFolders) {
                      "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + (root_ / ".steam/steam").string() +
                          "\"\n\t\t\"label\"\t\t\"\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() +
                          "\"\n\t}\n}\n");
-    EXPECT_EQ(inLibrary.string(), platform::SteamGameDirectory());
+    EXPECT_EQ(inLibrary.string(), test::FirstOf(platform::SteamGameDirectories()));
 
     fs::path inHome = SteamGame(root_ / ".steam/steam");
-    EXPECT_EQ(inHome.string(), platform::FindGameDirectory()) << "the installation's own folder first";
+    EXPECT_EQ(inHome.string(), layout::FindGameDirectory()) << "the installation's own folder first";
 }
 
 TEST_F(GameDirTest, ReadsTheOlderLibraryListWithNumberedEntries) {
@@ -107,7 +124,7 @@ TEST_F(GameDirTest, ReadsTheOlderLibraryListWithNumberedEntries) {
     test::WriteBytes(root_ / ".local/share/Steam/steamapps/libraryfolders.vdf",
                      "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n\t\"1\"\t\t\"" +
                          library.string() + "\"\n}\n");
-    EXPECT_EQ(inLibrary.string(), platform::FindGameDirectory());
+    EXPECT_EQ(inLibrary.string(), layout::FindGameDirectory());
 }
 
 TEST_F(GameDirTest, ALibraryPathHoldingANulByteNamesNoFolder) {
@@ -117,7 +134,7 @@ TEST_F(GameDirTest, ALibraryPathHoldingANulByteNamesNoFolder) {
     std::string cut = library.string() + std::string("\0/elsewhere", 11);
     test::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
                      "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + cut + "\"\n\t}\n}\n");
-    EXPECT_EQ("", platform::SteamGameDirectory());
+    EXPECT_EQ("", test::FirstOf(platform::SteamGameDirectories()));
 }
 
 }  // namespace

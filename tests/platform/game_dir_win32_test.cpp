@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "core/game_folder.h"
 #include "platform/game_dir.h"
 #include "support/game_folder.h"
 
@@ -43,39 +44,46 @@ protected:
 
 TEST_F(Win32GameDirTest, ReadsTheKeyThatA32BitSetUpProgramWrote) {
     WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life");
-    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::RegistryGameDirectory());
-    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::FindGameDirectory()) << "the registry comes first";
+    EXPECT_EQ("C:\\Sierra\\Half-Life", test::FirstOf(platform::RegistryGameDirectories()));
+    EXPECT_EQ("C:\\Sierra\\Half-Life", layout::FindGameDirectory()) << "the registry comes first";
 }
 
-TEST_F(Win32GameDirTest, TheKeyOfThe64BitViewAloneIsNotTheGames) {
+// The views in the order the Wine registry is read on Linux: the 32-bit
+// view, where the game's set-up wrote the key, then the 64-bit view.
+TEST_F(Win32GameDirTest, TheKeyOfThe64BitViewComesAfterThe32BitView) {
     WriteGameValue(KEY_WOW64_64KEY, "C:\\Elsewhere");
-    EXPECT_EQ("", platform::RegistryGameDirectory());
+    EXPECT_EQ("C:\\Elsewhere", test::FirstOf(platform::RegistryGameDirectories()));
     WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life");
-    EXPECT_EQ("C:\\Sierra\\Half-Life", platform::RegistryGameDirectory());
+    EXPECT_EQ((std::vector<std::string>{"C:\\Sierra\\Half-Life", "C:\\Elsewhere"}),
+              platform::RegistryGameDirectories());
+    // Neither holds the package; the folder the installer runs from does.
+    test::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
+    fs::current_path(game_ / "Veldrin");
+    EXPECT_EQ(game_.string(), layout::FindGameDirectory());
 }
 
 TEST_F(Win32GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
     std::string fits = "C:\\" + std::string(252, 'a');  // 255 characters and the zero
     WriteGameValue(KEY_WOW64_32KEY, fits);
-    EXPECT_EQ(fits, platform::RegistryGameDirectory());
+    EXPECT_EQ(fits, test::FirstOf(platform::RegistryGameDirectories()));
     WriteGameValue(KEY_WOW64_32KEY, fits + "a");
-    EXPECT_EQ("", platform::RegistryGameDirectory());
+    EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
 TEST_F(Win32GameDirTest, AValueOfAnotherTypeIsMissing) {
     WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life", REG_BINARY);
-    EXPECT_EQ("", platform::RegistryGameDirectory());
+    EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
 TEST_F(Win32GameDirTest, WithoutTheKeyThePackageFolderNamesTheGame) {
     test::WriteBytes(game_ / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
-    EXPECT_EQ("", platform::RegistryGameDirectory());
-    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
-    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "\\"));
-    EXPECT_EQ(game_.string(), platform::GameDirectoryAbovePackage(game_.string() + "/VELDRIN"));
-    EXPECT_EQ("", platform::GameDirectoryAbovePackage(game_.string())) << "not a package folder";
+    EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));
+    EXPECT_EQ(game_.string(), layout::GameDirectoryAbovePackage((game_ / "Veldrin").string()));
+    EXPECT_EQ(game_.string(), layout::GameDirectoryAbovePackage((game_ / "Veldrin").string() + "\\"));
+    EXPECT_EQ(game_.string(), layout::GameDirectoryAbovePackage(game_.string() + "/VELDRIN"));
+    EXPECT_EQ("", layout::GameDirectoryAbovePackage(game_.string())) << "not a package folder";
     fs::current_path(game_ / "Veldrin");
-    EXPECT_EQ(game_.string(), platform::FindGameDirectory());
+    EXPECT_EQ(game_.string(), layout::FindGameDirectory());
 }
 
 TEST_F(Win32GameDirTest, TheProgramsFolderHoldsTheProgram) {

@@ -40,6 +40,9 @@ struct CatalogueEntry {
 // The scan's rows as the tests look at them.
 using RecordingSink = ModRowList;
 
+// The first of a lookup's answers, or an empty string when it has none.
+inline std::string FirstOf(const std::vector<std::string>& found) { return found.empty() ? "" : found.front(); }
+
 // Rewrites the liblist.gam at path as Install and Remove do, with text and
 // each line's own line end in place of every gamedll line. found, when
 // given, counts the lines replaced; written the new files put in place.

@@ -22,6 +22,7 @@
 
 #include "dialog_fixture.h"
 #include "platform/file_system.h"
+#include "core/game_folder.h"
 #include "platform/game_dir.h"
 #include "ui/admin_restart.h"
 #include "ui/resource.h"
@@ -236,6 +237,16 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
     EXPECT_EQ(0, List().GetItemCount());
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
+
+    // Browse opens on a real folder, where a typed path is taken: the one the
+    // installer was started in.
+    std::vector<wxString> starts;
+    dlg_->m_fnChooseFolder = [&starts](const wxString& start) {
+        starts.push_back(start);
+        return wxString();
+    };
+    ClickButton(dlg_->FindWindow(IDC_BROWSE));
+    EXPECT_EQ(std::vector<wxString>{wxString(fs::current_path().string())}, starts);
 }
 
 TEST_F(DialogTest, SelectingARowEnablesTheButtonItsStatusCallsFor) {
@@ -339,8 +350,10 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
     };
     for (auto type : {wxEVT_LIST_ITEM_SELECTED, wxEVT_LIST_ITEM_DESELECTED, wxEVT_LIST_ITEM_FOCUSED})
         dlg_->Bind(type, count);
+    MessageBoxes boxes;
     ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ(0, notifications) << "rebuilding the rows notifies nothing";
+    EXPECT_EQ(test::HostIsWindows() ? 0u : 1u, boxes.seen.size()) << "on Linux, the note of the Linux server";
     EXPECT_TRUE(dlg_->m_chkCopyWpnConfigs->IsShown()) << "as the last notification left it";
 
     fs::path mod = game_ / "frontline";
@@ -357,13 +370,19 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
     EXPECT_EQ(expected, Rows()) << "rebuilt in catalogue order";
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
-    EXPECT_EQ(-1, SelectedRow());
-    EXPECT_EQ(-1, List().GetSelectionMark());
+    // The changed mod's row is the current and selected one again, so that
+    // the arrow keys go on from it.
+    const long changed = RowOfSlot(test::kFrontLine);
+    EXPECT_EQ(changed, SelectedRow());
+    EXPECT_EQ(changed, List().GetSelectionMark());
+    EXPECT_EQ(changed, List().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED));
+    EXPECT_TRUE(PumpUntil([&] { return dlg_->FocusIsOnList(); }));
 }
 
 TEST_F(DialogTest, InstallOverAnOlderCopyMakesTheModCurrent) {
     Start();
     Select(RowOfSlot(test::kDmc));
+    MessageBoxes linuxNote;
     ClickAction(dlg_->m_btnInstall);
     EXPECT_EQ("installed", Rows()[2].status);
     EXPECT_EQ(102, Rows()[2].data);
@@ -439,9 +458,17 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
          failing(FileOp::Copy, "Veldrin.cfg", FileError::DiskFull),
          {"Veldrin was installed in Front Line Force, but these extras could not be copied:\n" +
               ForPlayer("frontline/Veldrin.cfg") + "\n",
-          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull), "press Install again"},
+          ForPlayer("frontline/Veldrin.cfg") + ": " + platform::ReasonText(FileError::DiskFull),
+          "copy them by hand from the Veldrin folder, or press Remove and then Install"},
          "installed"},
-        {"a success", test::kHalfLife, true, [] {}, {}, "installed"},
+        // Told on Linux only: there a server, or the game run natively, loads
+        // the gamedll_linux line's library.
+        {"a success", test::kHalfLife, true, [] {},
+         test::HostIsWindows()
+             ? std::vector<std::string>{}
+             : std::vector<std::string>{"Veldrin was installed in Half-Life Deathmatch.", "A Linux server",
+                                        "valve/dlls/hl_i386.so", "gamedll_linux line", "no Linux library of the bot"},
+         "installed"},
     };
 
     Start();
@@ -458,7 +485,7 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         const MessageBoxes::Box& box = boxes.seen.front();
         EXPECT_EQ("VeldrinIns", box.caption);
         EXPECT_EQ(wxOK, box.buttons);
-        EXPECT_EQ(wxICON_WARNING, box.icon);
+        EXPECT_EQ(std::string(c.what) == "a success" ? wxICON_INFORMATION : wxICON_WARNING, box.icon);
         EXPECT_EQ(dlg_.get(), box.owner);
         size_t at = 0;
         for (const std::string& part : c.told) {
@@ -468,6 +495,25 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
                 break;
             }
         }
+    }
+    // Another installer holds the game folder: the change waits for it, a
+    // few seconds, under a busy cursor, then says so.
+    {
+        ClickRow(RowOfSlot(test::kOpFor));
+        auto other = platform::FileLock::Acquire(game_.string().c_str(), 0);
+        ASSERT_TRUE(other);
+        bool busyCursor = false;
+        platform::SetFaultHook([&busyCursor](FileOp, const std::string&) {
+            busyCursor = busyCursor || wxIsBusy();
+            return false;
+        });
+        MessageBoxes boxes;
+        ClickAction(dlg_->m_btnInstall);
+        platform::SetFaultHook({});
+        EXPECT_TRUE(busyCursor);
+        EXPECT_FALSE(wxIsBusy());
+        ASSERT_EQ(1u, boxes.seen.size());
+        EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find("Another installer is changing this game folder"));
     }
     EXPECT_TRUE(fs::exists(game_ / "dod/dlls/veldrin.dll")) << "Remove kept the library its liblist.gam names";
     EXPECT_FALSE(fs::exists(game_ / "frontline/Veldrin.cfg"));
@@ -526,6 +572,7 @@ TEST_F(DialogTest, InstallAndRemoveActOnTheMarkedRowAfterASort) {
     Select(RowOfSlot(test::kOpFor));
     ClickHeader(1);  // the row moves; the mark goes with it
     ASSERT_TRUE(PumpUntil([&] { return Statuses().front() == 3; }));
+    MessageBoxes linuxNote;
     ClickAction(dlg_->m_btnInstall);
     EXPECT_NE(std::string::npos, test::ReadBytes(game_ / "gearbox/liblist.gam").find("dlls\\veldrin.dll"));
     EXPECT_EQ(std::string::npos, test::ReadBytes(game_ / "tfc/liblist.gam").find("dlls\\veldrin.dll"));
@@ -579,7 +626,7 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
     test::SetModified(other / "Veldrin/veldrin.dll", test::kPackageTime + test::kDay);
     fs::rename(other / "Veldrin", other / "VELDRIN");
     fs::rename(other / "VELDRIN/veldrinins.ini", other / "VELDRIN/VeldrinIns.INI");
-    const std::string registry = platform::RegistryGameDirectory();
+    const std::string registry = test::FirstOf(platform::RegistryGameDirectories());
 
     Start();
     Select(RowOfSlot(test::kTfc));
@@ -600,12 +647,18 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
         return answer;
     };
     const std::string tooLong = (root_ / std::string(260, 'x') / "Half-Life").string();
+    // A real package folder whose game folder is too deep for the package's
+    // own paths, which would leave the list empty.
+    std::string deepFolder = root_.string() + "/";
+    deepFolder += std::string(230 - deepFolder.size() - std::string("/Half-Life").size(), 'd') + "/Half-Life";
+    test::WriteBytes(fs::path(deepFolder) / "Veldrin" / "veldrinins.ini", "Counter-Strike\r\ncstrike\r\nmp\r\n");
     struct Refusal {
         std::string folder;
         const char* why;
     } refusals[] = {{"", nullptr},  // Cancel
                     {root_.string(), "does not hold the Veldrin package"},
-                    {tooLong, "is longer than 255 characters"}};
+                    {tooLong, "is longer than 225 characters"},
+                    {deepFolder, "is longer than 225 characters"}};
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.folder);
         answer = wxString::FromUTF8(refusal.folder);
@@ -624,11 +677,12 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
                 << part << " in " << boxes.seen[0].message;
     }
 
-    answer = other.wstring();
+    // The package folder itself stands for the game folder it lies in.
+    answer = (other / "VELDRIN").wstring();
     MessageBoxes none;
     ClickButton(browse);
     EXPECT_TRUE(none.seen.empty());
-    EXPECT_EQ(std::vector<wxString>(4, wxString(gameDir)), starts) << "each chooser starts at the game directory";
+    EXPECT_EQ(std::vector<wxString>(5, wxString(gameDir)), starts) << "each chooser starts at the game directory";
     EXPECT_EQ(other.string(), std::string(g_szGameDir));
     EXPECT_EQ(other.string(), dlg_->m_edtGameDir->GetValue().ToStdString());
     EXPECT_TRUE(fs::equivalent(other / "VELDRIN/veldrin.dll", platform::ResolvePath(dlg_->m_strSourceDll.c_str())));
@@ -638,13 +692,31 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
     EXPECT_EQ(rows, Rows()) << "scanned again";
     EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
-    EXPECT_EQ(registry, platform::RegistryGameDirectory()) << "nothing written to the registry";
+    EXPECT_EQ(registry, test::FirstOf(platform::RegistryGameDirectories())) << "nothing written to the registry";
 
     // Install and Remove now change the chosen folder.
     ClickRow(RowOfSlot(test::kTfc));
-    ClickAction(dlg_->m_btnInstall);
+    {
+        MessageBoxes linuxNote;
+        ClickAction(dlg_->m_btnInstall);
+    }
     EXPECT_NE(std::string::npos, test::ReadBytes(other / "tfc/liblist.gam").find("veldrin.dll"));
     EXPECT_EQ(std::string::npos, test::ReadBytes(game_ / "tfc/liblist.gam").find("veldrin.dll"));
+
+    // A folder holding the package but none of its mods is taken, and the
+    // player is told where the package belongs.
+    fs::path bare = root_ / "Bare" / "Half-Life";
+    test::WriteBytes(bare / "Veldrin" / "veldrinins.ini", test::ReadBytes(game_ / "Veldrin/veldrinins.ini"));
+    answer = bare.wstring();
+    MessageBoxes noMods;
+    ClickButton(browse);
+    EXPECT_EQ(bare.string(), std::string(g_szGameDir));
+    EXPECT_EQ(0, List().GetItemCount());
+    ASSERT_EQ(1u, noMods.seen.size());
+    EXPECT_EQ(wxICON_INFORMATION, noMods.seen[0].icon);
+    EXPECT_TRUE(noMods.seen[0].message.StartsWith("None of the mods of the Veldrin package's catalogue is in"))
+        << noMods.seen[0].message;
+    EXPECT_NE(wxNOT_FOUND, noMods.seen[0].message.Find("Press Browse")) << noMods.seen[0].message;
 }
 
 // Enter presses Exit, the default button, from Exit itself and from the

@@ -34,8 +34,9 @@ export HOME=$work
 [ -n "$emulator" ] || export WINEPREFIX=$work/wine
 # Started from inside a package folder, the program finds its game folder
 # and has nothing to tell before its window shows.
-mkdir -p "$work/Half-Life/Veldrin"
-: > "$work/Half-Life/Veldrin/veldrinins.ini"
+mkdir -p "$work/Half-Life/Veldrin" "$work/Half-Life/cstrike/dlls"
+printf 'Counter-Strike\r\ncstrike\r\nmp\r\n' > "$work/Half-Life/Veldrin/veldrinins.ini"
+printf 'gamedll "dlls\\mp.dll"\r\n' > "$work/Half-Life/cstrike/liblist.gam"
 cd "$work/Half-Life/Veldrin"
 
 fail() { echo "FAIL: $*"; exit 1; }
@@ -128,6 +129,7 @@ no-display)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$program" >"$work/out" 2>"$work/err" || status=$?
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
     grep -q "^VeldrinIns cannot start: " "$work/err" || fail "nothing said on standard error: $(cat "$work/err")"
+    grep -q -- "--help" "$work/err" || fail "no word of the command line: $(cat "$work/err")"
     echo "PASS: without a display: status $status and \"$(grep '^VeldrinIns' "$work/err")\""
     ;;
 *)
