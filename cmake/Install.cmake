@@ -85,7 +85,7 @@ install(FILES ${VELDRIN_DOCS_OUT}/copyright ${VELDRIN_DOCS_OUT}/changelog.gz DES
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veldrinins)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Veldrin developers")
+set(CPACK_PACKAGE_VENDOR "The Veldrin bot team")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Installs the Veldrin bot into Half-Life mods")
 set(CPACK_PACKAGE_DESCRIPTION
     "VeldrinIns lists the mods of a Half-Life installation that the Veldrin package\n"
