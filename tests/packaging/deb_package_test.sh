@@ -2,8 +2,8 @@
 # Builds the Debian package from a finished build, then checks its control
 # fields and its file list, and unpacks it to check that the menu entry, the
 # icons and the metainfo point at files the package really installs, and
-# that its copyright and changelog are what Debian wants; lintian finds no
-# error in it. Exit 77 (skipped) where dpkg-deb is missing.
+# that its copyright and changelog are what Debian wants; lintian, pedantic,
+# finds nothing in it. Exit 77 (skipped) where dpkg-deb is missing.
 #
 # usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM
 set -euo pipefail
@@ -103,21 +103,28 @@ if [ -f "$changelog" ]; then
         || fail "changelog: latest entry '$latest', not the package's $(field Version)"
 fi
 
-# Debian's own checks of the package; infos and warnings are shown, errors fail.
+# Debian's own checks of the package, pedantic ones and infos included: any
+# tag fails, among them the hardening ones (the program built with
+# dpkg-buildflags' flags: fortified functions, full RELRO, bind now) and
+# unneeded sections left by the strip.
 if command -v lintian >/dev/null; then
-    if out=$(lintian --fail-on error --display-info "$deb" 2>&1 | grep -v '^running with root privileges'); then
-        ok "lintian: no error${out:+
-$out}"
+    out=$(lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" 2>&1) && status=0 || status=$?
+    out=$(grep -v '^running with root privileges' <<<"$out" || true)
+    if [ "$status" -eq 0 ] && [ -z "$out" ]; then
+        ok "lintian --pedantic --display-info: no tag"
     else
-        fail "lintian: $out"
+        fail "lintian --pedantic --display-info (status $status): $out"
     fi
 fi
 
 # AppStream's own check of an installed tree: metainfo, desktop entry and
-# icons together.
+# icons together. Of its pedantic hints only the one about the upper-case
+# letters of the component id, io.github.veldrin.VeldrinIns, is accepted.
 if command -v appstreamcli >/dev/null; then
-    if out=$(appstreamcli validate-tree --no-net "$root" 2>&1); then
-        ok "appstreamcli validate-tree"
+    if out=$(appstreamcli validate-tree --pedantic --no-net "$root" 2>&1); then
+        hints=$(grep -E '^ *[EWIP]: ' <<<"$out" | grep -v ': cid-contains-uppercase-letter ' || true)
+        [ -z "$hints" ] && ok "appstreamcli validate-tree --pedantic: no hint but the component id's case" \
+            || fail "appstreamcli validate-tree --pedantic: $hints"
     else
         fail "appstreamcli validate-tree: $out"
     fi
