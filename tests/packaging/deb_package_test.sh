@@ -103,6 +103,42 @@ if [ -f "$changelog" ]; then
         || fail "changelog: latest entry '$latest', not the package's $(field Version)"
 fi
 
+# The manual page: groff renders it without a warning, it has the sections a
+# reader looks for, its FILES name the files the program reads and writes,
+# and it documents the very options and exit statuses that the packed
+# program's --help lists, no more and no fewer.
+manpage=$root/usr/share/man/man1/$program.1.gz
+if [ -f "$manpage" ] && command -v man >/dev/null; then
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manpage" 2>&1 >/dev/null)
+    [ -z "$warnings" ] && ok "manual page: renders without a warning" || fail "manual page: $warnings"
+    MANWIDTH=250 man -l "$manpage" 2>/dev/null | col -b >"$work/man.txt"
+    section() { awk -v s="$1" '/^[A-Z][A-Z ]*$/ { on = ($0 == s); next } on' "$work/man.txt"; }
+    for s in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES COPYRIGHT "SEE ALSO"; do
+        grep -qx "$s" "$work/man.txt" && ok "manual page: section $s" || fail "manual page: no section $s"
+    done
+    for f in liblist.gam liblist.gam.veldrin Veldrin/veldrinins.ini Veldrin.log; do
+        section FILES | grep -qE "^ {7}(.*/)?$f\$" && ok "manual page: FILES names $f" \
+            || fail "manual page: FILES does not name $f"
+    done
+    section DESCRIPTION | grep -q gamedll_linux && ok "manual page: says what becomes of gamedll_linux" \
+        || fail "manual page: DESCRIPTION never mentions gamedll_linux"
+    options() { grep -oE '(^|[^[:alnum:]-])--?[a-zA-Z][a-zA-Z-]*' | sed 's/^[^-]*//' | sort -u; }
+    help=$("$root/usr/bin/$program" --help 2>&1) || fail "manual page: $program --help failed: $help"
+    program_options=$(options <<<"$help")
+    page_options=$( (section SYNOPSIS; section OPTIONS) | options)
+    [ -n "$program_options" ] && [ "$program_options" = "$page_options" ] \
+        && ok "manual page: the options of --help, $(echo $program_options)" \
+        || fail "manual page: options [$(echo $page_options)], --help lists [$(echo $program_options)]"
+    program_statuses=$(sed -n 's/^  \([0-9]\)  .*/\1/p' <<<"$help")
+    page_statuses=$(section "EXIT STATUS" | sed -n 's/^ \{7\}\([0-9]\)  .*/\1/p')
+    [ -n "$program_statuses" ] && [ "$program_statuses" = "$page_statuses" ] \
+        && ok "manual page: the exit statuses of --help, $(echo $program_statuses)" \
+        || fail "manual page: exit statuses [$(echo $page_statuses)], --help lists [$(echo $program_statuses)]"
+    holder=$(sed -n 's/^Copyright: [0-9, -]* //p' "$root/usr/share/doc/veldrinins/copyright")
+    [ -n "$holder" ] && section COPYRIGHT | grep -qF "$holder" && ok "manual page: COPYRIGHT names $holder" \
+        || fail "manual page: COPYRIGHT does not name the copyright file's holder '$holder'"
+fi
+
 # Debian's own checks of the package, pedantic ones and infos included: any
 # tag fails, among them the hardening ones (the program built with
 # dpkg-buildflags' flags: fortified functions, full RELRO, bind now) and
