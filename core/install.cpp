@@ -1,7 +1,10 @@
 // Installing the bot into one mod.
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "core/change_outcome.h"
+#include "core/game_lock.h"
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
@@ -20,16 +23,18 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
     return false;
 }
 
-ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
+ChangeOutcome InstallerCore::ChangeSlot(int32_t itemData, ModRowSink& rows,
+                                        const std::function<ChangeOutcome(int slot)>& change) {
     const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
         // One installer at a time in a game folder: the lock is held for the
-        // whole change and let go before the rescan, which only reads.
+        // whole change and let go before the rescan, which only reads. What
+        // killed installers left behind goes first.
         auto lock = layout::LockGameFolder(outcome);
         if (lock) {
             layout::SweepTemporaries(m_strModFolder[slot], *lock);
-            outcome = InstallIntoSlot(slot, options);
+            outcome = change(slot);
         }
     } else {
         outcome.problem = ChangeProblem::NoSuchMod;
@@ -38,118 +43,127 @@ ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& 
     return outcome;
 }
 
-namespace {
+ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
+    return ChangeSlot(itemData, rows, [&](int slot) { return InstallIntoSlot(slot, options); });
+}
+
+// The paths an Install writes and reads, composed once.
+struct InstallerCore::InstallPaths {
+    layout::PathBuffer libList, library, stored, dlls, package;
+};
 
 // The new liblist.gam of an Install, and beside it the lines it replaces,
 // both written but not yet in place.
-struct PreparedLibList {
+struct InstallerCore::PreparedLibList {
     liblist::LibListRewrite rewrite;
     std::unique_ptr<liblist::KeptLinesWriter> kept;
     bool keptFailed = false;  // the kept lines could not be written
 };
-
-// Writes the new liblist.gam at libList, every gamedll line pointed at the
-// bot, and the lines it replaces for Remove to give back at stored: a
-// server's plug-in loader, or a library named otherwise than the catalogue
-// says. A line that reaches the bot's own library is not kept (an upgrade
-// keeps nothing, and leaves what an earlier Install kept); when other lines
-// are kept beside it, the catalogue's line stands in its place, so that
-// each kept line still answers one gamedll line.
-liblist::RewriteResult PrepareLibList(const char* libList, const char* stored, const std::string& folder,
-                                      const std::string& ownLine, PreparedLibList& prepared) {
-    layout::ModLibraries libraries(folder);
-    size_t botLines = 0;
-    return prepared.rewrite.Prepare(libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
-        bytes = std::string(liblist::kInstallLine) + line.LineEnd();
-        const bool bot = libraries.Judge(line.Path()) == layout::LibraryVerdict::Bot;
-        if (bot && !prepared.kept) {
-            ++botLines;
-            return true;
-        }
-        bool ok = true;
-        if (!prepared.kept) {
-            prepared.kept = liblist::KeptLinesWriter::Begin(stored);
-            ok = prepared.kept != nullptr;
-            for (size_t i = 0; ok && i < botLines; ++i) ok = prepared.kept->Add(ownLine);
-        }
-        ok = ok && prepared.kept->Add(bot ? ownLine : line.Text());
-        prepared.keptFailed = !ok;
-        return ok;
-    });
-}
-
-}  // namespace
 
 ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
     const std::string& folder = m_strModFolder[slot];
     Trace("\nPerforming Install for mod: %s\n", m_strModName[slot].c_str());
     Trace("------------------------------\n");
 
-    layout::PathBuffer libList, target, stored, dlls, package;
-    if (!ComposeModPaths(folder, libList, target) ||
-        !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()) ||
-        !layout::ComposePath(dlls, "%s\\%s\\dlls", g_szGameDir, folder.c_str()) ||
-        !layout::ComposePath(package, layout::kPackageFolder, g_szGameDir))
+    InstallPaths paths;
+    if (!ComposeModPaths(folder, paths.libList, paths.library) ||
+        !layout::ComposePath(paths.stored, layout::kStoredLines, g_szGameDir, folder.c_str()) ||
+        !layout::ComposePath(paths.dlls, "%s\\%s\\dlls", g_szGameDir, folder.c_str()) ||
+        !layout::ComposePath(paths.package, layout::kPackageFolder, g_szGameDir))
         return layout::TooLongOutcome(folder);
-
-    ChangeOutcome outcome;
-    if (!CheckModFolder(dlls, outcome) || !CheckPackageLibrary(package, outcome)) return outcome;
 
     // The new liblist.gam is written first and put in place last: the mod
     // must never name a library that is not there, and whatever fails on
     // the way leaves the mod as it was.
+    ChangeOutcome outcome;
     PreparedLibList prepared;
-    const liblist::RewriteResult result =
-        PrepareLibList(libList, stored, folder, liblist::RemoveLine(m_strModDll[slot]), prepared);
-    if (result != liblist::RewriteResult::Written) {
-        const char* failed = prepared.keptFailed ? stored : libList;
-        Trace("Could not write %s, nothing changed\n", failed);
-        return layout::FailureOutcome(failed);
-    }
-    if (prepared.rewrite.Replaced() == 0) {
-        Trace("No gamedll line in %s, nothing changed\n", libList);
-        outcome.problem = ChangeProblem::NoGamedllLine;
-        outcome.detail = layout::ForPlayer(libList) + ": it has no gamedll line naming the mod's game library";
+    if (!CheckModFolder(paths.dlls, outcome) || !CheckPackageLibrary(paths.package, outcome) ||
+        !PrepareLibList(slot, paths, prepared, outcome) || !PutInPlace(paths, prepared, outcome))
         return outcome;
-    }
 
+    CopyExtras(slot, options, paths.package, outcome);
+    outcome.linuxServerLibrary = LinuxServerLibrary(slot);
+    return outcome;
+}
+
+bool InstallerCore::PrepareLibList(int slot, const InstallPaths& paths, PreparedLibList& prepared,
+                                   ChangeOutcome& outcome) {
+    // Every gamedll line points at the bot, and the lines it replaces are
+    // kept for Remove to give back: a server's plug-in loader, or a library
+    // named otherwise than the catalogue says. A line that reaches the bot's
+    // own library is not kept (an upgrade keeps nothing, and leaves what an
+    // earlier Install kept); when other lines are kept beside it, the
+    // catalogue's line stands in its place, so that each kept line still
+    // answers one gamedll line.
+    layout::ModLibraries libraries(m_strModFolder[slot]);
+    const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
+    size_t botLines = 0;
+    const liblist::RewriteResult result =
+        prepared.rewrite.Prepare(paths.libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+            bytes.assign(liblist::kInstallLine).append(line.LineEnd());
+            const bool bot = libraries.Judge(line.Path()) == layout::LibraryVerdict::Bot;
+            if (bot && !prepared.kept) {
+                ++botLines;
+                return true;
+            }
+            bool ok = true;
+            if (!prepared.kept) {
+                prepared.kept = liblist::KeptLinesWriter::Begin(paths.stored);
+                ok = prepared.kept != nullptr;
+                for (size_t i = 0; ok && i < botLines; ++i) ok = prepared.kept->Add(ownLine);
+            }
+            ok = ok && prepared.kept->Add(bot ? ownLine : line.Text());
+            prepared.keptFailed = !ok;
+            return ok;
+        });
+    if (result != liblist::RewriteResult::Written) {
+        const char* failed = prepared.keptFailed ? paths.stored : paths.libList;
+        Trace("Could not write %s, nothing changed\n", failed);
+        outcome = layout::FailureOutcome(failed);
+        return false;
+    }
+    if (prepared.rewrite.Replaced() > 0) return true;
+    Trace("No gamedll line in %s, nothing changed\n", paths.libList);
+    outcome.problem = ChangeProblem::NoGamedllLine;
+    outcome.detail = layout::ForPlayer(paths.libList) + ": it has no gamedll line naming the mod's game library";
+    return false;
+}
+
+bool InstallerCore::PutInPlace(const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome) {
     // The kept lines go in place first, what an earlier Install kept set
     // aside until the new liblist.gam is in place, and back if it cannot be.
     std::unique_ptr<platform::SetAside> earlier;
     if (prepared.kept) {
-        earlier = platform::SetAside::Move(stored);
-        if (!earlier || !prepared.kept->Commit(libList)) {
-            outcome = layout::FailureOutcome(stored);
-            Trace("Could not write %s, nothing changed\n", stored);
+        earlier = platform::SetAside::Move(paths.stored);
+        if (!earlier || !prepared.kept->Commit(paths.libList)) {
+            outcome = layout::FailureOutcome(paths.stored);
+            Trace("Could not write %s, nothing changed\n", paths.stored);
             if (earlier) earlier->Restore();
-            return outcome;
+            return false;
         }
     }
     auto undoKept = [&] {
         if (!prepared.kept) return;
-        platform::RemoveFile(stored);
+        platform::RemoveFile(paths.stored);
         earlier->Restore();
     };
 
-    const bool hadLibrary = platform::PathExists(target);
-    if (!PutLibrary(target, package, outcome)) {
+    const bool hadLibrary = platform::PathExists(paths.library);
+    if (!PutLibrary(paths.library, paths.package, outcome)) {
         undoKept();
-        return outcome;
+        return false;
     }
     for (size_t i = 0; i < prepared.rewrite.Replaced(); ++i) Trace("Found gamedll line in liblist.gam\n");
     if (!prepared.rewrite.Commit()) {
-        outcome = layout::FailureOutcome(libList);
-        Trace("Could not write %s, it is unchanged\n", libList);
+        outcome = layout::FailureOutcome(paths.libList);
+        Trace("Could not write %s, it is unchanged\n", paths.libList);
         // Nothing names the new library; one that was not there before goes.
-        if (!hadLibrary) platform::RemoveFile(target);
+        if (!hadLibrary) platform::RemoveFile(paths.library);
         undoKept();
-        return outcome;
+        return false;
     }
     Trace("Writing new liblist.gam\n");
-
-    CopyExtras(slot, options, package, outcome);
-    outcome.linuxServerLibrary = LinuxServerLibrary(slot);
-    return outcome;
+    return true;
 }
 
 bool InstallerCore::CheckModFolder(const char* dlls, ChangeOutcome& outcome) {

@@ -1,4 +1,5 @@
-// The install layout, the date stamps and the trace file.
+// The install layout: where everything lives, the paths composed after the
+// game directory, and the date stamps.
 #include "core/install_layout.h"
 
 #include <cstdarg>
@@ -42,58 +43,9 @@ std::string ForPlayer(const char* path) {
     return text;
 }
 
-ChangeOutcome FailureOutcome(const char* path) {
-    const platform::Failure& failure = platform::LastFailure();
-    ChangeOutcome outcome;
-    switch (failure.error) {
-        case platform::FileError::InUse: outcome.problem = ChangeProblem::InUse; break;
-        case platform::FileError::AccessDenied: outcome.problem = ChangeProblem::AccessDenied; break;
-        case platform::FileError::DiskFull: outcome.problem = ChangeProblem::DiskFull; break;
-        case platform::FileError::Busy: outcome.problem = ChangeProblem::Busy; break;
-        default: outcome.problem = ChangeProblem::Failed; break;
-    }
-    outcome.detail = ForPlayer(path) + ": " + failure.reason;
-    return outcome;
-}
-
-ChangeOutcome TooLongOutcome(const std::string& folder) {
-    ChangeOutcome outcome;
-    outcome.problem = ChangeProblem::Failed;
-    outcome.detail = folder + ": its paths are too long for the installer";
-    return outcome;
-}
-
-std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome) {
-    std::unique_ptr<platform::FileLock> lock = platform::FileLock::Acquire(g_szGameDir, kLockWaitMilliseconds);
-    if (!lock) outcome = FailureOutcome(g_szGameDir);
-    return lock;
-}
-
-void SweepTemporaries(const std::string& folder, const platform::FileLock& lock) {
-    for (const char* format : {"%s\\%s", "%s\\%s\\dlls", "%s\\%s\\maps"}) {
-        PathBuffer path;
-        if (ComposePath(path, format, g_szGameDir, folder.c_str()))
-            platform::RemoveStaleTemporaries(path, lock.Acquired());
-    }
-}
-
-void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {
-    if (outcome.extrasNotCopied.empty()) outcome.detail = ForPlayer(target) + ": " + platform::LastFailure().reason;
-    outcome.extrasNotCopied.push_back(ForPlayer(target));
-}
-
 int32_t DateStamp(const platform::FileDate& date) { return (date.year * 100 + date.month) * 100 + date.day; }
 
 }  // namespace layout
-
-const char* StatusText(int status) {
-    switch (status) {
-        case StatusInstalled: return "installed";
-        case StatusNotInstalled: return "not installed";
-        case StatusNeedUpgrade: return "need upgrade";
-        default: return "";
-    }
-}
 
 int32_t DateStampOfFile(const char* path) {
     platform::FindData data;
@@ -113,46 +65,6 @@ void InstallerCore::StampSourceLibrary() {
     m_strSourceDll = path;
     m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
     Trace("Veldrin.dll file time is: %d\n", m_nSourceDate);
-}
-
-namespace {
-void AppendToLog(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    char small[512];
-    int n = std::vsnprintf(small, sizeof small, format, copy);
-    va_end(copy);
-    if (n < 0) return;
-    std::string text;
-    if (static_cast<size_t>(n) < sizeof small) {
-        text.assign(small, static_cast<size_t>(n));
-    } else {
-        std::vector<char> big(static_cast<size_t>(n) + 1);
-        std::vsnprintf(big.data(), big.size(), format, args);
-        text.assign(big.data(), static_cast<size_t>(n));
-    }
-    // Opened and closed per message so that every line is handed to the
-    // system before the next step runs.
-    if (auto log = platform::TextFile::Open(layout::kTraceFile, "a")) {
-        log->Write(text);
-        log->Close();
-    }
-}
-}  // namespace
-
-void InstallerCore::WriteLog(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    AppendToLog(format, args);
-    va_end(args);
-}
-
-void InstallerCore::Trace(const char* format, ...) {
-    if (!m_bLog) return;
-    va_list args;
-    va_start(args, format);
-    AppendToLog(format, args);
-    va_end(args);
 }
 
 platform::FindHandle* layout::NextFile(platform::FindHandle* search, std::string& name, const char* pattern) {

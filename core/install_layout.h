@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "core/installer_core.h"
@@ -59,31 +58,6 @@ platform::FindHandle* NextFile(platform::FindHandle* search, std::string& name, 
 // A path for the player: relative to the game directory when it lies inside
 // it, with the host's separators.
 std::string ForPlayer(const char* path);
-
-// The outcome of a change that failed on path: the problem the file layer's
-// last failure stands for, and the path with the system's reason.
-ChangeOutcome FailureOutcome(const char* path);
-
-// The outcome of a change whose paths do not fit the path buffers.
-ChangeOutcome TooLongOutcome(const std::string& folder);
-
-// Adds an extra that could not be copied to target to the outcome.
-void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target);
-
-// How long an Install or Remove waits for another installer to finish
-// with the same game folder.
-constexpr int kLockWaitMilliseconds = 3000;
-
-// Takes the game folder's lock for one Install or Remove, across processes:
-// held on the game folder itself, which nothing an installer or a player
-// does to the files in it can replace. Returns null, with the outcome saying
-// why (Busy when another installer holds it), when the lock cannot be had.
-std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome);
-
-// Deletes what killed installers left of their temporary files in the
-// folders a change of the mod in folder writes (the mod's folder, its dlls
-// and its maps), made before lock was taken.
-void SweepTemporaries(const std::string& folder, const platform::FileLock& lock);
 
 // yyyymmdd of a calendar date.
 int32_t DateStamp(const platform::FileDate& date);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,28 @@ public:
     virtual void InsertModRow(int row, const std::string& name) = 0;
     virtual void SetModRowData(int row, int32_t itemData) = 0;
     virtual void SetModRowStatus(int row, const std::string& statusText) = 0;
+};
+
+// The rows of a scan as the dialog's list holds them before any sort: what
+// the command line prints, and what the tests and benchmarks look at.
+class ModRowList : public ModRowSink {
+public:
+    struct Row {
+        std::string name;
+        int32_t data = -1;  // item data; -1 until set
+        std::string status;
+    };
+    std::vector<Row> rows;
+    int clears = 0;       // how many times the rows were cleared
+    bool inOrder = true;  // every row was inserted after the others, as a scan inserts them
+
+    void ClearModRows() override;
+    void InsertModRow(int row, const std::string& name) override;
+    void SetModRowData(int row, int32_t itemData) override;
+    void SetModRowStatus(int row, const std::string& statusText) override;
+
+    // The row showing the mod of a slot, or null.
+    const Row* ForSlot(int slot) const;
 };
 
 // Why an Install or Remove did not end as asked.
@@ -159,6 +182,7 @@ public:
 private:
     void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
     bool SlotIsUsable(int slot) const;
+    ChangeOutcome ChangeSlot(int32_t itemData, ModRowSink& rows, const std::function<ChangeOutcome(int slot)>& change);
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
     struct KeptLines;
@@ -167,6 +191,10 @@ private:
     bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
                         ChangeOutcome& outcome);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
+    struct InstallPaths;
+    struct PreparedLibList;
+    bool PrepareLibList(int slot, const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
+    bool PutInPlace(const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
     bool CheckModFolder(const char* dlls, ChangeOutcome& outcome);
     bool CheckPackageLibrary(const char* package, ChangeOutcome& outcome);
     bool PutLibrary(const char* target, const char* package, ChangeOutcome& outcome);

@@ -9,25 +9,6 @@ namespace liblist {
 
 std::string RemoveLine(const std::string& baseName) { return "gamedll \"dlls\\" + baseName + ".dll\""; }
 
-bool LibListBuffer::Read(const char* path) {
-    auto file = platform::TextFile::Open(path, "r");
-    if (!file) return false;
-    ReadFrom(*file);
-    file->Close();
-    return true;
-}
-
-void LibListBuffer::ReadFrom(platform::TextFile& file) {
-    data_.clear();
-    count_ = 0;
-    char row[kRowSize];
-    while (file.ReadRow(row, kRowSize)) {
-        data_.resize((count_ + 1) * kRowSize);
-        std::memcpy(&data_[count_ * kRowSize], row, kRowSize);
-        ++count_;
-    }
-}
-
 namespace {
 const char* SkipSpaces(const char* row) {
     while (*row == ' ') ++row;
@@ -69,9 +50,8 @@ void ValueFrom(const char* text, std::string& value) {
         end = nullptr;
     }
     if (!end) {
-        end = std::strchr(text, '\n');
-        if (!end) end = text + std::strlen(text);
-        if (end > text && end[-1] == '\r') --end;
+        const size_t length = std::strlen(text);
+        end = text + length - platform::LineEndLength(text, length);
     }
     value.assign(text, end);
 }
@@ -97,16 +77,16 @@ bool NamesBot(const char* row) {
     return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
 }
 
-std::string GamedllLine::LineEnd() const {
-    const size_t n = bytes_.size();
-    if (n >= 2 && bytes_[n - 2] == '\r' && bytes_[n - 1] == '\n') return "\r\n";
-    if (n >= 1 && bytes_[n - 1] == '\n') return "\n";
-    return std::string();
+void GamedllLine::Assign(const std::string& bytes) {
+    const size_t n = bytes.size();
+    const size_t end = platform::LineEndLength(bytes);
+    text_.assign(bytes, 0, n - end);
+    lineEnd_.assign(bytes, n - end, end);
 }
 
 std::string GamedllLine::Path() const {
     std::string path;
-    GamedllPathOfRow(Text().c_str(), path);
+    GamedllPathOfRow(text_.c_str(), path);
     return path;
 }
 
@@ -125,10 +105,12 @@ public:
 
     bool Replace(const std::string& line, std::string& bytes) override {
         bytes.clear();
-        return replacement_(replaced_++, GamedllLine(line), bytes);
+        line_.Assign(line);
+        return replacement_(replaced_++, line_, bytes);
     }
 
 private:
+    GamedllLine line_;
     const LibListRewrite::Replacement& replacement_;
     size_t& replaced_;
 };
@@ -172,7 +154,7 @@ std::unique_ptr<KeptLinesWriter> KeptLinesWriter::Begin(const char* path) {
 KeptLinesWriter::~KeptLinesWriter() = default;
 
 bool KeptLinesWriter::Add(const std::string& text) {
-    return out_->Write(text.data(), text.size()) && out_->Write("\r\n", 2);
+    return out_->Write(text.data(), text.size()) && out_->Write(platform::kTextModeLineEnd, 2);
 }
 
 bool KeptLinesWriter::Commit(const char* model) { return out_->Commit(true, model); }
@@ -191,40 +173,27 @@ bool KeptLinesReader::Next(GamedllLine& line, int& number) {
     // whole whatever its length, and the reader's buffer moves seldom.
     constexpr int kLimit = 4096;
     platform::RawRow row;
-    std::string bytes;
     for (;;) {
-        bytes.clear();
+        bytes_.clear();
         bool any = false;
         while (file_->Rows().Next(kLimit, row)) {
             any = true;
-            bytes.append(row.raw, row.rawLength);
+            bytes_.append(row.raw, row.rawLength);
             if (row.raw[row.rawLength - 1] == '\n' || row.rawLength < static_cast<size_t>(kLimit - 1)) break;
         }
         if (!any) return false;
         ++number_;
-        GamedllLine read(bytes);
-        const std::string text = read.Text();
-        if (text.find_first_not_of(" \t") == std::string::npos) continue;
-        line = GamedllLine(text + "\r\n");
+        // Every line is given with CR LF, whatever the file has: it is the
+        // line's text that goes back.
+        const size_t end = bytes_.size() - platform::LineEndLength(bytes_);
+        if (bytes_.find_first_not_of(" \t", 0) >= end) continue;
+        bytes_.replace(end, std::string::npos, platform::kTextModeLineEnd);
+        line.Assign(bytes_);
         number = number_;
         return true;
     }
 }
 
 bool KeptLinesReader::Failed() const { return file_->ReadFailed(); }
-
-RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found,
-                             const std::function<void()>& written) {
-    LibListRewrite rewrite;
-    RewriteResult result = rewrite.Prepare(path, [&](size_t, const GamedllLine& line, std::string& bytes) {
-        if (found) found();
-        bytes = text + line.LineEnd();
-        return true;
-    });
-    if (result != RewriteResult::Written) return result;
-    if (!rewrite.Commit()) return RewriteResult::Failed;
-    if (written) written();
-    return RewriteResult::Written;
-}
 
 }  // namespace liblist

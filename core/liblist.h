@@ -33,23 +33,6 @@ constexpr const char* kBotLibrary = "veldrin.dll";
 // mod's own library. Never cut, however long the base name.
 std::string RemoveLine(const std::string& baseName);
 
-// A liblist.gam held as the rows an fgets loop with kRowSize returns, each
-// in an 80-byte slot. A line of 79 characters or more takes several rows.
-// There is no limit on the number of rows.
-class LibListBuffer {
-public:
-    // Reads every row of the file. Returns false when it cannot be opened.
-    bool Read(const char* path);
-    void ReadFrom(platform::TextFile& file);
-
-    size_t RowCount() const { return count_; }
-    const char* Row(size_t index) const { return &data_[index * kRowSize]; }
-
-private:
-    std::vector<char> data_;
-    size_t count_ = 0;
-};
-
 // True when the row, after any leading spaces, begins with the gamedll marker.
 bool IsGamedllRow(const char* row);
 
@@ -80,19 +63,22 @@ bool NamesBot(const char* row);
 class GamedllLine {
 public:
     // bytes: the line as the file has it, its line end included.
-    explicit GamedllLine(std::string bytes = std::string()) : bytes_(std::move(bytes)) {}
+    explicit GamedllLine(const std::string& bytes = std::string()) { Assign(bytes); }
+    // Makes it the line of bytes, reusing the room it has.
+    void Assign(const std::string& bytes);
 
-    const std::string& Bytes() const { return bytes_; }
     // The line without its line end.
-    std::string Text() const { return bytes_.substr(0, bytes_.size() - LineEnd().size()); }
+    const std::string& Text() const { return text_; }
     // The line end as the file has it: CR LF, LF, or none where the text ends.
-    std::string LineEnd() const;
+    const std::string& LineEnd() const { return lineEnd_; }
     // The path the line loads, relative to the mod's folder, as the engine
     // reads it (GamedllPathOfRow); empty for a line that is no gamedll line.
     std::string Path() const;
+    // The line with another line end: its text, then end.
+    void TextWith(const std::string& end, std::string& bytes) const { bytes.assign(text_).append(end); }
 
 private:
-    std::string bytes_;
+    std::string text_, lineEnd_;
 };
 
 enum class RewriteResult {
@@ -177,13 +163,8 @@ public:
 private:
     KeptLinesReader() = default;
     std::unique_ptr<platform::TextFile> file_;
+    std::string bytes_;
     int number_ = 0;
 };
-
-// Prepares and commits a rewrite that puts text, with the line end of the
-// line it replaces, in place of every gamedll line. found is called once per
-// replaced line, written once the new file is in place.
-RewriteResult RewriteLibList(const char* path, const std::string& text, const std::function<void()>& found = {},
-                             const std::function<void()>& written = {});
 
 }  // namespace liblist

@@ -1,4 +1,6 @@
 // The catalogue of mods and the status scan.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "core/install_layout.h"
@@ -80,7 +82,7 @@ int InstallerCore::CheckModStatus(int slot) {
     platform::FileInfo library;
     const bool present = layout::ComposePath(dll, layout::kInstalledLibrary, g_szGameDir, folder.c_str()) &&
                          platform::ReadableFile(dll, &library);
-    const int32_t stamp = present ? layout::DateStamp(platform::native::DateOf(library.writeTime)) : 0;
+    const int32_t stamp = present ? layout::DateStamp(platform::WriteDateOf(library)) : 0;
 
     bool installed = false;
     bool outdated = false;
@@ -147,4 +149,29 @@ void InstallerCore::ScanMods(ModRowSink& rows) {
         rows.SetModRowStatus(row, StatusText(status));
         ++row;
     }
+}
+
+void ModRowList::ClearModRows() {
+    rows.clear();
+    ++clears;
+}
+
+void ModRowList::InsertModRow(int row, const std::string& name) {
+    const size_t at = std::min(static_cast<size_t>(row < 0 ? 0 : row), rows.size());
+    inOrder = inOrder && at == rows.size() && row >= 0;
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), Row{name, -1, ""});
+}
+
+void ModRowList::SetModRowData(int row, int32_t itemData) {
+    if (row >= 0 && static_cast<size_t>(row) < rows.size()) rows[static_cast<size_t>(row)].data = itemData;
+}
+
+void ModRowList::SetModRowStatus(int row, const std::string& statusText) {
+    if (row >= 0 && static_cast<size_t>(row) < rows.size()) rows[static_cast<size_t>(row)].status = statusText;
+}
+
+const ModRowList::Row* ModRowList::ForSlot(int slot) const {
+    for (const Row& r : rows)
+        if (ItemDataSlot(r.data) == slot) return &r;
+    return nullptr;
 }

@@ -1,4 +1,6 @@
 // Taking the bot out of one mod.
+#include "core/change_outcome.h"
+#include "core/game_lock.h"
 #include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
@@ -8,19 +10,7 @@
 #include <memory>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    const int slot = ItemDataSlot(itemData);
-    ChangeOutcome outcome;
-    if (SlotIsUsable(slot)) {
-        auto lock = layout::LockGameFolder(outcome);
-        if (lock) {
-            layout::SweepTemporaries(m_strModFolder[slot], *lock);
-            outcome = RemoveFromSlot(slot);
-        }
-    } else {
-        outcome.problem = ChangeProblem::NoSuchMod;
-    }
-    ScanMods(rows);
-    return outcome;
+    return ChangeSlot(itemData, rows, [this](int slot) { return RemoveFromSlot(slot); });
 }
 
 // What liblist.gam.veldrin holds for one Remove.
@@ -157,16 +147,16 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
     // needed, or the catalogue's line; each keeps the line end it had.
     const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
     bool moreLines = false;
+    liblist::GamedllLine back(ownLine);
     liblist::LibListRewrite rewrite;
     const liblist::RewriteResult result =
         rewrite.Prepare(libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
-            liblist::GamedllLine back(ownLine);
             int number = 0;
             if (reader && !reader->Next(back, number)) {
                 moreLines = !reader->Failed();
                 return false;
             }
-            bytes = back.Text() + line.LineEnd();
+            back.TextWith(line.LineEnd(), bytes);
             return true;
         });
     // No liblist.gam at all names nothing: there is nothing to give back to.

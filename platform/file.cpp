@@ -80,6 +80,13 @@ bool InsideFolder(native::Handle file, const char* within) {
 
 }  // namespace
 
+bool RefusesChange(const FileInfo& info) {
+    if (info.directory) return !Fail(FileError::AccessDenied, "a folder stands at this name");
+    // Windows refuses a read-only file even to an administrator.
+    if (info.readOnly && !info.link) return !Fail(FileError::AccessDenied, "the file is read-only");
+    return false;
+}
+
 bool ReadableFile(const char* path, FileInfo* info, const char* within) {
     native::Handle file = native::OpenRead(path, info);
     if (file == native::kNoHandle) return false;
@@ -105,15 +112,7 @@ std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetH
                                          uint32_t marks) {
     // A target that may not be replaced is refused before anything is
     // written.
-    if (exists && info.directory) {
-        Fail(FileError::AccessDenied, "a folder stands at this name");
-        return nullptr;
-    }
-    // Windows refuses to replace a read-only file, even for an administrator.
-    if (exists && info.readOnly) {
-        Fail(FileError::AccessDenied, "the file is read-only");
-        return nullptr;
-    }
+    if (exists && RefusesChange(info)) return nullptr;
     std::unique_ptr<NewFile> file(new NewFile);
     file->target_ = target;
     file->targetHost_ = std::move(targetHost);
@@ -294,6 +293,8 @@ bool RemoveFile(const char* path) {
     if (FaultInjected(FileOp::Remove, path)) return false;
     if (!path || !*path) return true;
     std::string host = ResolvePath(path);
+    FileInfo info;
+    if (native::LinkInfoAt(host, info) && RefusesChange(info)) return false;
     if (!native::Unlink(host)) return false;
     native::NoteChange(host, false);
     return true;

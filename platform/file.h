@@ -18,6 +18,9 @@ namespace platform {
 // What a file is: its size, last write, identity and marks.
 using FileInfo = native::Info;
 
+// The UTC calendar date of the last write of the file info tells of.
+inline FileDate WriteDateOf(const FileInfo& info) { return native::DateOf(info.writeTime); }
+
 // True when the regular file path reaches can be opened for reading; info,
 // when given, receives what it is (its size and last write among others).
 // Returns false when it cannot be opened or is no regular file: nothing, a
@@ -26,6 +29,12 @@ using FileInfo = native::Info;
 bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within = nullptr);
 
 struct CopyRules;
+
+// True, with the failure recorded, when what info tells of may not be
+// written to, replaced or deleted: a folder, or a read-only file, which
+// Windows refuses even to an administrator and the layer refuses on every
+// host. A link (FileInfo::link) is no read-only file of its own.
+bool RefusesChange(const FileInfo& info);
 
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created

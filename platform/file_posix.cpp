@@ -114,18 +114,6 @@ Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {
 }
 
 Handle OpenWrite(const std::string& host, bool append) {
-    struct stat st;
-    if (::stat(host.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            Fail(FileError::AccessDenied, "a folder stands at this name");
-            return kNoHandle;
-        }
-        // Windows refuses to write to a read-only file, even for an administrator.
-        if (IsReadOnly(st)) {
-            Fail(FileError::AccessDenied, "the file is read-only");
-            return kNoHandle;
-        }
-    }
     int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
     if (fd < 0) {
         FailErrno();
@@ -267,13 +255,17 @@ bool Rename(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 || FailErrno();
 }
 
-bool Unlink(const std::string& host) {
+bool LinkInfoAt(const std::string& host, Info& info) {
     struct stat st;
-    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR || FailErrno();
-    if (S_ISDIR(st.st_mode)) return Fail(FileError::AccessDenied, "a folder stands at this name");
-    if (IsReadOnly(st) && !S_ISLNK(st.st_mode)) return Fail(FileError::AccessDenied, "the file is read-only");
-    if (::unlink(host.c_str()) != 0) return errno == ENOENT || FailErrno();
+    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return FailErrno(host.empty() ? ENOENT : errno);
+    FillInfo(st, info);
+    info.link = S_ISLNK(st.st_mode);
     return true;
+}
+
+bool Unlink(const std::string& host) {
+    if (host.empty() || ::unlink(host.c_str()) == 0) return true;
+    return errno == ENOENT || errno == ENOTDIR || FailErrno();
 }
 
 bool SyncFolder(const std::string& host) {

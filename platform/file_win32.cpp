@@ -138,17 +138,6 @@ Handle CreateNew(const std::string& host, uint32_t, bool& exists) {
 }
 
 Handle OpenWrite(const std::string& host, bool append) {
-    DWORD attributes = GetFileAttributesA(host.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        Fail(FileError::AccessDenied, "a folder stands at this name");
-        return kNoHandle;
-    }
-    // Wine run as root lets root through a read-only file, as POSIX does;
-    // Windows refuses even an administrator, and so does the layer.
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        Fail(FileError::AccessDenied, "the file is read-only");
-        return kNoHandle;
-    }
     HANDLE file = CreateFileA(host.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, kShareAll, nullptr,
                               append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -256,14 +245,21 @@ bool Rename(const std::string& from, const std::string& to) {
     }
 }
 
+bool LinkInfoAt(const std::string& host, Info& info) {
+    if (host.empty()) return FailCode(ERROR_FILE_NOT_FOUND);
+    HANDLE file = CreateFileA(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FailCode();
+    BY_HANDLE_FILE_INFORMATION data;
+    const bool ok = GetFileInformationByHandle(file, &data) || FailCode();
+    CloseHandle(file);
+    if (!ok) return false;
+    FillInfo(data, info);
+    info.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return true;
+}
+
 bool Unlink(const std::string& host) {
-    DWORD attributes = GetFileAttributesA(host.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD code = GetLastError();
-        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(code);
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(FileError::AccessDenied, "a folder stands at this name");
-    if (attributes & FILE_ATTRIBUTE_READONLY) return Fail(FileError::AccessDenied, "the file is read-only");
     if (DeleteFileA(host.c_str())) return true;
     DWORD code = GetLastError();
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(code);

@@ -26,6 +26,7 @@ extern const Handle kNoHandle;
 struct Info {
     bool regular = false;  // a plain file: no folder, pipe, device or socket
     bool directory = false;
+    bool link = false;      // a symbolic link itself (LinkInfoAt only)
     bool readOnly = false;  // no write permission at all (POSIX), the read-only attribute (Windows)
     uint64_t size = 0;
     uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
@@ -50,8 +51,7 @@ Handle OpenRead(const char* path, Info* info = nullptr);
 Handle CreateNew(const std::string& host, uint32_t marks, bool& exists);
 
 // Opens a host path for writing as the C runtime's "w" (created or
-// truncated) or "a" (created, or written at its end). Refuses a folder and a
-// read-only file, as Windows does.
+// truncated) or "a" (created, or written at its end).
 Handle OpenWrite(const std::string& host, bool append);
 
 // Reads up to size bytes; got is 0 at the end of the file.
@@ -81,6 +81,10 @@ bool InfoOf(Handle file, Info& info);
 // What stands at a host path, following links; false (NotFound) when nothing.
 bool InfoAt(const std::string& host, Info& info);
 
+// What stands at a host path itself: a link is told as a link, not
+// followed. False (NotFound) when nothing.
+bool LinkInfoAt(const std::string& host, Info& info);
+
 // Gives file the last-write time of like.
 bool CopyLastWrite(const Info& like, Handle file);
 
@@ -109,7 +113,8 @@ uint32_t CreatedMarks(uint32_t marks);
 // Renames a host path over another in one step.
 bool Rename(const std::string& from, const std::string& to);
 
-// Deletes a host path; a missing one counts as deleted.
+// Deletes what stands at a host path (a link, not what it leads to); a
+// missing one counts as deleted.
 bool Unlink(const std::string& host);
 
 // Forces a folder's entries (a rename into it) to the disk, where the host

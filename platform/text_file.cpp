@@ -318,7 +318,10 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
         text->reader_ = std::make_unique<RowReader>(file, info.size, path);
         return text;
     }
-    text->out_ = native::OpenWrite(ResolvePath(path), m == 'a');
+    const std::string host = ResolvePath(path);
+    native::Info info;
+    if (native::InfoAt(host, info) && RefusesChange(info)) return nullptr;
+    text->out_ = native::OpenWrite(host, m == 'a');
     if (text->out_ == native::kNoHandle) return nullptr;
     return text;
 }
@@ -338,21 +341,30 @@ bool TextFile::ReadRow(char* buffer, int limit, size_t* length) {
 
 bool TextFile::ReadFailed() const { return reader_ && reader_->Failed(); }
 
-bool WriteTextMode(native::Handle file, const char* text, size_t length) {
-    const char* end = text + length;
-    while (text < end) {
-        const char* nl = static_cast<const char*>(std::memchr(text, '\n', static_cast<size_t>(end - text)));
-        const size_t run = static_cast<size_t>((nl ? nl : end) - text);
-        if (run && !native::Write(file, text, run)) return false;
-        if (nl && !native::Write(file, "\r\n", 2)) return false;
-        text += run + (nl ? 1 : 0);
+std::string TextModeBytes(const std::string& text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16 + 2);
+    for (size_t at = 0; at < text.size();) {
+        const size_t nl = text.find('\n', at);
+        const size_t run = (nl == std::string::npos ? text.size() : nl) - at;
+        bytes.append(text, at, run);
+        if (nl == std::string::npos) break;
+        bytes += kTextModeLineEnd;
+        at = nl + 1;
     }
-    return true;
+    return bytes;
+}
+
+size_t LineEndLength(const char* line, size_t length) {
+    if (length == 0 || line[length - 1] != '\n') return 0;
+    return length >= 2 && line[length - 2] == '\r' ? 2 : 1;
 }
 
 bool TextFile::Write(const char* text, size_t length) {
     if (out_ == native::kNoHandle || failed_) return false;
-    if (FaultInjected(FileOp::Write, path_.c_str()) || !WriteTextMode(out_, text, length)) failed_ = true;
+    if (FaultInjected(FileOp::Write, path_.c_str())) failed_ = true;
+    const std::string bytes = failed_ ? std::string() : TextModeBytes(std::string(text, length));
+    if (!failed_ && !native::Write(out_, bytes.data(), bytes.size())) failed_ = true;
     return !failed_;
 }
 

@@ -164,7 +164,15 @@ private:
     bool failed_ = false, closed_ = false, closeResult_ = true;
 };
 
-// Writes text to file with LF as CR LF, as the C runtime's text mode does.
-bool WriteTextMode(native::Handle file, const char* text, size_t length);
+// The line end a text-mode write stores for LF.
+constexpr const char* kTextModeLineEnd = "\r\n";
+
+// The bytes a text-mode write stores for text: every LF as CR LF.
+std::string TextModeBytes(const std::string& text);
+
+// How many of the last bytes of line (length bytes) are its line end: 2 for
+// CR LF, 1 for a bare LF, 0 for none (a lone CR is no line end).
+size_t LineEndLength(const char* line, size_t length);
+inline size_t LineEndLength(const std::string& line) { return LineEndLength(line.data(), line.size()); }
 
 }  // namespace platform

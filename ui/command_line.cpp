@@ -164,34 +164,11 @@ std::string Parse(int argc, char** argv, Request& request) {
     return std::string();
 }
 
-struct ModRow {
-    std::string name;
-    int32_t itemData = 0;
-    std::string status;
-};
+using ModRow = ModRowList::Row;
 
-// The rows of a scan, as the dialog's list would hold them before any sort.
-class RowCollector : public ModRowSink {
-public:
-    std::vector<ModRow> rows;
+int SlotOf(const ModRow& row) { return ItemDataSlot(row.data); }
 
-    void ClearModRows() override { rows.clear(); }
-    void InsertModRow(int row, const std::string& name) override {
-        ModRow added;
-        added.name = name;
-        rows.insert(rows.begin() + std::min(static_cast<size_t>(row), rows.size()), added);
-    }
-    void SetModRowData(int row, int32_t itemData) override {
-        if (static_cast<size_t>(row) < rows.size()) rows[row].itemData = itemData;
-    }
-    void SetModRowStatus(int row, const std::string& statusText) override {
-        if (static_cast<size_t>(row) < rows.size()) rows[row].status = statusText;
-    }
-};
-
-int SlotOf(const ModRow& row) { return ItemDataSlot(row.itemData); }
-
-const ModRow* RowOfFolder(const RowCollector& list, const InstallerCore& core, const std::string& folder) {
+const ModRow* RowOfFolder(const ModRowList& list, const InstallerCore& core, const std::string& folder) {
     for (const ModRow& row : list.rows)
         if (EqualIgnoringCase(core.m_strModFolder[SlotOf(row)], folder)) return &row;
     return nullptr;
@@ -271,7 +248,7 @@ constexpr bool kLinuxHost = true;
 // The change the dialog would offer for the row, as the command line is
 // allowed to make it. Returns false, having told why, when it is not.
 bool Allowed(const ModRow& row, const std::string& mod, bool install) {
-    if (install ? OffersInstall(row.itemData) : OffersRemove(row.itemData)) return true;
+    if (install ? OffersInstall(row.data) : OffersRemove(row.data)) return true;
     Tell(std::string("did not ") + (install ? "install the bot into " : "remove the bot from ") + mod +
          ": its status is \"" + row.status + "\", and " +
          (install ? "Install is for a mod whose status is \"not installed\" or \"need upgrade\""
@@ -281,13 +258,13 @@ bool Allowed(const ModRow& row, const std::string& mod, bool install) {
 }
 
 // Installs or removes, and tells the result.
-int Change(InstallerCore& core, RowCollector& list, const ModRow& target, const Request& request) {
+int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Request& request) {
     const bool install = request.command == Request::Install;
     const int slot = SlotOf(target);
     const std::string mod = core.m_strModFolder[slot] + " (" + core.m_strModName[slot] + ")";
     if (!Allowed(target, mod, install)) return kCommandNotChanged;
     const ChangeOutcome outcome =
-        install ? core.InstallMod(target.itemData, request.options, list) : core.RemoveMod(target.itemData, list);
+        install ? core.InstallMod(target.data, request.options, list) : core.RemoveMod(target.data, list);
     const char* verb = install ? "install the bot into " : "remove the bot from ";
 
     if (!outcome.Done()) {
@@ -302,7 +279,7 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, const 
     for (const ModRow& row : list.rows)
         if (SlotOf(row) == slot) after = &row;
     const int asked = install ? StatusInstalled : StatusNotInstalled;
-    if (!after || ItemDataStatus(after->itemData) != asked) {
+    if (!after || ItemDataStatus(after->data) != asked) {
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
              ", but the mod " + shown);
@@ -336,7 +313,7 @@ int Change(InstallerCore& core, RowCollector& list, const ModRow& target, const 
     return status;
 }
 
-int List(InstallerCore& core, const RowCollector& rows, bool porcelain) {
+int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
     if (rows.rows.empty()) {
         Tell(std::string("no mod of the package's catalogue was found in the game folder \"") + g_szGameDir +
              "\"; name the Half-Life folder that holds the mods with --game-dir");
@@ -397,7 +374,7 @@ int RunCommandLine(int argc, char** argv) {
 
     if (!SetGameDirectory(request)) return kCommandNoGame;
     InstallerCore core;
-    RowCollector rows;
+    ModRowList rows;
     core.StampSourceLibrary();
     core.ScanMods(rows);
     if (request.command == Request::List) return List(core, rows, request.porcelain);

@@ -7,7 +7,6 @@
 #include <random>
 
 using liblist::LibraryNameOfRow;
-using liblist::RewriteLibList;
 using liblist::RewriteResult;
 using test::Crlf;
 using test::ReadBytes;
@@ -47,14 +46,7 @@ class RewriteTest : public test::GameFolderTest {
 protected:
     std::string path() const { return Game("cstrike/liblist.gam").string(); }
     RewriteResult Rewrite(const std::string& replacement, int* found = nullptr, int* written = nullptr) {
-        return RewriteLibList(
-            path().c_str(), replacement,
-            [found] {
-                if (found) ++*found;
-            },
-            [written] {
-                if (written) ++*written;
-            });
+        return test::RewriteEveryGamedllLine(path().c_str(), replacement, found, written);
     }
     bool TempLeft() const { return test::TempFilesLeft(Game("cstrike")); }
 };

@@ -21,21 +21,7 @@ struct Record {
     std::string name, folder, library;
 };
 
-class Rows : public ModRowSink {
-public:
-    struct Row {
-        std::string name, status;
-        int32_t data = -1;
-    };
-    std::vector<Row> rows;
-    void ClearModRows() override { rows.clear(); }
-    void InsertModRow(int row, const std::string& name) override {
-        FUZZ_CHECK(row == static_cast<int>(rows.size()));
-        rows.push_back({name, "", -1});
-    }
-    void SetModRowData(int row, int32_t itemData) override { rows.at(static_cast<size_t>(row)).data = itemData; }
-    void SetModRowStatus(int row, const std::string& text) override { rows.at(static_cast<size_t>(row)).status = text; }
-};
+using Rows = ModRowList;
 
 std::vector<Record> ExpectedRecords(const std::string& bytes) {
     std::vector<std::string> lines = fuzz::FgetsPieces(fuzz::TextModeRead(bytes), 179);
@@ -87,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Rows sink;
     core.ScanMods(sink);
     std::remove("Veldrin.log");
+    FUZZ_CHECK(sink.inOrder);  // each row after the last, in catalogue order
 
     const std::vector<Record> expected = ExpectedRecords(bytes);
     FUZZ_CHECK(core.m_nModCount == static_cast<int32_t>(expected.size()));

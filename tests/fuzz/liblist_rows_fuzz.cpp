@@ -1,15 +1,19 @@
-// Fuzzes the reading of a liblist.gam into rows and the recognition of the
-// library a gamedll row names.
+// Fuzzes the row reader the status scan reads a liblist.gam with, and the
+// recognition of the library a gamedll row names.
 //
 // Properties: the rows are exactly the pieces an fgets loop with a limit of 80
-// returns from the text-mode content; a name always lies inside its row,
-// right after the row's first backslash, and matches the recognition rules
-// (leading spaces skipped, case-sensitive marker, name up to the quote or the
-// row's end with its newline excluded).
+// returns from the text-mode content, each with the file's own bytes it came
+// from; the scan's fast path, which passes over rows that cannot name a
+// library, yields exactly those rows whose first character after any spaces
+// is the marker's first letter, with the same bytes; a name always lies
+// inside its row, right after the row's first backslash, and matches the
+// recognition rules (leading spaces skipped, case-sensitive marker, name up
+// to the quote or the row's end with its newline excluded).
 #include <string>
 
 #include "core/liblist.h"
 #include "fuzz_support.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -58,18 +62,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(row, data, size < liblist::kRowSize - 1 ? size : liblist::kRowSize - 1);
     CheckName(row);
 
-    // The input as a liblist.gam on disk.
+    // The input as a liblist.gam on disk, read row by row, then as the scan
+    // reads it: only the rows that may name a library.
     const fuzz::fs::path path = fuzz::Scratch() / "cstrike" / "liblist.gam";
     fuzz::WriteBytes(path, data, size);
-    liblist::LibListBuffer rows;
-    FUZZ_CHECK(rows.Read(path.c_str()));
     const std::vector<std::string> pieces = fuzz::FgetsPieces(fuzz::TextModeRead(bytes), liblist::kRowSize);
-    FUZZ_CHECK(rows.RowCount() == pieces.size());
-    for (size_t i = 0; i < rows.RowCount(); ++i) {
-        const char* r = rows.Row(i);
-        FUZZ_CHECK(std::strlen(r) < static_cast<size_t>(liblist::kRowSize));
-        FUZZ_CHECK(fuzz::AsCString(pieces[i]) == r);
-        CheckName(r);
+    auto file = platform::TextFile::Open(path.c_str(), "r");
+    FUZZ_CHECK(file != nullptr);
+    std::vector<std::string> raws, starting;
+    platform::RawRow raw;
+    char text[liblist::kRowSize];
+    while (file->Rows().Next(liblist::kRowSize, raw)) {
+        FUZZ_CHECK(raws.size() < pieces.size());
+        raw.Text(text);
+        FUZZ_CHECK(fuzz::AsCString(pieces[raws.size()]) == text);
+        CheckName(text);
+        raws.emplace_back(raw.raw, raw.rawLength);
+        const size_t first = raws.back().find_first_not_of(' ');
+        if (first != std::string::npos && raws.back()[first] == liblist::kMarker[0]) starting.push_back(raws.back());
     }
+    FUZZ_CHECK(raws.size() == pieces.size());
+    std::string joined;
+    for (const std::string& r : raws) joined += r;
+    FUZZ_CHECK(joined == bytes.substr(0, std::min(bytes.find('\x1a'), bytes.size())));
+
+    file = platform::TextFile::Open(path.c_str(), "r");
+    FUZZ_CHECK(file != nullptr);
+    size_t found = 0;
+    while (file->Rows().NextStartingWith(liblist::kRowSize, liblist::kMarker[0], raw)) {
+        FUZZ_CHECK(found < starting.size());
+        FUZZ_CHECK(std::string(raw.raw, raw.rawLength) == starting[found]);
+        ++found;
+    }
+    FUZZ_CHECK(found == starting.size());
     return 0;
 }

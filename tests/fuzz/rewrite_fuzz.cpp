@@ -14,6 +14,7 @@
 #include "core/liblist.h"
 #include "fuzz_support.h"
 #include "platform/file_system.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -47,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     int found = 0;
     int written = 0;
-    liblist::RewriteResult result = liblist::RewriteLibList(
-        path.c_str(), replacement, [&] { ++found; }, [&] { ++written; });
+    liblist::RewriteResult result = test::RewriteEveryGamedllLine(path.c_str(), replacement, &found, &written);
     platform::SetFaultHook({});
 
     // Nothing but liblist.gam is left in the folder.

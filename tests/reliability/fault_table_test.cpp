@@ -31,6 +31,7 @@
 #include <sstream>
 #include <thread>
 
+#include "core/game_lock.h"
 #include "core/install_layout.h"
 #include "core/liblist.h"
 #include "support/game_folder.h"

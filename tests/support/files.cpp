@@ -22,14 +22,7 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     WriteBytes(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+std::string Crlf(const std::string& text) { return platform::TextModeBytes(text); }
 
 std::string Narrow(const fs::path& path) { return path.string(); }
 

@@ -6,27 +6,6 @@ namespace test {
 
 void SetModified(const fs::path& path, time_t when) { ASSERT_TRUE(SetModifiedTime(path, when)) << path; }
 
-void RecordingSink::ClearModRows() {
-    rows.clear();
-    ++clears;
-}
-
-void RecordingSink::InsertModRow(int row, const std::string& name) {
-    rows.insert(rows.begin() + row, Row{name, -1, ""});
-}
-
-void RecordingSink::SetModRowData(int row, int32_t itemData) { rows.at(static_cast<size_t>(row)).data = itemData; }
-
-void RecordingSink::SetModRowStatus(int row, const std::string& statusText) {
-    rows.at(static_cast<size_t>(row)).status = statusText;
-}
-
-const RecordingSink::Row* RecordingSink::ForSlot(int slot) const {
-    for (const Row& r : rows)
-        if (ItemDataSlot(r.data) == slot) return &r;
-    return nullptr;
-}
-
 void GameFolderTest::SetUp() {
     sandbox_ = std::make_unique<Sandbox>();
     root_ = sandbox_->Root();
@@ -62,6 +41,20 @@ void GameFolderTest::MakeMod(const std::string& folder, const std::string& libli
         WriteBytes(Game(folder + "/dlls/veldrin.dll"), "MZ veldrin bot v1");
         SetModified(Game(folder + "/dlls/veldrin.dll"), installedWhen);
     }
+}
+
+liblist::RewriteResult RewriteEveryGamedllLine(const char* path, const std::string& text, int* found, int* written) {
+    liblist::LibListRewrite rewrite;
+    liblist::RewriteResult result =
+        rewrite.Prepare(path, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
+            bytes.assign(text).append(line.LineEnd());
+            return true;
+        });
+    if (found) *found += static_cast<int>(rewrite.Replaced());
+    if (result != liblist::RewriteResult::Written) return result;
+    if (!rewrite.Commit()) return liblist::RewriteResult::Failed;
+    if (written) ++*written;
+    return result;
 }
 
 }  // namespace test

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/installer_core.h"
+#include "core/liblist.h"
 #include "platform/file_system.h"
 #include "support/files.h"
 #include "support/host.h"
@@ -36,24 +37,14 @@ struct CatalogueEntry {
     std::string name, folder, library;
 };
 
-class RecordingSink : public ModRowSink {
-public:
-    struct Row {
-        std::string name;
-        int32_t data = -1;
-        std::string status;
-    };
-    std::vector<Row> rows;
-    int clears = 0;
+// The scan's rows as the tests look at them.
+using RecordingSink = ModRowList;
 
-    void ClearModRows() override;
-    void InsertModRow(int row, const std::string& name) override;
-    void SetModRowData(int row, int32_t itemData) override;
-    void SetModRowStatus(int row, const std::string& statusText) override;
-
-    // The row showing the mod of a slot, or null.
-    const Row* ForSlot(int slot) const;
-};
+// Rewrites the liblist.gam at path as Install and Remove do, with text and
+// each line's own line end in place of every gamedll line. found, when
+// given, counts the lines replaced; written the new files put in place.
+liblist::RewriteResult RewriteEveryGamedllLine(const char* path, const std::string& text, int* found = nullptr,
+                                               int* written = nullptr);
 
 // A sandbox, its folder the working directory, holding a game folder
 // "Half-Life" (with an empty package folder "Veldrin") whose path is the

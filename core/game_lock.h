@@ -1,0 +1,28 @@
+// The lock that keeps one installer at a time in a game folder, and the
+// sweep of what killed installers left there.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/installer_core.h"
+#include "platform/file_system.h"
+
+namespace layout {
+
+// How long an Install or Remove waits for another installer to finish
+// with the same game folder.
+constexpr int kLockWaitMilliseconds = 3000;
+
+// Takes the game folder's lock for one Install or Remove, across processes:
+// held on the game folder itself, which nothing an installer or a player
+// does to the files in it can replace. Returns null, with the outcome saying
+// why (Busy when another installer holds it), when the lock cannot be had.
+std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome);
+
+// Deletes what killed installers left of their temporary files in the
+// folders a change of the mod in folder writes (the mod's folder, its dlls
+// and its maps), made before lock was taken.
+void SweepTemporaries(const std::string& folder, const platform::FileLock& lock);
+
+}  // namespace layout
