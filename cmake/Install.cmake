@@ -25,6 +25,21 @@ set(VELDRIN_PACKAGE_MAINTAINER "The Veldrin developers <veldrin-dev@example.org>
     CACHE STRING "Maintainer named in the Debian package")
 
 install(TARGETS VeldrinIns RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, and the package) also drops
+# the sections that Debian's dh_strip drops: the compilers' .comment and the
+# .note section, which say nothing to the program.
+if(CMAKE_STRIP)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(
+        COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:VeldrinIns>\"
+        RESULT_VARIABLE veldrin_strip_result)
+      if(NOT veldrin_strip_result EQUAL 0)
+        message(FATAL_ERROR \"${CMAKE_STRIP} could not strip the program\")
+      endif()
+    endif()")
+endif()
 install(FILES ${VELDRIN_RES_DIR}/veldrinins.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VELDRIN_RES_DIR}/${VELDRIN_APP_ID}.metainfo.xml
@@ -85,7 +100,7 @@ install(FILES ${VELDRIN_DOCS_OUT}/copyright ${VELDRIN_DOCS_OUT}/changelog.gz DES
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veldrinins)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Veldrin developers")
+set(CPACK_PACKAGE_VENDOR "The Veldrin bot team")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Installs the Veldrin bot into Half-Life mods")
 set(CPACK_PACKAGE_DESCRIPTION
     "VeldrinIns lists the mods of a Half-Life installation that the Veldrin package\n"

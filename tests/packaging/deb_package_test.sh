@@ -2,12 +2,15 @@
 # Builds the Debian package from a finished build, then checks its control
 # fields and its file list, and unpacks it to check that the menu entry, the
 # icons and the metainfo point at files the package really installs, and
-# that its copyright and changelog are what Debian wants; lintian finds no
-# error in it. Exit 77 (skipped) where dpkg-deb is missing.
+# that its copyright and changelog are what Debian wants; lintian, pedantic,
+# finds nothing in it. Exit 77 (skipped) where dpkg-deb is missing.
 #
-# usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM
+# usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM hardened|unhardened
+# (unhardened: a build without the distribution's hardening flags, a debug or
+# sanitizer build, whose package is never shipped; lintian's hardening tags
+# are then shown, not failed.)
 set -euo pipefail
-cpack=$1 config=$2 program=$3
+cpack=$1 config=$2 program=$3 hardening=${4:-hardened}
 command -v dpkg-deb >/dev/null || { echo "dpkg-deb is not installed"; exit 77; }
 [ -f "$config" ] || { echo "no $config: the build defines no package"; exit 1; }
 
@@ -103,21 +106,69 @@ if [ -f "$changelog" ]; then
         || fail "changelog: latest entry '$latest', not the package's $(field Version)"
 fi
 
-# Debian's own checks of the package; infos and warnings are shown, errors fail.
+# The manual page: groff renders it without a warning, it has the sections a
+# reader looks for, its FILES name the files the program reads and writes,
+# and it documents the very options and exit statuses that the packed
+# program's --help lists, no more and no fewer.
+manpage=$root/usr/share/man/man1/$program.1.gz
+if [ -f "$manpage" ] && command -v man >/dev/null; then
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manpage" 2>&1 >/dev/null)
+    [ -z "$warnings" ] && ok "manual page: renders without a warning" || fail "manual page: $warnings"
+    MANWIDTH=250 man -l "$manpage" 2>/dev/null | col -b >"$work/man.txt"
+    section() { awk -v s="$1" '/^[A-Z][A-Z ]*$/ { on = ($0 == s); next } on' "$work/man.txt"; }
+    for s in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES COPYRIGHT "SEE ALSO"; do
+        grep -qx "$s" "$work/man.txt" && ok "manual page: section $s" || fail "manual page: no section $s"
+    done
+    for f in liblist.gam liblist.gam.veldrin Veldrin/veldrinins.ini Veldrin.log; do
+        section FILES | grep -qE "^ {7}(.*/)?$f\$" && ok "manual page: FILES names $f" \
+            || fail "manual page: FILES does not name $f"
+    done
+    section DESCRIPTION | grep -q gamedll_linux && ok "manual page: says what becomes of gamedll_linux" \
+        || fail "manual page: DESCRIPTION never mentions gamedll_linux"
+    options() { grep -oE '(^|[^[:alnum:]-])--?[a-zA-Z][a-zA-Z-]*' | sed 's/^[^-]*//' | sort -u; }
+    help=$("$root/usr/bin/$program" --help 2>&1) || fail "manual page: $program --help failed: $help"
+    program_options=$(options <<<"$help")
+    page_options=$( (section SYNOPSIS; section OPTIONS) | options)
+    [ -n "$program_options" ] && [ "$program_options" = "$page_options" ] \
+        && ok "manual page: the options of --help, $(echo $program_options)" \
+        || fail "manual page: options [$(echo $page_options)], --help lists [$(echo $program_options)]"
+    program_statuses=$(sed -n 's/^  \([0-9]\)  .*/\1/p' <<<"$help")
+    page_statuses=$(section "EXIT STATUS" | sed -n 's/^ \{7\}\([0-9]\)  .*/\1/p')
+    [ -n "$program_statuses" ] && [ "$program_statuses" = "$page_statuses" ] \
+        && ok "manual page: the exit statuses of --help, $(echo $program_statuses)" \
+        || fail "manual page: exit statuses [$(echo $page_statuses)], --help lists [$(echo $program_statuses)]"
+    holder=$(sed -n 's/^Copyright: [0-9, -]* //p' "$root/usr/share/doc/veldrinins/copyright")
+    [ -n "$holder" ] && section COPYRIGHT | grep -qF "$holder" && ok "manual page: COPYRIGHT names $holder" \
+        || fail "manual page: COPYRIGHT does not name the copyright file's holder '$holder'"
+fi
+
+# Debian's own checks of the package, pedantic ones and infos included: any
+# tag fails, among them the hardening ones (the program built with
+# dpkg-buildflags' flags: fortified functions, full RELRO, bind now) and
+# unneeded sections left by the strip.
 if command -v lintian >/dev/null; then
-    if out=$(lintian --fail-on error --display-info "$deb" 2>&1 | grep -v '^running with root privileges'); then
-        ok "lintian: no error${out:+
-$out}"
+    out=$(lintian --pedantic --display-info "$deb" 2>&1) && status=0 || status=$?
+    out=$(grep -v '^running with root privileges' <<<"$out" || true)
+    if [ "$hardening" = unhardened ] && grep -q ' hardening-' <<<"$out"; then
+        echo "note: a build without the hardening flags; lintian's hardening tags are not failed here:"
+        grep ' hardening-' <<<"$out"
+        out=$(grep -v ' hardening-' <<<"$out" || true)
+    fi
+    if [ "$status" -eq 0 ] && [ -z "$out" ]; then
+        ok "lintian --pedantic --display-info: no tag"
     else
-        fail "lintian: $out"
+        fail "lintian --pedantic --display-info (status $status): $out"
     fi
 fi
 
 # AppStream's own check of an installed tree: metainfo, desktop entry and
-# icons together.
+# icons together. Of its pedantic hints only the one about the upper-case
+# letters of the component id, io.github.veldrin.VeldrinIns, is accepted.
 if command -v appstreamcli >/dev/null; then
-    if out=$(appstreamcli validate-tree --no-net "$root" 2>&1); then
-        ok "appstreamcli validate-tree"
+    if out=$(appstreamcli validate-tree --pedantic --no-net "$root" 2>&1); then
+        hints=$(grep -E '^ *[EWIP]: ' <<<"$out" | grep -v ': cid-contains-uppercase-letter ' || true)
+        [ -z "$hints" ] && ok "appstreamcli validate-tree --pedantic: no hint but the component id's case" \
+            || fail "appstreamcli validate-tree --pedantic: $hints"
     else
         fail "appstreamcli validate-tree: $out"
     fi

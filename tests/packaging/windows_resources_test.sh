@@ -2,12 +2,13 @@
 # Compiles the Windows resource script with MinGW's windres, reads the result
 # back, and checks that it holds what the program loads: icon groups 128 (two
 # 16-colour images) and 132 (six images), bitmap 130, string 101, the version
-# block for US English and the manifest. Exit 77 (skipped) without windres or
-# the Windows headers (packages binutils-mingw-w64-x86-64, mingw-w64-x86-64-dev).
+# block for US English, naming the copyright holder of LICENSE with its
+# copyright line, and the manifest. Exit 77 (skipped) without windres or the
+# Windows headers (packages binutils-mingw-w64-x86-64, mingw-w64-x86-64-dev).
 #
-# usage: windows_resources_test.sh RC_FILE
+# usage: windows_resources_test.sh RC_FILE LICENSE
 set -euo pipefail
-rc=$1
+rc=$1 license=$2
 windres=x86_64-w64-mingw32-windres
 command -v "$windres" >/dev/null || { echo "$windres is not installed"; exit 77; }
 
@@ -54,6 +55,11 @@ expect "application file type"      'FILETYPE 0x1'
 expect "US English strings"         'BLOCK "040904E4"'
 expect "version string"             'VALUE "FileVersion", "1.0.0.2"'
 expect "translation"                'VALUE "Translation", 0x409, 1252'
+# LICENSE's copyright line as it stands, and its holder as the company.
+copyright=$(grep -m 1 '^Copyright (c) ' "$license")
+holder=$(sed 's/^Copyright (c) [0-9, -]* //' <<<"$copyright")
+expect "LICENSE's copyright line"   "VALUE \"LegalCopyright\", \"$copyright\""
+expect "LICENSE's holder"           "VALUE \"CompanyName\", \"${holder^}\""
 expect "manifest"                   '1 24 /* RT_MANIFEST */'
 expect "common controls 6"          'Microsoft.Windows.Common-Controls'
 expect "DPI awareness"              'dpiAware'
