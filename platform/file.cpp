@@ -89,6 +89,10 @@ bool RefusesChange(const FileInfo& info) {
 
 bool ReadableFile(const char* path, FileInfo* info, const char* within) {
     native::Handle file = native::OpenRead(path, info);
+    // The game that runs the bot may hold its library: it is there all the
+    // same, and a scan that read it as missing would call the mod not
+    // installed while the game plays with the bot.
+    if (file == native::kNoHandle && LastFailure().error == FileError::InUse) file = native::OpenToLookAt(path, info);
     if (file == native::kNoHandle) return false;
     const bool inside = !within || InsideFolder(file, within);
     native::Close(file);

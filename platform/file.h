@@ -21,8 +21,10 @@ using FileInfo = native::Info;
 // The UTC calendar date of the last write of the file info tells of.
 inline FileDate WriteDateOf(const FileInfo& info) { return native::DateOf(info.writeTime); }
 
-// True when the regular file path reaches can be opened for reading; info,
-// when given, receives what it is (its size and last write among others).
+// True when the regular file path reaches can be opened for reading, or is
+// held by another program that shares it with nobody (Windows: a running
+// game's library, there all the same); info, when given, receives what it is
+// (its size and last write among others).
 // Returns false when it cannot be opened or is no regular file: nothing, a
 // folder, a pipe or a device; and, when within names a folder, when the file
 // does not lie inside that folder once every link is followed.

@@ -103,6 +103,8 @@ Handle OpenRead(const char* path, Info* info) {
     return fd;
 }
 
+Handle OpenToLookAt(const char*, Info*) { return kNoHandle; }
+
 Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {
     exists = false;
     int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(marks));

@@ -47,6 +47,27 @@ std::string MessageOf(DWORD code) {
 // Records the system's error as this thread's last failure; returns false.
 bool FailCode(DWORD code = GetLastError()) { return Fail(ErrorOf(code), MessageOf(code)); }
 
+// Windows denies replacing or deleting a file that a program holds (a game
+// that loaded the library, a server still running) with the same error as a
+// file the player may not change. The shared layer has already refused
+// read-only files and folders, so a denial on a file that can still be opened
+// for deletion, or that is shared with nobody, is the file held: that is
+// told as in use, whose cure is closing the game, not rights the player
+// lacks.
+DWORD HeldOrDenied(const std::string& host, DWORD code) {
+    if (code != ERROR_ACCESS_DENIED) return code;
+    const DWORD attributes = GetFileAttributesA(host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return code;
+    HANDLE file = CreateFileA(host.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return ERROR_SHARING_VIOLATION;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : code;
+}
+
 HANDLE AsHandle(native::Handle file) { return static_cast<HANDLE>(file); }
 
 void FillInfo(const BY_HANDLE_FILE_INFORMATION& data, native::Info& info) {
@@ -121,6 +142,28 @@ Handle OpenRead(const char* path, Info* info) {
         CloseHandle(file);
         return kNoHandle;
     }
+    return file;
+}
+
+Handle OpenToLookAt(const char* path, Info* info) {
+    if (!path || !*path) {
+        FailCode(ERROR_FILE_NOT_FOUND);
+        return kNoHandle;
+    }
+    // Reading attributes is not subject to the holder's sharing.
+    HANDLE file =
+        CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        FailCode();
+        return kNoHandle;
+    }
+    Info seen;
+    if (GetFileType(file) != FILE_TYPE_DISK || !InfoOf(file, seen) || !seen.regular) {
+        CloseHandle(file);
+        Fail(FileError::NotFound, "not a regular file");
+        return kNoHandle;
+    }
+    if (info) *info = seen;
     return file;
 }
 
@@ -240,7 +283,8 @@ bool Rename(const std::string& from, const std::string& to) {
         const DWORD code = GetLastError();
         const bool held =
             code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
-        if (!held || attempt == 25) return FailCode(code);
+        if (!held) return FailCode(code);
+        if (attempt == 25) return FailCode(HeldOrDenied(to, code));
         Sleep(20);
     }
 }
@@ -262,7 +306,7 @@ bool LinkInfoAt(const std::string& host, Info& info) {
 bool Unlink(const std::string& host) {
     if (DeleteFileA(host.c_str())) return true;
     DWORD code = GetLastError();
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(code);
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailCode(HeldOrDenied(host, code));
 }
 
 bool SyncFolder(const std::string&) {

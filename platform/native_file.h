@@ -44,6 +44,12 @@ FileDate DateOf(int64_t writeTime);
 // when given, receives what the file is.
 Handle OpenRead(const char* path, Info* info = nullptr);
 
+// Opens the regular file at a path only to look at it, where OpenRead failed
+// with InUse: Windows lets a file that another program shares with nobody be
+// looked at, not read. info, when given, receives what the file is. POSIX
+// has no such holds: there it fails as OpenRead did.
+Handle OpenToLookAt(const char* path, Info* info = nullptr);
+
 // Creates a new file at a host path for writing, with the permission bits
 // marks (POSIX; the process's umask applies), failing when anything stands at
 // that name already, a dangling link included. exists tells the caller that

@@ -85,5 +85,6 @@ bool LoadVeldrinInsResources() {
     complete = resources->GetResourceNode("IDD_VELDRININS_DIALOG") && resources->GetResourceNode("IDD_ABOUTBOX");
     UseSystemFontWithoutTemplateFace();
     FitToolkitStyleToTemplates();
+    GiveMessageBoxesTheirIcons();
     return complete;
 }

@@ -8,6 +8,13 @@
 // nothing when the toolkit cannot be told. Call once, after wxWidgets starts.
 void FitToolkitStyleToTemplates();
 
+// Where the toolkit shows message boxes without the icon their kind has on
+// Windows (GTK 3 dropped it), gives every box of this program its icon: a
+// warning, a question, an error or information. Does nothing where boxes
+// already show one, and nothing when the toolkit cannot be told. Call once,
+// after wxWidgets starts.
+void GiveMessageBoxesTheirIcons();
+
 class wxTextCtrl;
 
 // Gives a read-only single-line field the look it has on Windows, where the

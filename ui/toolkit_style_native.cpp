@@ -3,4 +3,6 @@
 
 void FitToolkitStyleToTemplates() {}
 
+void GiveMessageBoxesTheirIcons() {}
+
 void LookReadOnly(wxTextCtrl*) {}

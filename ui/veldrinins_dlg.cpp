@@ -257,8 +257,9 @@ WXLRESULT CVeldrinInsDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARA
 
 void CVeldrinInsDlg::OnColumnClickModList(wxListEvent& event) { m_lstMods->SortByStatus(event.GetColumn()); }
 
-void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) {
-    long row = event.GetIndex();
+void CVeldrinInsDlg::OnItemChangedModList(wxListEvent& event) { FollowRow(event.GetIndex()); }
+
+void CVeldrinInsDlg::FollowRow(long row) {
     if (row < 0 || row >= m_lstMods->GetItemCount()) return;  // names no row
     int32_t itemData = static_cast<int32_t>(m_lstMods->GetItemData(row));
 
@@ -307,11 +308,14 @@ void CVeldrinInsDlg::OnRemove(wxCommandEvent&) {
 
 void CVeldrinInsDlg::EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome,
                                int slot) {
-    // The changed mod's row stays the current one, so that the keys go on
-    // from there; both buttons wait for the player's next choice.
-    m_lstMods->SelectSlotQuietly(slot);
+    // The changed mod's row stays the current and selected one, so that the
+    // keys go on from there, and the buttons follow it as they follow any
+    // selected row: a click on a row already selected tells nothing on
+    // Windows, and would leave them grey. Without that row, both wait for the
+    // player's next choice.
     m_btnInstall->Disable();
     m_btnRemove->Disable();
+    if (m_lstMods->SelectSlotQuietly(slot)) FollowRow(m_lstMods->GetSelectionMark());
     TellOutcome(action, modName, outcome);
     // The button just pressed is disabled now; left with the focus, it
     // would keep Escape and Enter from the dialog.

@@ -137,10 +137,14 @@ private:
     wxString BrowseStart() const;
 
     // After a change of the mod in slot: makes its row the current and
-    // selected one again (without enabling a button), disables both buttons,
-    // tells what the change could not do, and gives the focus back to the
-    // list.
+    // selected one again, with the buttons it calls for (both disabled when
+    // its row is gone), tells what the change could not do, and gives the
+    // focus back to the list.
     void EndChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome, int slot);
+
+    // Shows the weapon box and enables the buttons as the mod of the row calls
+    // for; a row that is not in the list changes nothing.
+    void FollowRow(long row);
 
     // Makes dir the game directory, shows it, stamps the package's library
     // and scans the mods into the list. A folder too long to use is shown,

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace test {
@@ -46,5 +47,10 @@ public:
 // file's marks, so a test can tell whether a replaced file kept them.
 void SetUnusualMarks(const std::filesystem::path& path);
 std::string Marks(const std::filesystem::path& path);
+
+// Holds a file open, shared with nobody, as a running game holds its library,
+// until the returned holder is reset; null when it could not be opened. POSIX
+// has no such hold: there it holds nothing and returns null.
+std::shared_ptr<void> HoldWithoutSharing(const std::filesystem::path& path);
 
 }  // namespace test

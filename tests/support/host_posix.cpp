@@ -57,4 +57,6 @@ std::string Marks(const std::filesystem::path& path) {
     return text;
 }
 
+std::shared_ptr<void> HoldWithoutSharing(const std::filesystem::path&) { return nullptr; }
+
 }  // namespace test

@@ -78,4 +78,11 @@ std::string Marks(const std::filesystem::path& path) {
     return text;
 }
 
+std::shared_ptr<void> HoldWithoutSharing(const std::filesystem::path& path) {
+    HANDLE file =
+        CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(file, [](void* held) { CloseHandle(held); });
+}
+
 }  // namespace test

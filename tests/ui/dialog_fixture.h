@@ -201,10 +201,21 @@ protected:
         ClickAt(button, wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2));
     }
 
-    // Install and Remove end with both buttons disabled.
+    // Clicks Install or Remove and waits until the dialog has handled it.
     void ClickAction(wxButton* button) {
+        struct ClickSeen : wxEvtHandler {
+            bool clicked = false;
+            ClickSeen() {
+                Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
+                    clicked = true;
+                    event.Skip();
+                });
+            }
+        } seen;
+        button->PushEventHandler(&seen);
         ClickButton(button);
-        EXPECT_TRUE(PumpUntil([&] { return !button->IsEnabled(); })) << "the click reached the button";
+        EXPECT_TRUE(PumpUntil([&] { return seen.clicked; })) << "the click reached the button";
+        button->PopEventHandler();
     }
 
     std::unique_ptr<CVeldrinInsDlg> dlg_;

@@ -11,11 +11,15 @@
 #include <wx/msgdlg.h>
 #include <wx/statbox.h>
 #include <wx/uiaction.h>
+#ifdef __WXGTK__
+#include <dlfcn.h>
+#endif
 #ifdef __WXMSW__
 #include <wx/msw/wrapwin.h>  // GetModuleFileNameW, MAX_PATH
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -51,6 +55,7 @@ public:
         bool ownerShown;
     };
     std::vector<Box> seen;
+    bool showForReal = false;  // records the boxes and lets them show
 
 protected:
     int Enter(wxDialog* dialog) override {
@@ -59,13 +64,25 @@ protected:
         long style = box->GetMessageDialogStyle();
         seen.push_back({box->GetTitle(), box->GetMessage(), style & (wxOK | wxYES_NO | wxCANCEL), style & wxICON_MASK,
                         box->GetParent(), box->GetParent() && box->GetParent()->IsShown()});
-        return answer_;
+        return showForReal ? wxID_NONE : answer_;
     }
     void Exit(wxDialog*) override {}
 
 private:
     int answer_;
 };
+
+#ifdef __WXMSW__
+// Where VELDRIN_SHOW_IN_USE_BOX is set, the box the player meets when the game
+// holds the bot's library is shown for real for three seconds, so that
+// scripts/test-windows can take its picture, and then answered with OK.
+VOID CALLBACK AnswerShownBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"VeldrinIns");
+    if (!box) return;  // not shown yet: the timer fires again
+    KillTimer(nullptr, timer);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+#endif
 
 // A path inside the game folder as the player is told it: relative, with the
 // host's separators.
@@ -368,10 +385,10 @@ TEST_F(DialogTest, InstallThroughTheButtonCopiesTheTickedExtrasAndRebuildsTheRow
     std::vector<Row> expected = kStartRows;
     expected[6] = {"Front Line Force", "installed", 107};
     EXPECT_EQ(expected, Rows()) << "rebuilt in catalogue order";
-    EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
-    EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
     // The changed mod's row is the current and selected one again, so that
-    // the arrow keys go on from it.
+    // the arrow keys go on from it, and the buttons follow it.
+    EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
+    EXPECT_TRUE(dlg_->m_btnRemove->IsEnabled());
     const long changed = RowOfSlot(test::kFrontLine);
     EXPECT_EQ(changed, SelectedRow());
     EXPECT_EQ(changed, List().GetSelectionMark());
@@ -400,7 +417,7 @@ TEST_F(DialogTest, RemoveThroughTheButtonRestoresTheModsOwnLibrary) {
     std::vector<Row> expected = kStartRows;
     expected[4] = {"Day of Defeat", "not installed", 204};
     EXPECT_EQ(expected, Rows());
-    EXPECT_FALSE(dlg_->m_btnInstall->IsEnabled());
+    EXPECT_TRUE(dlg_->m_btnInstall->IsEnabled()) << "as the row, selected again, calls for";
     EXPECT_FALSE(dlg_->m_btnRemove->IsEnabled());
 }
 
@@ -429,7 +446,9 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         std::function<void()> breakIt;
         std::vector<std::string> told;  // parts of the box's text, in order; none: no box
         const char* statusAfter;
-    } cases[] = {
+    };
+    std::shared_ptr<void> held;
+    std::vector<Case> cases = {
         {"a read-only liblist.gam",
          test::kTfc,
          true,
@@ -470,6 +489,18 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
                                         "valve/dlls/hl_i386.so", "gamedll_linux line", "no Linux library of the bot"},
          "installed"},
     };
+    // A running game holds the library it loaded, shared with nobody: on
+    // Windows the box says so and offers to close the game, not an
+    // administrator's rights that could not help.
+    if (test::HostIsWindows())
+        cases.push_back({"a library the game holds",
+                         test::kDmc,
+                         true,
+                         [&] { held = test::HoldWithoutSharing(game_ / "dmc/dlls/veldrin.dll"); },
+                         {"Veldrin could not be installed in Deathmatch Classic: the mod was left as it was.",
+                          ForPlayer("dmc/dlls/veldrin.dll") + ": " + platform::ReasonText(FileError::InUse),
+                          "Close Half-Life and any server of this mod"},
+                         "need upgrade"});
 
     Start();
     for (const Case& c : cases) {
@@ -477,8 +508,15 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         ClickRow(RowOfSlot(c.slot));
         c.breakIt();
         MessageBoxes boxes;
+#ifdef __WXMSW__
+        if (held && std::getenv("VELDRIN_SHOW_IN_USE_BOX")) {
+            boxes.showForReal = true;
+            SetTimer(nullptr, 0, 3000, AnswerShownBox);
+        }
+#endif
         ClickAction(c.install ? dlg_->m_btnInstall : dlg_->m_btnRemove);
         platform::SetFaultHook({});
+        held.reset();
         ASSERT_EQ(c.told.empty() ? 0u : 1u, boxes.seen.size());
         EXPECT_EQ(c.statusAfter, Rows()[RowOfSlot(c.slot)].status);
         if (c.told.empty()) continue;
@@ -522,6 +560,39 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
     for (const char* file : {"tfc/liblist.gam", "dod/liblist.gam"})
         fs::permissions(game_ / file, fs::perms::owner_write, fs::perm_options::add);
 }
+
+#ifdef __WXGTK__
+// GTK 3 draws message boxes without an icon; the program gives each box the
+// icon of its kind, as the player sees it on Windows.
+TEST_F(DialogTest, BoxesShowTheIconOfTheirKind) {
+    auto getImage = reinterpret_cast<void* (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_message_dialog_get_image"));
+    auto iconName =
+        reinterpret_cast<void (*)(void*, const char**, int*)>(dlsym(RTLD_DEFAULT, "gtk_image_get_icon_name"));
+    auto respond = reinterpret_cast<void (*)(void*, int)>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+    ASSERT_TRUE(getImage && iconName && respond);
+    Start();
+    const struct {
+        long style;
+        const char* icon;
+    } kinds[] = {{wxICON_EXCLAMATION, "dialog-warning"},
+                 {wxICON_WARNING, "dialog-warning"},
+                 {wxICON_INFORMATION, "dialog-information"}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.icon);
+        wxMessageDialog box(dlg_.get(), "A box", "VeldrinIns", wxOK | kind.style);
+        std::string shown = "(none)";
+        dlg_->CallAfter([&] {
+            void* image = getImage(box.GetHandle());
+            const char* name = nullptr;
+            if (image) iconName(image, &name, nullptr);
+            shown = name ? name : "(no icon name)";
+            respond(box.GetHandle(), -5);  // GTK_RESPONSE_OK
+        });
+        box.ShowModal();
+        EXPECT_EQ(kind.icon, shown);
+    }
+}
+#endif
 
 #ifdef __WXMSW__
 // Windows denies a change to a process that is not elevated: the box asks
