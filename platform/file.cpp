@@ -245,7 +245,7 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
         native::Close(in);
         return true;
     }
-    // The copy is writable by its owner whatever the package's file is, so
+    // The copy is writable by its owner whatever its source is, so
     // that a later upgrade or Remove can replace it.
     std::unique_ptr<NewFile> out =
         NewFile::Create(target, std::move(host), exists, to, native::WritableCopyMarks(from.marks));

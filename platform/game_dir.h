@@ -1,7 +1,7 @@
 // Where the Half-Life directory may be, as the system tells it: the registry
 // (on Linux, the Wine prefix's system.reg), the Steam folders, the program's
-// own folder and the working directory. Which of them holds the Veldrin
-// package is the core's to decide (core/game_folder.h).
+// own folder and the working directory. Which of them is the game folder is
+// the caller's to decide.
 //
 // The rules are shared (game_dir.cpp); game_dir_posix.cpp and
 // game_dir_win32.cpp read the registry and name the Steam folders and the

@@ -35,12 +35,6 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool Stat(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return folded;
-}
 
 // A folder's names by their spelling with ASCII letters in lower case.
 struct Listing {
@@ -396,13 +390,7 @@ FindHandle* FindFirst(const char* pattern, FindData& data, bool dates) {
             if (WildcardMatch(namePattern.c_str(), e->d_name)) search->names.emplace_back(e->d_name);
         }
         ::closedir(d);
-        // Ordered by their ASCII-folded spelling, then by their bytes, as
-        // SearchOrderLess orders them; the folding done once for each name.
-        std::vector<std::pair<std::string, std::string>> keyed;
-        keyed.reserve(search->names.size());
-        for (std::string& name : search->names) keyed.emplace_back(Folded(name), std::move(name));
-        std::sort(keyed.begin(), keyed.end());
-        for (size_t k = 0; k < keyed.size(); ++k) search->names[k] = std::move(keyed[k].second);
+        SortInSearchOrder(search->names);
     }
     if (!Fill(search.get(), data)) return nullptr;
     return search.release();

@@ -5,6 +5,13 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/wildcard.h"
+
 namespace platform {
 
 namespace {
@@ -33,31 +40,34 @@ bool IsDirectory(const char* path) {
 }
 
 struct FindHandle {
-    HANDLE search;
+    std::vector<std::string> names;
+    std::unordered_map<std::string, FileDate> dates;
+    size_t next = 0;
 };
 
 FindHandle* FindFirst(const char* pattern, FindData& data, bool) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return nullptr;
-    data.name = found.cFileName;
-    data.lastWrite = DateOf(found.ftLastWriteTime);
-    return new FindHandle{search};
+    // The system lists a folder in the order its disk keeps it (FAT: as the
+    // files were made); the matches are put in the order the header promises.
+    auto handle = std::make_unique<FindHandle>();
+    do {
+        handle->names.emplace_back(found.cFileName);
+        handle->dates[found.cFileName] = DateOf(found.ftLastWriteTime);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    SortInSearchOrder(handle->names);
+    return FindNext(handle.get(), data) ? handle.release() : nullptr;
 }
 
 bool FindNext(FindHandle* search, FindData& data) {
-    if (!search) return false;
-    WIN32_FIND_DATAA found;
-    if (!FindNextFileA(search->search, &found)) return false;
-    data.name = found.cFileName;
-    data.lastWrite = DateOf(found.ftLastWriteTime);
+    if (!search || search->next >= search->names.size()) return false;
+    data.name = search->names[search->next++];
+    data.lastWrite = search->dates[data.name];
     return true;
 }
 
-void FindEnd(FindHandle* search) {
-    if (!search) return;
-    FindClose(search->search);
-    delete search;
-}
+void FindEnd(FindHandle* search) { delete search; }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #include "platform/wildcard.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -45,10 +47,19 @@ int CompareIgnoringCase(const char* a, const char* b) {
     return static_cast<int>(Fold(*x)) - static_cast<int>(Fold(*y));
 }
 
-bool SearchOrderLess(const std::string& a, const std::string& b) {
-    int c = CompareIgnoringCase(a.c_str(), b.c_str());
-    if (c != 0) return c < 0;
-    return a < b;
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+void SortInSearchOrder(std::vector<std::string>& names) {
+    // Each name folded once, not at every comparison.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) keyed.emplace_back(Folded(name), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t k = 0; k < keyed.size(); ++k) names[k] = std::move(keyed[k].second);
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -18,8 +19,12 @@ inline bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareIgnoringCase(a.c_str(), b.c_str()) == 0;
 }
 
-// Orders names the way a search returns them: ignoring case first, then by
-// plain bytes so that the order is total.
-bool SearchOrderLess(const std::string& a, const std::string& b);
+// name with its ASCII letters in lower case: the spelling names are matched
+// and ordered by.
+std::string Folded(const std::string& name);
+
+// Puts names in the order a search returns them on every host: by their
+// folded spelling first, then by plain bytes so that the order is total.
+void SortInSearchOrder(std::vector<std::string>& names);
 
 }  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "ui/command_line.h"
+#include "cli/command_line.h"
 #include "ui/resource.h"
 #include "ui/single_instance.h"
 #include "ui/veldrinins_dlg.h"

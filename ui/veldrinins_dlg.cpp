@@ -22,7 +22,7 @@
 #include "ui/narrow_text.h"
 #include "ui/about_dlg.h"
 #include "ui/admin_restart.h"
-#include "ui/player_messages.h"
+#include "core/player_messages.h"
 #include "ui/resource.h"
 #include "ui/single_instance.h"
 #include "ui/toolkit_style.h"

@@ -13,7 +13,7 @@
 
 #include "core/installer_core.h"
 #include "ui/mod_list.h"
-#include "ui/player_messages.h"
+#include "core/player_messages.h"
 
 #include <functional>
 #include <memory>

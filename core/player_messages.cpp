@@ -1,4 +1,4 @@
-#include "ui/player_messages.h"
+#include "core/player_messages.h"
 
 #include "core/game_folder.h"
 

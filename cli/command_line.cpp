@@ -1,4 +1,4 @@
-#include "ui/command_line.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +13,7 @@
 
 #include "core/installer_core.h"
 #include "core/game_folder.h"
-#include "ui/player_messages.h"
+#include "core/player_messages.h"
 #include "platform/wildcard.h"
 
 #ifndef VELDRIN_VERSION
@@ -30,10 +30,6 @@ const std::string kSeparator = "/";
 #endif
 
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return platform::CompareIgnoringCase(a.c_str(), b.c_str()) == 0;
-}
 
 std::string HelpText() {
     return "Usage: VeldrinIns --list [--porcelain] [--game-dir DIR]\n"
@@ -171,7 +167,7 @@ int SlotOf(const ModRow& row) { return ItemDataSlot(row.data); }
 
 const ModRow* RowOfFolder(const ModRowList& list, const InstallerCore& core, const std::string& folder) {
     for (const ModRow& row : list.rows)
-        if (EqualIgnoringCase(core.m_strModFolder[SlotOf(row)], folder)) return &row;
+        if (platform::EqualIgnoringCase(core.m_strModFolder[SlotOf(row)], folder)) return &row;
     return nullptr;
 }
 

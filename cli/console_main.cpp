@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/game_dir.h"
-#include "ui/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 
