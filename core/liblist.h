@@ -83,7 +83,7 @@ private:
 
 enum class RewriteResult {
     NotOpened,  // the file could not be opened for reading; nothing changed
-    Written,    // the new file is written (and, for RewriteLibList, in place)
+    Written,    // the new file is written beside the original, ready to be put in place
     Failed,     // the new file could not be written; the old one is untouched
 };
 
