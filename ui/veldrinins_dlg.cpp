@@ -186,7 +186,10 @@ void CVeldrinInsDlg::ConfirmStartOrExit() {
     const bool shown = true;
 #endif
     if (shown) std::exit(0);
-    std::fputs("VeldrinIns cannot start: its start-up question could not be shown (is there a display?).\n", stderr);
+    std::fputs(
+        "VeldrinIns cannot start: its start-up question could not be shown (is there a display?).\n"
+        "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n",
+        stderr);
     std::exit(1);
 }
 

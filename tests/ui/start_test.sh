@@ -126,7 +126,7 @@ second)
     ;;
 no-display)
     status=0
-    env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$program" >"$work/out" 2>"$work/err" || status=$?
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout 40 $emulator "$program" >"$work/out" 2>"$work/err" || status=$?
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
     grep -q "^VeldrinIns cannot start: " "$work/err" || fail "nothing said on standard error: $(cat "$work/err")"
     grep -q -- "--help" "$work/err" || fail "no word of the command line: $(cat "$work/err")"
