@@ -26,12 +26,16 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    if [ -n "$emulator" ] && [ "${WINEPREFIX:-}" = "$work/wine" ]; then wineserver -k 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 # The lock that keeps a second installer out lives in the home folder.
 export HOME=$work
-[ -n "$emulator" ] || export WINEPREFIX=$work/wine
+# Under Wine, a program started without a display gets a Wine prefix of its
+# own: in the caller's, it could start the desktop process of Wine without a
+# display, and every later window of the caller's tests would fail to be made.
+if [ -z "$emulator" ] || [ "$what" = no-display ]; then export WINEPREFIX=$work/wine; fi
 # Started from inside a package folder, the program finds its game folder
 # and has nothing to tell before its window shows.
 mkdir -p "$work/Half-Life/Veldrin" "$work/Half-Life/cstrike/dlls"
@@ -126,6 +130,12 @@ second)
     ;;
 no-display)
     status=0
+    if [ -n "$emulator" ]; then
+        # The new prefix is made first, so that the program's own start is
+        # timed alone.
+        env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 wineboot -i >/dev/null 2>&1 || fail "no Wine prefix"
+        wineserver -w
+    fi
     env -u DISPLAY -u WAYLAND_DISPLAY timeout 40 $emulator "$program" >"$work/out" 2>"$work/err" || status=$?
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
     grep -q "^VeldrinIns cannot start: " "$work/err" || fail "nothing said on standard error: $(cat "$work/err")"

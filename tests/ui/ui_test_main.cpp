@@ -6,10 +6,29 @@
 #include <wx/evtloop.h>
 #include <wx/init.h>
 
+#include <cstdio>
+
+namespace {
+
+// A failed wxWidgets check is a failure of the test that met it, told with
+// where it was: left to wxWidgets, it would wait for an answer in a box of
+// its own, or stop the program where a second check fails inside the first.
+void FailTheTest(const wxString& file, int line, const wxString& function, const wxString& condition,
+                 const wxString& message) {
+    std::fprintf(stderr, "wxWidgets check failed in %s (%s:%d): %s %s\n", function.utf8_str().data(),
+                 file.utf8_str().data(), line, condition.utf8_str().data(), message.utf8_str().data());
+    std::fflush(stderr);
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "wxWidgets: " << condition.utf8_str().data() << " " << message.utf8_str().data();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
 
+    wxSetAssertHandler(FailTheTest);
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
         fprintf(stderr, "wxWidgets could not start: is there a display?\n");
