@@ -52,8 +52,8 @@ std::string HelpText() {
            "                    status is \"installed\"\n"
            "  --game-dir DIR    the Half-Life folder, holding Veldrin" +
            kSeparator +
-           "veldrinins.ini (when not given, found as\n"
-           "                    the window finds it)\n"
+           "veldrinins.ini; when not\n"
+           "                    given, found as the window finds it\n"
            "  --porcelain       print the status as one word: installed, not-installed, need-upgrade\n"
            "  --no-names        with --install: do not copy the names file\n"
            "  --no-waypoints    with --install: do not copy the waypoints\n"

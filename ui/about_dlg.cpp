@@ -18,11 +18,7 @@ wxBEGIN_EVENT_TABLE(CAboutDlg, wxDialog)
 wxEND_EVENT_TABLE()
 
 CAboutDlg::CAboutDlg(wxWindow* parent) {
-    LoadVeldrinInsResources();
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ABOUTBOX");
-    // As for the main dialog: the loader sized the box before applying the
-    // template's font.
-    SetClientSize(ConvertDialogToPixels(kAboutSize));
+    LoadDialogTemplate(this, parent, "IDD_ABOUTBOX", kAboutSize);
     CentreOnParent();
     wxBitmap logo = wxXmlResource::Get()->LoadBitmap("IDB_LOGO");
     for (wxWindow* child : GetChildren())

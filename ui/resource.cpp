@@ -2,6 +2,7 @@
 
 #include "ui/toolkit_style.h"
 
+#include <wx/dialog.h>
 #include <wx/fontenum.h>
 #include <wx/image.h>
 #include <wx/xml/xml.h>
@@ -87,4 +88,13 @@ bool LoadVeldrinInsResources() {
     FitToolkitStyleToTemplates();
     GiveMessageBoxesTheirIcons();
     return complete;
+}
+
+bool LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size) {
+    LoadVeldrinInsResources();
+    if (!wxXmlResource::Get()->LoadDialog(dialog, parent, name)) return false;
+    // The loader sizes the dialog before it applies the template's font, so
+    // the size is converted again with the font the controls were laid out in.
+    dialog->SetClientSize(dialog->ConvertDialogToPixels(size));
+    return true;
 }

@@ -5,6 +5,10 @@
 // RegisterResourceIds gives every name its number before a template is loaded.
 #pragma once
 
+class wxDialog;
+class wxSize;
+class wxWindow;
+
 constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDS_ABOUTBOX = 101;
 constexpr int IDD_VELDRININS_DIALOG = 102;
@@ -35,3 +39,8 @@ const char* LoadResourceString(int id);
 // than once; only the first call does anything. Needs a running wxApp.
 // Returns false when a dialog template is missing from what was loaded.
 bool LoadVeldrinInsResources();
+
+// Builds dialog from the template name (loading the resources first), owned
+// by parent, and gives its client area the template's size in dialog units.
+// Returns false when the template is missing.
+bool LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size);

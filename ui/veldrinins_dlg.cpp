@@ -71,11 +71,7 @@ wxBEGIN_EVENT_TABLE(CVeldrinInsDlg, wxDialog)
 wxEND_EVENT_TABLE()
 
 CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
-    LoadVeldrinInsResources();
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_VELDRININS_DIALOG");
-    // The loader sizes the dialog before it applies the template's font, so
-    // the size is converted again with the font the controls were laid out in.
-    SetClientSize(ConvertDialogToPixels(kDialogSize));
+    LoadDialogTemplate(this, parent, "IDD_VELDRININS_DIALOG", kDialogSize);
     Centre();
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
