@@ -90,11 +90,10 @@ bool LoadVeldrinInsResources() {
     return complete;
 }
 
-bool LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size) {
+void LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size) {
     LoadVeldrinInsResources();
-    if (!wxXmlResource::Get()->LoadDialog(dialog, parent, name)) return false;
+    wxXmlResource::Get()->LoadDialog(dialog, parent, name);
     // The loader sizes the dialog before it applies the template's font, so
     // the size is converted again with the font the controls were laid out in.
     dialog->SetClientSize(dialog->ConvertDialogToPixels(size));
-    return true;
 }

@@ -42,5 +42,4 @@ bool LoadVeldrinInsResources();
 
 // Builds dialog from the template name (loading the resources first), owned
 // by parent, and gives its client area the template's size in dialog units.
-// Returns false when the template is missing.
-bool LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size);
+void LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size);

@@ -26,7 +26,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    if [ -n "$emulator" ] && [ "${WINEPREFIX:-}" = "$work/wine" ]; then wineserver -k 2>/dev/null || true; fi
+    if [ -n "$emulator" ] && [ "$what" = no-display ]; then wineserver -k 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -130,12 +130,6 @@ second)
     ;;
 no-display)
     status=0
-    if [ -n "$emulator" ]; then
-        # The new prefix is made first, so that the program's own start is
-        # timed alone.
-        env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 wineboot -i >/dev/null 2>&1 || fail "no Wine prefix"
-        wineserver -w
-    fi
     env -u DISPLAY -u WAYLAND_DISPLAY timeout 40 $emulator "$program" >"$work/out" 2>"$work/err" || status=$?
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "exit status $status"
     grep -q "^VeldrinIns cannot start: " "$work/err" || fail "nothing said on standard error: $(cat "$work/err")"

@@ -15,11 +15,8 @@ namespace {
 // its own, or stop the program where a second check fails inside the first.
 void FailTheTest(const wxString& file, int line, const wxString& function, const wxString& condition,
                  const wxString& message) {
-    std::fprintf(stderr, "wxWidgets check failed in %s (%s:%d): %s %s\n", function.utf8_str().data(),
-                 file.utf8_str().data(), line, condition.utf8_str().data(), message.utf8_str().data());
-    std::fflush(stderr);
-    ADD_FAILURE_AT(file.utf8_str().data(), line)
-        << "wxWidgets: " << condition.utf8_str().data() << " " << message.utf8_str().data();
+    ADD_FAILURE_AT(file.utf8_str().data(), line) << "wxWidgets check failed in " << function.utf8_str().data() << ": "
+                                                 << condition.utf8_str().data() << " " << message.utf8_str().data();
 }
 
 }  // namespace
