@@ -268,7 +268,22 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     int status = kCommandDone;
     if (!outcome.keptLinesNotGivenBack.empty())
         Tell("note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
-             "keeps: " + outcome.keptLinesNotGivenBack + ", which they name, is missing; the file was kept");
+             "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
+             "); the file was kept: once that library is there, --install and then --remove give its lines back");
+    if (!outcome.keptLinesStay.empty())
+        Tell("note: " + outcome.keptLinesStay +
+             (install ? " keeps the gamedll lines an earlier install replaced, which no remove could give back yet; "
+                        "it was kept as it was"
+                      : " was kept: some of the lines it keeps are not back in liblist.gam, where other lines stand "
+                        "now"));
+    if (!outcome.extrasKept.empty()) {
+        std::string names;
+        for (const std::string& extra : outcome.extrasKept) names += (names.empty() ? "" : ", ") + extra;
+        Tell(
+            "note: kept these files as they are, since they changed since an install put them there or were not "
+            "put there by one: " +
+            names + "; the package's copy of each is beside it, its name ending in " + kPackageCopySuffix);
+    }
     if (!outcome.libraryLeft.empty()) {
         Tell("removed the bot from " + mod + ", but its library stayed behind, named by nothing (" +
              outcome.libraryLeft + "); delete it once the game or server that holds it has ended");

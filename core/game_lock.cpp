@@ -12,6 +12,17 @@ std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome) {
     return lock;
 }
 
+std::unique_ptr<platform::FileLock> LockModFolder(const std::string& folder, ChangeOutcome& outcome) {
+    PathBuffer path;
+    if (!ComposePath(path, "%s\\%s", g_szGameDir, folder.c_str())) {
+        outcome = TooLongOutcome(folder);
+        return nullptr;
+    }
+    std::unique_ptr<platform::FileLock> lock = platform::FileLock::Acquire(path, kLockWaitMilliseconds);
+    if (!lock) outcome = FailureOutcome(path);
+    return lock;
+}
+
 void SweepTemporaries(const std::string& folder, const platform::FileLock& lock) {
     for (const char* format : {"%s\\%s", "%s\\%s\\dlls", "%s\\%s\\maps"}) {
         PathBuffer path;

@@ -20,6 +20,13 @@ constexpr int kLockWaitMilliseconds = 3000;
 // why (Busy when another installer holds it), when the lock cannot be had.
 std::unique_ptr<platform::FileLock> LockGameFolder(ChangeOutcome& outcome);
 
+// Takes the lock of the mod in folder, after the game folder's: held on the
+// mod's folder itself, as the file system knows it, so that two game
+// folders that reach one mod folder (through a link) change it one at a
+// time. Returns null, with the outcome saying why (Busy when another
+// installer holds it), when the lock cannot be had.
+std::unique_ptr<platform::FileLock> LockModFolder(const std::string& folder, ChangeOutcome& outcome);
+
 // Deletes what killed installers left of their temporary files in the
 // folders a change of the mod in folder writes (the mod's folder, its dlls
 // and its maps), made before lock was taken.

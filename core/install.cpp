@@ -1,4 +1,5 @@
 // Installing the bot into one mod.
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "core/change_outcome.h"
 #include "core/game_lock.h"
 #include "core/install_layout.h"
+#include "core/installed_files.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
 #include "core/mod_library.h"
@@ -23,17 +25,27 @@ bool InstallerCore::ComposeModPaths(const std::string& folder, char (&libList)[2
     return false;
 }
 
-ChangeOutcome InstallerCore::ChangeSlot(int32_t itemData, ModRowSink& rows,
+ChangeOutcome InstallerCore::ChangeSlot(int32_t itemData, bool install, ModRowSink& rows,
                                         const std::function<ChangeOutcome(int slot)>& change) {
     const int slot = ItemDataSlot(itemData);
     ChangeOutcome outcome;
     if (SlotIsUsable(slot)) {
-        // One installer at a time in a game folder: the lock is held for the
-        // whole change and let go before the rescan, which only reads. What
-        // killed installers left behind goes first.
+        // One installer at a time in a game folder, and in a mod folder that
+        // two game folders reach: the game folder's lock first, then the mod
+        // folder's, always in that order. Both are held for the whole change
+        // and let go before the rescan, which only reads.
         auto lock = layout::LockGameFolder(outcome);
-        if (lock) {
-            layout::SweepTemporaries(m_strModFolder[slot], *lock);
+        std::unique_ptr<platform::FileLock> modLock;
+        if (lock) modLock = layout::LockModFolder(m_strModFolder[slot], outcome);
+        // The rows were read before the lock: another installer or a script
+        // may have changed the mod since. The change is decided again on the
+        // mod as it is now, and made only when the rows would offer it now.
+        ChangeOutcome now;
+        if (lock && (modLock || outcome.problem != ChangeProblem::Busy) && !StillOffered(slot, install, now))
+            outcome = now;
+        else if (modLock) {
+            // What killed installers left behind goes first.
+            layout::SweepTemporaries(m_strModFolder[slot], *modLock);
             outcome = change(slot);
         }
     } else {
@@ -43,8 +55,24 @@ ChangeOutcome InstallerCore::ChangeSlot(int32_t itemData, ModRowSink& rows,
     return outcome;
 }
 
+bool InstallerCore::StillOffered(int slot, bool install, ChangeOutcome& outcome) {
+    // Looked at quietly: the trace tells of the change, not of a scan.
+    const int log = m_bLog;
+    m_bLog = 0;
+    const int status = CheckModStatus(slot);
+    m_bLog = log;
+    const int32_t data = ItemData(status, slot);
+    if (status != 0 && (install ? OffersInstall(data) : OffersRemove(data))) return true;
+    const std::string& folder = m_strModFolder[slot];
+    Trace("%s changed since the list was read, nothing changed\n", folder.c_str());
+    outcome.problem = ChangeProblem::StateChanged;
+    outcome.detail = status != 0 ? folder + ": its status is now \"" + StatusText(status) + "\""
+                                 : folder + ": its liblist.gam can no longer be read";
+    return false;
+}
+
 ChangeOutcome InstallerCore::InstallMod(int32_t itemData, const InstallOptions& options, ModRowSink& rows) {
-    return ChangeSlot(itemData, rows, [&](int slot) { return InstallIntoSlot(slot, options); });
+    return ChangeSlot(itemData, true, rows, [&](int slot) { return InstallIntoSlot(slot, options); });
 }
 
 // The paths an Install writes and reads, composed once.
@@ -56,8 +84,11 @@ struct InstallerCore::InstallPaths {
 // both written but not yet in place.
 struct InstallerCore::PreparedLibList {
     liblist::LibListRewrite rewrite;
-    std::unique_ptr<liblist::KeptLinesWriter> kept;
-    bool keptFailed = false;  // the kept lines could not be written
+    std::unique_ptr<liblist::KeptLinesWriter> kept;  // null: nothing to keep, or kept already
+    bool keptFailed = false;                         // the kept lines could not be written
+    bool earlierUnfit = false;    // liblist.gam.veldrin keeps other lines, which were never given back
+    bool earlierFailed = false;   // liblist.gam.veldrin is there but cannot be read
+    bool replacedOthers = false;  // a line that did not reach the bot was replaced
 };
 
 ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& options) {
@@ -81,8 +112,12 @@ ChangeOutcome InstallerCore::InstallIntoSlot(int slot, const InstallOptions& opt
         !PrepareLibList(slot, paths, prepared, outcome) || !PutInPlace(paths, prepared, outcome))
         return outcome;
 
-    CopyExtras(slot, options, paths.package, outcome);
+    CopyExtras(slot, options, paths, outcome);
     outcome.linuxServerLibrary = LinuxServerLibrary(slot);
+    // Lines an earlier Install kept and no Remove gave back are still the
+    // ones to give back: the player hears that they wait there.
+    if (!prepared.kept && prepared.replacedOthers && platform::PathExists(paths.stored))
+        outcome.keptLinesStay = layout::ForPlayer(paths.stored);
     return outcome;
 }
 
@@ -92,32 +127,67 @@ bool InstallerCore::PrepareLibList(int slot, const InstallPaths& paths, Prepared
     // kept for Remove to give back: a server's plug-in loader, or a library
     // named otherwise than the catalogue says. A line that reaches the bot's
     // own library is not kept (an upgrade keeps nothing, and leaves what an
-    // earlier Install kept); when other lines are kept beside it, the
-    // catalogue's line stands in its place, so that each kept line still
-    // answers one gamedll line.
+    // earlier Install kept), nor one that is exactly the line Remove writes
+    // anyway; when other lines are kept beside them, the catalogue's line
+    // stands in their place, so that each kept line still answers one
+    // gamedll line.
+    //
+    // Lines an earlier Install kept and no Remove gave back are never
+    // overwritten: when the lines to keep are theirs, the file stays as it
+    // is; when they differ, nothing changes and the player is told.
     layout::ModLibraries libraries(m_strModFolder[slot]);
     const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
-    size_t botLines = 0;
+    const bool earlierExists = platform::PathExists(paths.stored);
+    std::unique_ptr<liblist::KeptLinesReader> earlier;
+    liblist::GamedllLine earlierLine;
+    auto keep = [&](const std::string& text) {
+        int number = 0;
+        if (earlierExists) {
+            if (!earlier && !(earlier = liblist::KeptLinesReader::Open(paths.stored))) {
+                prepared.earlierFailed = true;
+                return false;
+            }
+            if (earlier->Next(earlierLine, number) && earlierLine.Text() == text) return true;
+            prepared.earlierFailed = earlier->Failed();
+            prepared.earlierUnfit = !prepared.earlierFailed;
+            return false;
+        }
+        if (!prepared.kept) prepared.kept = liblist::KeptLinesWriter::Begin(paths.stored);
+        prepared.keptFailed = !prepared.kept || !prepared.kept->Add(text);
+        return !prepared.keptFailed;
+    };
+    size_t waiting = 0;  // lines not kept before the first that is
+    bool keeping = false;
     const liblist::RewriteResult result =
         prepared.rewrite.Prepare(paths.libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
             bytes.assign(liblist::kInstallLine).append(line.LineEnd());
             const bool bot = libraries.Judge(line.Path()) == layout::LibraryVerdict::Bot;
-            if (bot && !prepared.kept) {
-                ++botLines;
+            prepared.replacedOthers = prepared.replacedOthers || !bot;
+            const bool needless = bot || line.Text() == ownLine;
+            if (needless && !keeping) {
+                ++waiting;
                 return true;
             }
-            bool ok = true;
-            if (!prepared.kept) {
-                prepared.kept = liblist::KeptLinesWriter::Begin(paths.stored);
-                ok = prepared.kept != nullptr;
-                for (size_t i = 0; ok && i < botLines; ++i) ok = prepared.kept->Add(ownLine);
-            }
-            ok = ok && prepared.kept->Add(bot ? ownLine : line.Text());
-            prepared.keptFailed = !ok;
-            return ok;
+            for (keeping = true; waiting > 0; --waiting)
+                if (!keep(ownLine)) return false;
+            return keep(bot ? ownLine : line.Text());
         });
-    if (result != liblist::RewriteResult::Written) {
-        const char* failed = prepared.keptFailed ? paths.stored : paths.libList;
+    if (result == liblist::RewriteResult::Written && earlier) {
+        // The earlier file must hold no more lines than this Install keeps.
+        int number = 0;
+        prepared.earlierUnfit = earlier->Next(earlierLine, number);
+        prepared.earlierFailed = !prepared.earlierUnfit && earlier->Failed();
+    }
+    if (prepared.earlierUnfit) {
+        Trace("%s keeps other lines, never given back, nothing changed\n", paths.stored);
+        outcome.problem = ChangeProblem::KeptLinesNotGivenBack;
+        outcome.detail = layout::ForPlayer(paths.stored) +
+                         ": it keeps the gamedll lines an earlier Install replaced, which no Remove gave back, and "
+                         "Install would have to keep other lines in their place";
+        return false;
+    }
+    if (result != liblist::RewriteResult::Written || prepared.earlierFailed) {
+        const char* failed = prepared.keptFailed || prepared.earlierFailed ? paths.stored : paths.libList;
         Trace("Could not write %s, nothing changed\n", failed);
         outcome = layout::FailureOutcome(failed);
         return false;
@@ -208,17 +278,71 @@ bool InstallerCore::PutLibrary(const char* target, const char* package, ChangeOu
     return true;
 }
 
-void InstallerCore::CopyExtras(int slot, const InstallOptions& options, const char* package, ChangeOutcome& outcome) {
-    const std::string& folder = m_strModFolder[slot];
-    if (options.bCopyWaypoints) CopyWaypoints(folder, package, outcome);
-    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, folder, package, outcome);
-    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, folder, package, outcome);
-    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, folder, package, outcome);
+// What the copies of one Install's extras share: the rules, and the record
+// of what Install put in the mod, which tells the files an upgrade may
+// replace from the player's own.
+struct InstallerCore::ExtraCopy {
+    ExtraCopy(const std::string& modFolder, const char* packageFolder, ChangeOutcome& result)
+        : folder(modFolder),
+          package(packageFolder),
+          record(modFolder),
+          outcome(result),
+          prefix(std::strlen(g_szGameDir) + modFolder.size() + 2) {
+        rules.within = package;
+    }
+    const std::string& folder;
+    const char* package;
+    layout::InstalledFiles record;
+    ChangeOutcome& outcome;
+    const size_t prefix;  // the length of "<game>\<mod>\", before a target's path in the mod
+    platform::CopyRules rules;
+
+    // Copies source to target, a path in the mod's folder, unless the player
+    // changed what stands there: then the player's file stays and the
+    // package's copy goes beside it.
+    void Copy(InstallerCore& core, const char* source, const char* target) {
+        const std::string relative = target + prefix;
+        rules.replaceIf = [&](const platform::FileInfo& from, const platform::FileInfo& existing) {
+            return record.MayReplace(relative, from, existing);
+        };
+        platform::CopyReport report;
+        if (!platform::CopyOver(source, target, rules, nullptr, &report)) {
+            layout::NoteExtraNotCopied(outcome, target);
+            return;
+        }
+        if (!report.kept) {
+            record.Note(relative, report.copy);
+            return;
+        }
+        layout::PathBuffer beside;
+        platform::CopyRules plain;
+        plain.within = package;
+        if (!layout::ComposePath(beside, "%s%s", target, kPackageCopySuffix) ||
+            !platform::CopyOver(source, beside, plain)) {
+            layout::NoteExtraNotCopied(outcome, beside[0] ? beside : target);
+        }
+        core.Trace("Kept %s as the player left it; the package's copy is %s\n", target, beside);
+        outcome.extrasKept.push_back(layout::ForPlayer(target));
+    }
+};
+
+void InstallerCore::CopyExtras(int slot, const InstallOptions& options, const InstallPaths& paths,
+                               ChangeOutcome& outcome) {
+    ExtraCopy copy(m_strModFolder[slot], paths.package, outcome);
+    if (options.bCopyWaypoints) CopyWaypoints(copy);
+    if (options.bCopyNames) CopyExtra(layout::kNamesSource, layout::kNamesTarget, copy);
+    if (options.bCopyChat) CopyExtra(layout::kChatSource, layout::kChatTarget, copy);
+    if (options.bCopyCfg) CopyExtra(layout::kCfgSource, layout::kCfgTarget, copy);
     if (options.bCopyWpnConfigs && slot == WEAPON_CONFIG_SLOT)
-        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, folder, package, outcome);
+        CopyExtra(layout::kWeaponCfgSource, layout::kWeaponCfgTarget, copy);
+    // Without the record a later upgrade only keeps more files as the
+    // player's: no reason to fail the Install.
+    if (!copy.record.Save(paths.libList))
+        Trace("Could not write %s: %s\n", copy.record.Path(), platform::LastFailure().reason.c_str());
 }
 
-void InstallerCore::CopyWaypoints(const std::string& folder, const char* package, ChangeOutcome& outcome) {
+void InstallerCore::CopyWaypoints(ExtraCopy& copy) {
+    const std::string& folder = copy.folder;
     Trace("Looking for waypoints...\n");
     std::vector<std::string> names;
     layout::PathBuffer pattern;
@@ -231,8 +355,6 @@ void InstallerCore::CopyWaypoints(const std::string& folder, const char* package
     // Each new target's name is matched ignoring case against the maps
     // folder; the folder is listed once for all of them, not once each.
     platform::ListingScope keepListings;
-    platform::CopyRules rules;
-    rules.within = package;
     for (const std::string& name : names) {
         // A name that holds a separator (legal on Linux) would reach a file
         // outside the maps folder.
@@ -246,22 +368,18 @@ void InstallerCore::CopyWaypoints(const std::string& folder, const char* package
             !layout::ComposePath(target, layout::kWaypointTarget, g_szGameDir, folder.c_str(), name.c_str()))
             continue;
         Trace("Copying %s to %s\n", source, target);
-        if (!platform::CopyOver(source, target, rules)) layout::NoteExtraNotCopied(outcome, target);
+        copy.Copy(*this, source, target);
     }
 }
 
-void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
-                              const char* package, ChangeOutcome& outcome) {
+void InstallerCore::CopyExtra(const char* sourceTemplate, const char* targetTemplate, ExtraCopy& copy) {
     layout::PathBuffer source;
     layout::PathBuffer target;
     if (!layout::ComposePath(source, sourceTemplate, g_szGameDir) ||
-        !layout::ComposePath(target, targetTemplate, g_szGameDir, folder.c_str()))
+        !layout::ComposePath(target, targetTemplate, g_szGameDir, copy.folder.c_str()))
         return;
     // A package without this extra has nothing to copy; that is no failure.
     // One that only a link out of the package reaches is not the package's.
-    platform::CopyRules rules;
-    rules.within = package;
-    if (platform::PathExists(source) && !platform::CopyOver(source, target, rules))
-        layout::NoteExtraNotCopied(outcome, target);
+    if (platform::PathExists(source)) copy.Copy(*this, source, target);
     Trace("Copyied %s to %s\n", source, target);
 }

@@ -21,6 +21,7 @@ constexpr const char* kCatalogue = "%s\\Veldrin\\veldrinins.ini";
 // game, folder
 constexpr const char* kLibList = "%s\\%s\\liblist.gam";
 constexpr const char* kStoredLines = "%s\\%s\\liblist.gam.veldrin";
+constexpr const char* kInstalledRecord = "%s\\%s\\Veldrin.installed";
 constexpr const char* kInstalledLibrary = "%s\\%s\\dlls\\veldrin.dll";
 // game, folder, the mod's own library base name
 constexpr const char* kOwnLibrary = "%s\\%s\\dlls\\%s.dll";

@@ -96,16 +96,23 @@ enum class ChangeProblem {
     None,                    // the mod ended as asked
     NoSuchMod,               // the item data names no catalogued mod of the game directory
     PackageLibraryUnusable,  // the package's bot library is missing, empty or unreadable
+    StateChanged,            // the mod changed since the rows were read and no longer offers the change
     OwnLibraryMissing,       // Remove: the mod lacks the library its gamedll line would name
+    OwnLibraryUnusable,      // Remove: that library is there but the game could not load it (the detail says why)
     NoGamedllLine,           // Install: the mod's liblist.gam has no gamedll line to point at the bot
     ModFolderIncomplete,     // the mod's folder lacks what a change needs (its dlls folder)
     KeptLinesUnfit,          // Remove: liblist.gam.veldrin does not fit the mod's liblist.gam
+    KeptLinesNotGivenBack,   // Install: liblist.gam.veldrin keeps other lines, never given back
     InUse,                   // the game or a server has a file open
     AccessDenied,            // a file or folder may not be changed (read-only, permissions)
     DiskFull,                // no room left on the disk
     Busy,                    // another installer is changing this game folder
     Failed                   // anything else; the detail tells
 };
+
+// What the name of an extra the player changed gets for the package's copy
+// that an Install sets beside it.
+constexpr const char* kPackageCopySuffix = ".veldrin-new";
 
 // What an Install or Remove achieved.
 struct ChangeOutcome {
@@ -115,10 +122,19 @@ struct ChangeOutcome {
     // Remove, done: the bot's library that could not be deleted and stayed
     // behind, named by nothing, with the system's reason.
     std::string libraryLeft;
-    // Remove, done: the library a line of liblist.gam.veldrin names that is
-    // missing, so the catalogue's library was written instead and the file
-    // kept.
+    // Remove, done: the library a line of liblist.gam.veldrin names that the
+    // game could not load, with the rule it failed ("tfc/addons/x.dll: there
+    // is no such file"), so the catalogue's library was written instead and
+    // the file kept.
     std::string keptLinesNotGivenBack;
+    // Install, done: liblist.gam.veldrin, which keeps lines an earlier
+    // Install replaced and no Remove gave back; it stays as it was, for
+    // Remove to give them back.
+    std::string keptLinesStay;
+    // Install, done: extras the player changed, or put there without
+    // Install, which were kept as they are; the package's copy of each was
+    // set beside it under its name and ".veldrin-new".
+    std::vector<std::string> extrasKept;
     // Install, done: the library the mod's gamedll_linux line names, which
     // no change touches. A Linux server (or the game run natively on Linux)
     // loads it, not the bot: the package holds no Linux library of the bot.
@@ -188,13 +204,15 @@ public:
 private:
     void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
     bool SlotIsUsable(int slot) const;
-    ChangeOutcome ChangeSlot(int32_t itemData, ModRowSink& rows, const std::function<ChangeOutcome(int slot)>& change);
+    ChangeOutcome ChangeSlot(int32_t itemData, bool install, ModRowSink& rows,
+                             const std::function<ChangeOutcome(int slot)>& change);
+    bool StillOffered(int slot, bool install, ChangeOutcome& outcome);
     ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
     ChangeOutcome RemoveFromSlot(int slot);
     struct KeptLines;
     KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOutcome& outcome);
     bool CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome);
-    bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
+    bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept, bool& allBack,
                         ChangeOutcome& outcome);
     bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
     struct InstallPaths;
@@ -204,8 +222,8 @@ private:
     bool CheckModFolder(const char* dlls, ChangeOutcome& outcome);
     bool CheckPackageLibrary(const char* package, ChangeOutcome& outcome);
     bool PutLibrary(const char* target, const char* package, ChangeOutcome& outcome);
-    void CopyExtras(int slot, const InstallOptions& options, const char* package, ChangeOutcome& outcome);
-    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, const std::string& folder,
-                   const char* package, ChangeOutcome& outcome);
-    void CopyWaypoints(const std::string& folder, const char* package, ChangeOutcome& outcome);
+    struct ExtraCopy;
+    void CopyExtras(int slot, const InstallOptions& options, const InstallPaths& paths, ChangeOutcome& outcome);
+    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, ExtraCopy& copy);
+    void CopyWaypoints(ExtraCopy& copy);
 };

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "core/install_layout.h"
-#include "core/liblist.h"
 #include "core/installer_core.h"
+#include "core/liblist.h"
 #include "platform/wildcard.h"
 
 namespace layout {
@@ -15,12 +15,16 @@ namespace {
 // there are more, so memory stays small whatever a file names.
 constexpr size_t kKeptVerdicts = 64;
 
-// path with "." and empty names dropped and ".." taken back, names joined by
-// backslashes. Returns false for a path that leaves the folder it starts in:
-// one that starts at a root or a drive, or climbs above its start.
-bool Normalise(const std::string& path, std::string& normal) {
+// The mod's folder and path joined, "." and empty names dropped and ".."
+// taken back, names joined by backslashes: the path from the game folder.
+// Returns false for a path that leaves the game folder: one that starts at
+// a root or a drive, or climbs above the game folder. The engine opens the
+// gamedll path from the mod's folder and lets it reach another mod's folder
+// (a mod on Half-Life's own library names "..\valve\dlls\hl.dll"), never
+// further.
+bool FromGameFolder(const std::string& folder, const std::string& path, std::string& normal) {
     if (path.empty() || path[0] == '\\' || path[0] == '/' || path.find(':') != std::string::npos) return false;
-    std::vector<std::string> names;
+    std::vector<std::string> names{folder};
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find_first_of("\\/", start);
@@ -36,7 +40,7 @@ bool Normalise(const std::string& path, std::string& normal) {
     }
     normal.clear();
     for (const std::string& name : names) normal += (normal.empty() ? "" : "\\") + name;
-    return !normal.empty();
+    return !names.empty();
 }
 
 bool EndsWithDll(const std::string& path) {
@@ -45,12 +49,25 @@ bool EndsWithDll(const std::string& path) {
 
 }  // namespace
 
+const char* VerdictWords(LibraryVerdict verdict) {
+    switch (verdict) {
+        case LibraryVerdict::Present: return "";
+        case LibraryVerdict::Bot: return "it is the bot's own library";
+        case LibraryVerdict::Missing: return "there is no such file";
+        case LibraryVerdict::NotRegular: return "it is not a regular file";
+        case LibraryVerdict::NotLibrary: return "it is not a .dll library";
+        case LibraryVerdict::Unreadable: return "it cannot be read";
+        case LibraryVerdict::Outside: return "it lies outside the game folder";
+    }
+    return "";
+}
+
 ModLibraries::ModLibraries(const std::string& folder) : folder_(folder) {
     PathBuffer bot;
     botKnown_ = ComposePath(bot, kInstalledLibrary, g_szGameDir, folder.c_str()) && platform::ReadableFile(bot, &bot_);
 }
 
-LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown) {
+const ModLibraries::Judged& ModLibraries::Find(const std::string& path) {
     // Kept by the path as the line spells it: a file of many lines repeats
     // the same few spellings.
     auto found = kept_.find(path);
@@ -58,29 +75,51 @@ LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown) 
         if (kept_.size() >= kKeptVerdicts) kept_.clear();
         found = kept_.emplace(path, JudgeNow(path)).first;
     }
-    if (shown) *shown = found->second.shown;
-    return found->second.verdict;
+    return found->second;
+}
+
+LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown, std::string* why) {
+    const Judged& judged = Find(path);
+    if (shown) *shown = judged.shown;
+    if (why) *why = judged.why;
+    return judged.verdict;
 }
 
 ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
+    Judged judged{LibraryVerdict::Outside, ForPlayer((folder_ + "\\" + path).c_str()), ""};
     std::string normal;
-    if (!Normalise(path, normal)) return Judged{LibraryVerdict::Missing, ForPlayer((folder_ + "\\" + path).c_str())};
-    Judged judged{LibraryVerdict::Missing, ForPlayer((folder_ + "\\" + normal).c_str())};
-    if (platform::CompareIgnoringCase(normal.c_str(), "dlls\\veldrin.dll") == 0) {
-        judged.verdict = LibraryVerdict::Bot;
+    PathBuffer file;
+    if (!FromGameFolder(folder_, path, normal) || !ComposePath(file, "%s\\%s", g_szGameDir, normal.c_str())) {
+        judged.why = VerdictWords(judged.verdict);
         return judged;
     }
-    PathBuffer file, mod;
-    if (!EndsWithDll(normal) || !ComposePath(file, "%s\\%s\\%s", g_szGameDir, folder_.c_str(), normal.c_str()) ||
-        !ComposePath(mod, "%s\\%s", g_szGameDir, folder_.c_str()))
+    judged.shown = ForPlayer(file);
+    auto verdict = [&judged](LibraryVerdict v, const std::string& why = std::string()) {
+        judged.verdict = v;
+        judged.why = why.empty() ? VerdictWords(v) : why;
         return judged;
+    };
+    // The bot's library by its name, in whichever folder: a line that names
+    // it would keep the bot in the mod.
+    const size_t name = normal.find_last_of('\\') + 1;
+    if (platform::CompareIgnoringCase(normal.c_str() + name, liblist::kBotLibrary) == 0)
+        return verdict(LibraryVerdict::Bot);
+    if (!EndsWithDll(normal)) return verdict(LibraryVerdict::NotLibrary);
+    // What the game would open: the name as it reaches a file, every link
+    // followed, wherever the links lead (servers share their binaries so).
     platform::FileInfo info;
-    if (!platform::ReadableFile(file, &info, mod)) return judged;
+    if (!platform::ReadableFile(file, &info)) {
+        const platform::Failure failure = platform::LastFailure();
+        if (!platform::PathExists(file)) return verdict(LibraryVerdict::Missing);
+        if (platform::IsDirectory(file) || failure.error == platform::FileError::NotFound)
+            return verdict(LibraryVerdict::NotRegular);
+        return verdict(LibraryVerdict::Unreadable,
+                       std::string(VerdictWords(LibraryVerdict::Unreadable)) + ": " + failure.reason);
+    }
     // Another name of the bot's own file (a hard link, a link, a folder
     // spelled otherwise) is the bot all the same.
     const bool isBot = botKnown_ && info.volume == bot_.volume && info.index == bot_.index;
-    judged.verdict = isBot ? LibraryVerdict::Bot : LibraryVerdict::Present;
-    return judged;
+    return verdict(isBot ? LibraryVerdict::Bot : LibraryVerdict::Present);
 }
 
 }  // namespace layout

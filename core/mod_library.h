@@ -1,6 +1,7 @@
-// The libraries a mod's gamedll lines name, judged by the file each reaches:
-// whether it is the bot's own library, a library of the mod that is there,
-// or neither.
+// The libraries a mod's gamedll lines name, judged as the game judges them:
+// the name by its spelling, which must stay inside the game folder (another
+// mod's library is allowed, as the game allows it), and the file by what the
+// game would open, every link followed.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +13,13 @@
 namespace layout {
 
 enum class LibraryVerdict {
-    Present,  // a regular .dll file inside the mod's folder, other than the bot's library
-    Bot,      // the bot's library, dlls\veldrin.dll, whatever the spelling or link that reaches it
-    Missing   // nothing there, no regular file, no .dll, or outside the mod's folder (or a path too long)
+    Present,     // a regular .dll file the game would open, other than the bot's library
+    Bot,         // the bot's library: a veldrin.dll, or dlls\veldrin.dll reached through any spelling or link
+    Missing,     // nothing at that name
+    NotRegular,  // something that is no regular file: a folder, a pipe, a device
+    NotLibrary,  // a name that does not end in .dll
+    Unreadable,  // a regular file the installer cannot read
+    Outside      // the name leaves the game folder: ".." above it, a drive or a root (or a path too long)
 };
 
 // Judges the libraries of the mod in folder, a folder of the game directory.
@@ -26,14 +31,17 @@ public:
 
     // The verdict on path, relative to the mod's folder as a gamedll line
     // gives it (either separator, "." and ".." allowed while they stay inside
-    // the folder). shown, when given, receives the path for the player.
-    LibraryVerdict Judge(const std::string& path, std::string* shown = nullptr);
+    // the game folder). shown, when given, receives the path for the player;
+    // why, the rule it failed in words ("there is no such file", ...), empty
+    // for Present.
+    LibraryVerdict Judge(const std::string& path, std::string* shown = nullptr, std::string* why = nullptr);
 
 private:
     struct Judged {
         LibraryVerdict verdict;
-        std::string shown;
+        std::string shown, why;
     };
+    const Judged& Find(const std::string& path);
     Judged JudgeNow(const std::string& path);
 
     std::string folder_;
@@ -41,5 +49,9 @@ private:
     platform::FileInfo bot_;
     std::unordered_map<std::string, Judged> kept_;
 };
+
+// The words of a verdict's rule for the player: "there is no such file",
+// "it lies outside the game folder", ...; empty for Present.
+const char* VerdictWords(LibraryVerdict verdict);
 
 }  // namespace layout

@@ -24,10 +24,18 @@ const Words kWords[] = {
     {ChangeProblem::PackageLibraryUnusable, "the package's bot library cannot be read",
      "The package's own copy of the bot is missing, empty, changing or cannot be read. Unpack the Veldrin package "
      "into the Half-Life folder again, then try again."},
+    {ChangeProblem::StateChanged, "the mod changed since the list was read",
+     "The mod was changed since the list was read, by another installer or a script perhaps, and as it is now it "
+     "does not offer this. The list has been read again and shows the mod as it is now: choose it there and try "
+     "again if it still needs the change."},
     {ChangeProblem::OwnLibraryMissing, "the mod's own game library is missing",
      "The mod's own game library, as the package's catalogue (veldrinins.ini) names it, is not in the mod's dlls "
      "folder, and the mod would not start without it. Correct that name in the catalogue, or install the mod again, "
      "then try again."},
+    {ChangeProblem::OwnLibraryUnusable, "the mod's own game library cannot be loaded",
+     "The mod's own game library, as the package's catalogue (veldrinins.ini) names it, cannot be loaded by the "
+     "game, for the reason above, and the mod would not start with it. Mend that file, or correct its name in the "
+     "catalogue, then try again."},
     {ChangeProblem::NoGamedllLine, "its liblist.gam has no gamedll line to point at the bot",
      "The mod's liblist.gam names no game library in a gamedll line, so there is no line to point at the bot: the "
      "mod's files may be damaged. Verify or install the mod again (in Steam: the game's Properties, Installed Files, "
@@ -39,6 +47,10 @@ const Words kWords[] = {
      "liblist.gam.veldrin, beside liblist.gam, keeps the gamedll lines Install replaced, for Remove to give back. As "
      "it is now, edited perhaps, it does not fit the mod's liblist.gam. Correct it, one gamedll line for each gamedll "
      "line of liblist.gam, or delete it to have Remove write the mod's own game library, then try again."},
+    {ChangeProblem::KeptLinesNotGivenBack, "liblist.gam.veldrin keeps lines that were never given back",
+     "liblist.gam.veldrin, beside liblist.gam, keeps the gamedll lines an earlier Install replaced, which no Remove "
+     "could give back. Install would have to keep other lines in their place, and never overwrites them. Put those "
+     "lines back into liblist.gam by hand, or delete the file if they are no longer wanted, then try again."},
     {ChangeProblem::InUse, "a file is in use (is the game or a server running?)",
      "The game, or a server running this mod, has the file open. Close Half-Life and any server of this mod, then "
      "try again."},
@@ -111,12 +123,31 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
                 outcome.libraryLeft + "\n\nDelete it once the game or the server that holds it has ended.";
     }
     report.warning = !text.empty();
+    // What the player should know of a change done as asked.
+    auto done = [&] {
+        if (!text.empty()) return std::string();
+        return (install ? "Veldrin was installed in " : "Veldrin was removed from ") + mod + ".";
+    };
+    if (!outcome.extrasKept.empty()) {
+        text += done() +
+                "\n\nThese files were changed since Install put them there, or were not put there by Install, and "
+                "were kept as they are; the package's copy of each is beside it, its name ending in " +
+                kPackageCopySuffix + ":";
+        for (const std::string& extra : outcome.extrasKept) text += "\n" + extra;
+    }
     if (!outcome.keptLinesNotGivenBack.empty()) {
-        text += (text.empty() ? "Veldrin was removed from " + mod + "." : std::string()) +
+        text += done() +
                 "\n\nThe mod now loads the game library the catalogue names, not the lines liblist.gam.veldrin "
-                "keeps: " +
+                "keeps, since the game could not load a library they name: " +
                 outcome.keptLinesNotGivenBack +
-                ", which they name, is missing. The file was kept; correct it or delete it.";
+                ". The file was kept: once that library is there, Install and then Remove give its lines back.";
+    }
+    if (!outcome.keptLinesStay.empty()) {
+        text += done() + "\n\n" + outcome.keptLinesStay +
+                (install ? " keeps the gamedll lines an earlier Install replaced, which no Remove could give back "
+                           "yet. It was kept as it was: Remove gives them back once the libraries they name are there."
+                         : " was kept: some of the lines it keeps are not back in liblist.gam, where other lines "
+                           "stand now.");
     }
     if (tellLinuxServer && !outcome.linuxServerLibrary.empty()) {
         text += (text.empty() ? "Veldrin was installed in " + mod + "." : std::string()) +

@@ -10,7 +10,7 @@
 #include <memory>
 
 ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    return ChangeSlot(itemData, rows, [this](int slot) { return RemoveFromSlot(slot); });
+    return ChangeSlot(itemData, false, rows, [this](int slot) { return RemoveFromSlot(slot); });
 }
 
 // What liblist.gam.veldrin holds for one Remove.
@@ -23,7 +23,8 @@ struct InstallerCore::KeptLines {
     };
     State state = State::None;
     size_t count = 0;     // its lines that are not blank
-    std::string missing;  // State::Missing: the first missing library, for the player
+    std::string missing;  // State::Missing: the first library the game could not load, for the player
+    std::string rule;     // State::Missing: the rule that library failed
     std::string why;      // State::Unfit: why, for the player
 };
 
@@ -50,9 +51,9 @@ InstallerCore::KeptLines InstallerCore::ReadKeptLines(const char* stored, const 
         if (platform::LastFailure().error != platform::FileError::NotFound) outcome = layout::FailureOutcome(stored);
         return kept;
     }
-    // Each line is judged by the library it reaches: one that leaves the
-    // mod's folder, is no regular file or is the bot's own counts as
-    // missing, since writing it back would leave the mod broken.
+    // Each line is judged as the game would load it: one that leaves the
+    // game folder, reaches nothing, no regular file or the bot's own is not
+    // given back, since writing it back would leave the mod broken.
     layout::ModLibraries libraries(folder);
     liblist::GamedllLine line;
     int number = 0;
@@ -64,11 +65,12 @@ InstallerCore::KeptLines InstallerCore::ReadKeptLines(const char* stored, const 
             kept.why = "line " + std::to_string(number) + " is not a gamedll line";
             return kept;
         }
-        std::string shown;
+        std::string shown, rule;
         if (kept.state == KeptLines::State::GiveBack &&
-            libraries.Judge(line.Path(), &shown) != layout::LibraryVerdict::Present) {
+            libraries.Judge(line.Path(), &shown, &rule) != layout::LibraryVerdict::Present) {
             kept.state = KeptLines::State::Missing;
             kept.missing = shown;
+            kept.rule = rule;
         }
     }
     if (reader->Failed()) outcome = layout::FailureOutcome(stored);
@@ -97,14 +99,18 @@ ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
         Trace("%s does not fit %s, nothing changed\n", stored, libList);
         return Unfit(stored, kept.why);
     }
-    if (kept.state == KeptLines::State::Missing) Trace("%s names %s, which is missing\n", stored, kept.missing.c_str());
+    if (kept.state == KeptLines::State::Missing)
+        Trace("%s names %s: %s\n", stored, kept.missing.c_str(), kept.rule.c_str());
     if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(slot, kept, outcome)) return outcome;
-    if (!RestoreLibList(slot, libList, stored, kept, outcome)) return outcome;
+    bool allBack = false;
+    if (!RestoreLibList(slot, libList, stored, kept, allBack, outcome)) return outcome;
 
-    // What Install kept has served once its lines are in place.
-    if (kept.state == KeptLines::State::GiveBack && !platform::RemoveFile(stored))
+    // What Install kept has served once every line of it is in place again;
+    // until then it stays, whatever else happens.
+    if (kept.state == KeptLines::State::GiveBack && allBack && !platform::RemoveFile(stored))
         Trace("Could not delete %s: %s\n", stored, platform::LastFailure().reason.c_str());
-    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing;
+    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing + ": " + kept.rule;
+    if (kept.state == KeptLines::State::GiveBack && !allBack) outcome.keptLinesStay = layout::ForPlayer(stored);
 
     // The library may go only now that nothing names it: the new liblist.gam
     // is in place, or there is no liblist.gam at all. The mod is back on its
@@ -121,33 +127,42 @@ ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
 bool InstallerCore::CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome) {
     const std::string& folder = m_strModFolder[slot];
     const std::string& base = m_strModDll[slot];
-    std::string shown;
-    const layout::LibraryVerdict verdict = base.empty()
-                                               ? layout::LibraryVerdict::Missing
-                                               : layout::ModLibraries(folder).Judge("dlls\\" + base + ".dll", &shown);
+    std::string shown, rule;
+    const layout::LibraryVerdict verdict =
+        base.empty() ? layout::LibraryVerdict::Missing
+                     : layout::ModLibraries(folder).Judge("dlls\\" + base + ".dll", &shown, &rule);
     if (verdict == layout::LibraryVerdict::Present) return true;
-    Trace("The mod's own library %s is missing, nothing changed\n", shown.c_str());
-    outcome.problem = ChangeProblem::OwnLibraryMissing;
+    Trace("The mod's own library %s cannot be loaded (%s), nothing changed\n", shown.c_str(), rule.c_str());
+    outcome.problem = verdict == layout::LibraryVerdict::Missing ? ChangeProblem::OwnLibraryMissing
+                                                                 : ChangeProblem::OwnLibraryUnusable;
     if (base.empty()) outcome.detail = folder + ": the catalogue names no game library for this mod";
     else if (verdict == layout::LibraryVerdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
-    else outcome.detail = shown;
-    // The same library missing twice is named once.
+    else if (verdict == layout::LibraryVerdict::Missing) outcome.detail = shown;
+    else outcome.detail = shown + ": " + rule;
+    // The same library named twice is told once.
     if (kept.state == KeptLines::State::Missing && kept.missing != shown)
-        outcome.detail += "; " + kept.missing + ", which liblist.gam named before the bot, is missing too";
+        outcome.detail +=
+            "; " + kept.missing + ", which liblist.gam named before the bot, cannot be loaded either: " + kept.rule;
     return false;
 }
 
 bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
-                                   ChangeOutcome& outcome) {
+                                   bool& allBack, ChangeOutcome& outcome) {
     std::unique_ptr<liblist::KeptLinesReader> reader;
     if (kept.state == KeptLines::State::GiveBack && !(reader = liblist::KeptLinesReader::Open(stored))) {
         outcome = layout::FailureOutcome(stored);
         return false;
     }
-    // Each gamedll line gets the kept line of its place, read as it is
-    // needed, or the catalogue's line; each keeps the line end it had.
+    // Only lines that reach the bot's library are changed: each gets the
+    // kept line of its place, read as it is needed, or the catalogue's line,
+    // with the line end it had. Any other line is the player's or another
+    // installer's, and stays; a kept line whose place no longer names the
+    // bot is not back, unless that place holds it already.
+    layout::ModLibraries libraries(m_strModFolder[slot]);
     const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
     bool moreLines = false;
+    size_t changed = 0;
+    allBack = true;
     liblist::GamedllLine back(ownLine);
     liblist::LibListRewrite rewrite;
     const liblist::RewriteResult result =
@@ -157,11 +172,20 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
                 moreLines = !reader->Failed();
                 return false;
             }
+            if (libraries.Judge(line.Path()) != layout::LibraryVerdict::Bot) {
+                allBack = allBack && back.Text() == line.Text();
+                line.TextWith(line.LineEnd(), bytes);
+                return true;
+            }
+            ++changed;
             back.TextWith(line.LineEnd(), bytes);
             return true;
         });
     // No liblist.gam at all names nothing: there is nothing to give back to.
-    if (result == liblist::RewriteResult::NotOpened && !platform::PathExists(libList)) return true;
+    if (result == liblist::RewriteResult::NotOpened && !platform::PathExists(libList)) {
+        allBack = false;
+        return true;
+    }
     if (result != liblist::RewriteResult::Written && !moreLines) {
         Trace("Kept veldrin.dll: %s still names it\n", libList);
         outcome = layout::FailureOutcome(reader && reader->Failed() ? stored : libList);
@@ -176,9 +200,9 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
                                           (has == "1" ? " gamedll line" : " gamedll lines"));
         return false;
     }
-    for (size_t i = 0; i < rewrite.Replaced(); ++i) Trace("Found gamedll line...\n");
-    // A file with no gamedll line stays as it is: nothing in it names the bot.
-    if (rewrite.Replaced() == 0) return true;
+    for (size_t i = 0; i < changed; ++i) Trace("Found gamedll line...\n");
+    // A file with no line naming the bot stays as it is.
+    if (changed == 0) return true;
     if (!rewrite.Commit()) {
         outcome = layout::FailureOutcome(libList);
         Trace("Kept veldrin.dll: %s still names it\n", libList);

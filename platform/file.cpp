@@ -221,8 +221,9 @@ bool NewFile::Commit(bool toDisk, const char* model) {
     return true;
 }
 
-bool CopyOver(const char* source, const char* target, const CopyRules& rules, bool* sourceFault) {
+bool CopyOver(const char* source, const char* target, const CopyRules& rules, bool* sourceFault, CopyReport* report) {
     if (sourceFault) *sourceFault = false;
+    if (report) *report = CopyReport();
     if (FaultInjected(FileOp::Copy, target)) return false;
     FileInfo from, to;
     native::Handle in = native::OpenRead(source, &from);
@@ -243,6 +244,12 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
     if (exists && to.volume == from.volume && to.index == from.index) {
         // Copying a file onto itself would empty it before reading it.
         native::Close(in);
+        if (report) report->copy = to;
+        return true;
+    }
+    if (exists && rules.replaceIf && !rules.replaceIf(from, to)) {
+        native::Close(in);
+        if (report) report->kept = true;
         return true;
     }
     // The copy is writable by its owner whatever its source is, so
@@ -257,6 +264,9 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
         if (sourceFault) *sourceFault = LastFailure().reason == native::kChangedWhileCopied;
     }
     ok = ok && native::CopyLastWrite(from, out->Handle());
+    // What the file system kept of the time (a coarser clock than the
+    // source's) is what a later look at the copy finds.
+    if (ok && report) ok = native::InfoOf(out->Handle(), report->copy);
     native::Close(in);
     return ok && out->Commit(rules.toDisk);
 }

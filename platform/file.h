@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,7 @@ inline FileDate WriteDateOf(const FileInfo& info) { return native::DateOf(info.w
 bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within = nullptr);
 
 struct CopyRules;
+struct CopyReport;
 
 // True, with the failure recorded, when what info tells of may not be
 // written to, replaced or deleted: a folder, or a read-only file, which
@@ -78,7 +80,7 @@ public:
     const std::string& TempPath() const { return temp_; }
 
 private:
-    friend bool CopyOver(const char*, const char*, const CopyRules&, bool*);
+    friend bool CopyOver(const char*, const char*, const CopyRules&, bool*, CopyReport*);
     friend class SetAside;
     NewFile() = default;
     // Closes the file and gives up its temporary name, which it no longer
@@ -107,6 +109,16 @@ struct CopyRules {
     bool toDisk = false;           // the copy and its folder entry are forced to the disk before the call returns
     const char* within = nullptr;  // the source must lie inside this folder once every link is followed
     bool nonEmpty = false;         // an empty source is refused
+    // When set, a target that exists is replaced only when this answers
+    // true for the source and what stands at the target; otherwise it is
+    // kept as it is and the copy counts as done (CopyReport::kept).
+    std::function<bool(const FileInfo& source, const FileInfo& target)> replaceIf;
+};
+
+// What a copy did, for a caller that records it.
+struct CopyReport {
+    bool kept = false;  // the target was kept as it was, as CopyRules::replaceIf asked
+    FileInfo copy;      // what the copy is, once written (size, last write), when not kept
 };
 
 // Copies source over target through a NewFile: an existing target stays
@@ -119,7 +131,9 @@ struct CopyRules {
 // failure; sourceFault, when given, tells whether the source was at fault
 // (missing, no regular file, outside its folder, empty, or changed while it
 // was copied).
-bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr);
+// report, when given, tells what the copy did.
+bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr,
+              CopyReport* report = nullptr);
 
 // A file moved out of the way, under a temporary name beside it, until it
 // is put back or let go.

@@ -135,7 +135,7 @@ expect install "$installed_status"
 [ -z "$linux_note" ] || grep -qF "a Linux server loads frontline/dlls/" <<<"$err" ||
     fail "install: no note of the Linux server: $err"
 [ "$out" = "frontline${tab}installed${tab}Front Line Force" ] || fail "install: printed $out"
-expect_changed install frontline/liblist.gam frontline/liblist.gam.veldrin frontline/dlls/veldrin.dll \
+expect_changed install frontline/liblist.gam frontline/Veldrin.installed frontline/dlls/veldrin.dll \
     frontline/maps/ftl_outpost.vwp frontline/Veldrin_names.txt frontline/Veldrin.cfg frontline/bot_weapon_config.cfg
 [ "$(gamedll frontline)" = 'gamedll "dlls\veldrin.dll"' ] || fail "install: $(gamedll frontline)"
 cmp -s "$game/Veldrin/veldrin.dll" "$game/frontline/dlls/veldrin.dll" || fail "install: not the package's library"
@@ -148,6 +148,17 @@ expect remove 0
 run --list --game-dir "$(winpath "$game")"
 [ "$(cut -f1,2 <<<"$out" | grep -E '^(frontline|cstrike)')" = "cstrike${tab}not installed
 frontline${tab}installed" ] || fail "list after install and remove: $out"
+
+# --- An upgrade keeps what the player changed: the tuned Veldrin.cfg stays,
+# the package's copy beside it, and a note says so.
+printf '// my tuning\r\n' >>"$game/frontline/Veldrin.cfg"
+tuned=$(cat "$game/frontline/Veldrin.cfg")
+touch -d '2024-06-01 12:00 UTC' "$game/Veldrin/veldrin.dll"
+run --install frontline --game-dir "$(winpath "$game")"
+expect upgrade "$installed_status"
+[ "$(cat "$game/frontline/Veldrin.cfg")" = "$tuned" ] || fail "upgrade: the tuned Veldrin.cfg was replaced"
+cmp -s "$game/Veldrin/Veldrin.cfg" "$game/frontline/Veldrin.cfg.veldrin-new" || fail "upgrade: no package copy beside"
+grep -qF "frontline${sep_help}Veldrin.cfg" <<<"$err" || fail "upgrade: no note of the kept file: $err"
 
 # --- Usage errors and a mod that is not in the list (Ricochet is catalogued
 # but absent): status 2, nothing changed.

@@ -66,15 +66,57 @@ TEST_F(InstallTest, NoOptionsCopiesNoExtras) {
     EXPECT_FALSE(fs::exists(Game("cstrike/maps/de_dust.vwp")));
 }
 
-TEST_F(InstallTest, TickedExtrasAreCopiedOverOldOnes) {
+// An extra Install put there and nobody changed since is replaced; one the
+// player changed, or put there, is kept, the package's copy beside it.
+TEST_F(InstallTest, TickedExtrasReplaceOnlyWhatInstallLeft) {
     WriteBytes(Game("cstrike/Veldrin.cfg"), "player's old cfg");
-    Install(0, InstallOptions{true, false, true, true, true});
+    WriteBytes(Game("Veldrin/cstrike/de_dust.vwp"), "package waypoint");
+    WriteBytes(Game("Veldrin/cstrike/cs_office.vwp"), "package waypoint");
+    ChangeOutcome outcome = core_.InstallMod(200, InstallOptions{true, true, true, true, true}, sink_);
     EXPECT_EQ("package Veldrin_names.txt", ReadBytes(Game("cstrike/Veldrin_names.txt")));
     EXPECT_EQ("package Veldrin_chat.txt", ReadBytes(Game("cstrike/Veldrin_chat.txt")));
-    EXPECT_EQ("package Veldrin.cfg", ReadBytes(Game("cstrike/Veldrin.cfg")));
+    EXPECT_EQ("player's old cfg", ReadBytes(Game("cstrike/Veldrin.cfg")));
+    EXPECT_EQ("package Veldrin.cfg", ReadBytes(Game("cstrike/Veldrin.cfg.veldrin-new")));
+    EXPECT_EQ(std::vector<std::string>{test::HostIsWindows() ? "cstrike\\Veldrin.cfg" : "cstrike/Veldrin.cfg"},
+              outcome.extrasKept);
     // Slot 0 is not the weapon-configuration mod.
     EXPECT_FALSE(fs::exists(Game("cstrike/bot_weapon_config.cfg")));
     EXPECT_TRUE(fs::exists(Game("Veldrin/Veldrin.cfg")));  // copies keep the package's files
+
+    // The upgrade: the player tunes the configuration and edits a waypoint
+    // in the game; what Install left as it was is replaced.
+    WriteBytes(Game("cstrike/maps/de_dust.vwp"), "edited in the game");
+    WriteBytes(Game("cstrike/Veldrin_names.txt"), "my bots' names");
+    fs::remove(Game("cstrike/Veldrin.cfg.veldrin-new"));
+    for (const char* extra : {"Veldrin_chat.txt", "Veldrin.cfg"})
+        WriteBytes(Game("Veldrin") / extra, std::string("package ") + extra + " v3");
+    WriteBytes(Game("Veldrin/cstrike/cs_office.vwp"), "package waypoint v3");
+    auto newerPackage = [&](int days) {
+        WritePackageLibrary(kNoon20240310 + days * kDay);
+        core_.StampSourceLibrary();
+        core_.ScanMods(sink_);
+        ASSERT_EQ("need upgrade", Status(0));
+    };
+    newerPackage(1);
+    outcome = core_.InstallMod(300, InstallOptions{true, true, true, true, true}, sink_);
+    EXPECT_EQ("package Veldrin_chat.txt v3", ReadBytes(Game("cstrike/Veldrin_chat.txt")));
+    EXPECT_EQ("package waypoint v3", ReadBytes(Game("cstrike/maps/cs_office.vwp")));
+    EXPECT_EQ("edited in the game", ReadBytes(Game("cstrike/maps/de_dust.vwp")));
+    EXPECT_EQ("package waypoint", ReadBytes(Game("cstrike/maps/de_dust.vwp.veldrin-new")));
+    EXPECT_EQ("my bots' names", ReadBytes(Game("cstrike/Veldrin_names.txt")));
+    EXPECT_EQ("player's old cfg", ReadBytes(Game("cstrike/Veldrin.cfg")));
+    EXPECT_EQ("package Veldrin.cfg v3", ReadBytes(Game("cstrike/Veldrin.cfg.veldrin-new")));
+    EXPECT_EQ(3u, outcome.extrasKept.size());
+    EXPECT_FALSE(TempLeft("cstrike"));
+
+    // The record is the player's to edit or delete: without it, every extra
+    // already there counts as the player's.
+    WriteBytes(Game("cstrike/Veldrin.installed"), "\x01garbage\r\n12 x maps\\cs_office.vwp\r\n");
+    WriteBytes(Game("Veldrin/cstrike/cs_office.vwp"), "package waypoint v4");
+    newerPackage(2);
+    outcome = core_.InstallMod(300, InstallOptions{false, true, false, false, false}, sink_);
+    EXPECT_EQ("package waypoint v3", ReadBytes(Game("cstrike/maps/cs_office.vwp")));
+    EXPECT_EQ("package waypoint v4", ReadBytes(Game("cstrike/maps/cs_office.vwp.veldrin-new")));
 }
 
 TEST_F(InstallTest, WeaponConfigurationOnlyForItsSlot) {
@@ -155,6 +197,11 @@ TEST_F(InstallTest, MissingPackageLibraryChangesNothing) {
 }
 
 TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
+    // A plug-in loader's line, which Install keeps for Remove.
+    std::string libList = kModLiblist;
+    libList.replace(libList.find("dlls\\mp.dll"), 11, "addons\\loader.dll");
+    WriteBytes(Game("cstrike/liblist.gam"), libList);
+    WriteBytes(Game("cstrike/addons/loader.dll"), "loader");
     WriteBytes(Game("cstrike/dlls/veldrin.dll"), "old bot");
     struct Case {
         platform::FileOp op;
@@ -171,7 +218,7 @@ TEST_F(InstallTest, AFailedCopyOrRenameLeavesTheModAsItWas) {
         });
         Install(0, InstallOptions{true, true, true, true, true});
         platform::SetFaultHook({});
-        EXPECT_EQ(kModLiblist, ReadBytes(Game("cstrike/liblist.gam"))) << int(failing);
+        EXPECT_EQ(libList, ReadBytes(Game("cstrike/liblist.gam"))) << int(failing);
         EXPECT_EQ("old bot", ReadBytes(Game("cstrike/dlls/veldrin.dll"))) << int(failing);
         EXPECT_FALSE(fs::exists(Game("cstrike/Veldrin_names.txt"))) << int(failing);
         EXPECT_FALSE(TempLeft("cstrike")) << int(failing);

@@ -64,11 +64,14 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
     struct Case {
         const char* what;
         std::string original;
-        std::string kept;  // liblist.gam.veldrin after the Install
+        std::string kept;       // liblist.gam.veldrin after the Install; empty: none, as Remove writes it anyway
+        const char* link = "";  // a folder or file of the mod that is a link to a shared one, as on servers
     };
     for (const Case& c : {
-             Case{"the mod's own library", head + "gamedll \"dlls\\mp.dll\"\r\ntrailing without newline",
-                  "gamedll \"dlls\\mp.dll\"\r\n"},
+             Case{"the mod's own library", head + "gamedll \"dlls\\mp.dll\"\r\ntrailing without newline", ""},
+             Case{"the mod's own library in a linked dlls folder", head + "gamedll \"dlls\\mp.dll\"\r\n", "", "dlls"},
+             Case{"the mod's own library a link", head + "gamedll \"dlls\\mp.dll\"\r\n", "", "dlls/mp.dll"},
+             Case{"a plug-in loader in a linked addons folder", head + loader + "\r\n", loader + "\r\n", "addons"},
              Case{"a plug-in loader", head + loader + "\r\ntrailing without newline", loader + "\r\n"},
              Case{"an indented plug-in loader", head + "   " + loader + "\r\n", "   " + loader + "\r\n"},
              Case{"two gamedll lines", head + "gamedll \"dlls\\mp.dll\"\r\n// between\r\n" + loader + "\r\n",
@@ -85,15 +88,28 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
         WriteBytes(Game("cstrike/addons/metamod/dlls/some_really_long_plugin_loader_name_for_testing_purposes.dll"),
                    "metamod");
         fs::remove(Game("cstrike/dlls/veldrin.dll"));
+        const fs::path linked = Game("cstrike") / c.link, shared = Game("shared") / c.link;
+        if (*c.link) {
+            if (test::HostIsWindows()) continue;  // symbolic links need a privilege players lack
+            fs::create_directories(shared.parent_path());
+            fs::rename(linked, shared);
+            fs::create_symlink(shared, linked);
+        }
         core_.ScanMods(sink_);
         ASSERT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << c.what;
         ASSERT_EQ("installed", Status(0)) << c.what;
         // Plain text a person can read: the replaced lines, whole, as they were.
-        EXPECT_EQ(c.kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
-        EXPECT_TRUE(core_.RemoveMod(100, sink_).Done()) << c.what;
+        if (c.kept.empty()) EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        else EXPECT_EQ(c.kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
+        const ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_TRUE(outcome.Done() && outcome.keptLinesNotGivenBack.empty()) << c.what << ": " << outcome.detail;
         EXPECT_EQ(c.original, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
         EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
         EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << c.what;
+        if (*c.link) {
+            fs::remove(linked);
+            fs::rename(shared, linked);
+        }
     }
 }
 
@@ -118,7 +134,7 @@ TEST_F(RemoveTest, AHandEditedKeptFile) {
              Case{"fewer lines than gamedll lines", loader + "\r\n", twice,
                   "it keeps 1 gamedll line, and liblist.gam has more gamedll lines"},
              Case{"no gamedll line in liblist.gam", loader + "\r\n", Crlf("game \"CS\"\n// gamedll gone\n"),
-                  "liblist.gam has no gamedll line to give its lines back to"},
+                  "its status is now \"not installed\""},
          }) {
         WriteBytes(Game("cstrike/liblist.gam"), c.libList);
         WriteBytes(Game("cstrike/liblist.gam.veldrin"), c.kept);
@@ -131,7 +147,11 @@ TEST_F(RemoveTest, AHandEditedKeptFile) {
             EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << c.what;
             continue;
         }
-        EXPECT_EQ(ChangeProblem::KeptLinesUnfit, outcome.problem) << c.what;
+        // Without a gamedll line the mod no longer counts as installed: the
+        // Remove is not made at all.
+        const bool notInstalled = c.libList.find("gamedll \"") == std::string::npos;
+        EXPECT_EQ(notInstalled ? ChangeProblem::StateChanged : ChangeProblem::KeptLinesUnfit, outcome.problem)
+            << c.what;
         EXPECT_NE(std::string::npos, outcome.detail.find(c.why)) << c.what << ": " << outcome.detail;
         EXPECT_EQ(c.libList, ReadBytes(Game("cstrike/liblist.gam"))) << c.what;
         EXPECT_EQ(c.kept, ReadBytes(Game("cstrike/liblist.gam.veldrin"))) << c.what;
@@ -152,7 +172,13 @@ TEST_F(RemoveTest, LinesThatReachTheBotOrLeaveTheModAreNotGivenBack) {
         WriteBytes(Game("cstrike/liblist.gam"), Crlf(line + "\n"));
         WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
         fs::remove(Game("cstrike/liblist.gam.veldrin"));
-        EXPECT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << spelling;
+        // A spelling the scan reads as the bot's is installed already, and
+        // Install is not made again.
+        core_.ScanMods(sink_);
+        const bool installed = Status(0) == "installed";
+        EXPECT_EQ(installed ? ChangeProblem::StateChanged : ChangeProblem::None,
+                  core_.InstallMod(200, {}, sink_).problem)
+            << spelling;
         EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << spelling;
         // Written by hand, it is not written back either.
         WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf(line + "\n"));
@@ -162,19 +188,51 @@ TEST_F(RemoveTest, LinesThatReachTheBotOrLeaveTheModAreNotGivenBack) {
         EXPECT_EQ(Crlf("gamedll \"dlls\\mp.dll\"\n"), ReadBytes(Game("cstrike/liblist.gam"))) << spelling;
         EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll"))) << spelling;
     }
-    for (const char* outside : {"..\\..\\..\\etc\\passwd", "liblist.gam", "..\\valve\\dlls\\veldrin.dll",
-                                "..\\secret.dll", "C:\\Windows\\notepad.dll", "\\dlls\\mp.dll"}) {
+    // Each is told with the rule it failed, never as missing when it is there.
+    struct Bad {
+        const char* line;
+        const char* rule;
+    };
+    for (Bad bad : {Bad{"..\\..\\..\\etc\\passwd", "outside the game folder"}, Bad{"liblist.gam", "not a .dll library"},
+                    Bad{"..\\valve\\dlls\\veldrin.dll", "the bot's own library"},
+                    Bad{"..\\..\\secret.dll", "outside the game folder"},
+                    Bad{"C:\\Windows\\notepad.dll", "outside the game folder"},
+                    Bad{"\\dlls\\mp.dll", "outside the game folder"}, Bad{"dlls", "not a .dll library"},
+                    Bad{"maps.dll", "not a regular file"}, Bad{"dlls\\gone.dll", "there is no such file"}}) {
+        const char* outside = bad.line;
+        fs::create_directories(Game("cstrike/maps.dll"));
         WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
         WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
         WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf(std::string("gamedll \"") + outside + "\"\n"));
         ChangeOutcome outcome = core_.RemoveMod(100, sink_);
         EXPECT_TRUE(outcome.Done()) << outside << ": " << outcome.detail;
-        EXPECT_FALSE(outcome.keptLinesNotGivenBack.empty()) << outside;
+        EXPECT_NE(std::string::npos, outcome.keptLinesNotGivenBack.find(bad.rule))
+            << outside << ": " << outcome.keptLinesNotGivenBack;
         EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n"),
                   ReadBytes(Game("cstrike/liblist.gam")))
             << outside;
     }
     EXPECT_EQ("another mod's bot", ReadBytes(Game("valve/dlls/veldrin.dll")));
+    // Another mod's library, or one beside the mods, is inside the game
+    // folder: the game loads it, and it goes back, a link on the way or not.
+    WriteBytes(Game("valve/dlls/hl.dll"), "Half-Life's own");
+    std::vector<std::string> inside{"..\\valve\\dlls\\hl.dll", "..\\secret.dll"};
+    if (!test::HostIsWindows()) {
+        fs::create_directory_symlink("../valve", Game("cstrike/linked"));
+        inside.push_back("linked\\dlls\\hl.dll");
+    }
+    for (const std::string& line : inside) {
+        const std::string libList = Crlf("game \"Counter-Strike\"\ngamedll \"" + line + "\"\nsecure \"1\"\n");
+        WriteBytes(Game("cstrike/liblist.gam"), libList);
+        fs::remove(Game("cstrike/liblist.gam.veldrin"));
+        core_.ScanMods(sink_);
+        EXPECT_TRUE(core_.InstallMod(200, {}, sink_).Done()) << line;
+        EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam"))) << line;
+        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+        EXPECT_TRUE(outcome.Done() && outcome.keptLinesNotGivenBack.empty()) << line << ": " << outcome.detail;
+        EXPECT_EQ(libList, ReadBytes(Game("cstrike/liblist.gam"))) << line;
+        EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin"))) << line;
+    }
 }
 
 // A library the kept line named has gone: Remove falls back to the
@@ -240,12 +298,41 @@ TEST_F(RemoveTest, ALibraryThatCannotBeDeletedIsTold) {
     EXPECT_EQ("not installed", Status(0));
 }
 
-TEST_F(RemoveTest, WithoutLiblistTheLibraryIsDeleted) {
+// The mod changed after the rows were read (a game update replaced
+// liblist.gam, another installer removed the bot): Remove decides again on
+// the mod as it is, changes nothing the rows would no longer offer, and
+// deletes no line it did not give back.
+TEST_F(RemoveTest, AModChangedSinceTheScanIsDecidedAgain) {
+    const std::string kept = Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n");
+    WriteBytes(Game("cstrike/liblist.gam.veldrin"), kept);
     core_.ScanMods(sink_);
     fs::remove(Game("cstrike/liblist.gam"));
+    ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+    EXPECT_EQ(ChangeProblem::StateChanged, outcome.problem) << outcome.detail;
+    EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    EXPECT_EQ(kept, ReadBytes(Game("cstrike/liblist.gam.veldrin")));
+    EXPECT_EQ("<no row>", Status(0));
+
+    const std::string removed = Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\nsecure \"1\"\n");
+    WriteBytes(Game("cstrike/liblist.gam"), removed);
+    outcome = core_.RemoveMod(100, sink_);
+    EXPECT_EQ(ChangeProblem::StateChanged, outcome.problem);
+    EXPECT_NE(std::string::npos, outcome.detail.find("its status is now \"not installed\"")) << outcome.detail;
+    EXPECT_EQ(removed, ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(kept, ReadBytes(Game("cstrike/liblist.gam.veldrin")));
+
+    // Only lines that reach the bot are changed: a long comment whose rows
+    // read as the bot's line makes the mod look installed, and the real
+    // loader line beside it stays.
+    const std::string loader = "gamedll \"addons\\loader\\dlls\\loader.dll\"";
+    WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
+    fs::remove(Game("cstrike/liblist.gam.veldrin"));
+    const std::string comment = "// " + std::string(76, '-') + "gamedll \"dlls\\veldrin.dll\"";
+    WriteBytes(Game("cstrike/liblist.gam"), Crlf(comment + "\n" + loader + "\n"));
+    core_.ScanMods(sink_);
+    ASSERT_EQ("installed", Status(0));
     EXPECT_TRUE(core_.RemoveMod(100, sink_).Done());
-    EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
-    EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam")));
+    EXPECT_NE(std::string::npos, ReadBytes(Game("cstrike/liblist.gam")).find(loader + "\r\n"));
 }
 
 TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnNameKeepsIt) {
@@ -263,12 +350,14 @@ TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnN
         EXPECT_EQ("installed", Status(0));
     }
 
-    // A catalogue line that climbs out of the mod's folder names no library
-    // of the mod's, though a file is there.
-    WriteBytes(Game("outside/dlls/mp.dll"), "not the mod's");
-    WriteCatalogue({{"Counter-Strike", "cstrike", "..\\..\\outside\\dlls\\mp"}});
+    // A catalogue line that climbs out of the game folder names no library
+    // the game would load, though a file is there.
+    WriteBytes(Game("../outside/dlls/mp.dll"), "not the mod's");
+    WriteCatalogue({{"Counter-Strike", "cstrike", "..\\..\\..\\outside\\dlls\\mp"}});
     core_.ScanMods(sink_);
-    EXPECT_EQ(ChangeProblem::OwnLibraryMissing, core_.RemoveMod(100, sink_).problem);
+    ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+    EXPECT_EQ(ChangeProblem::OwnLibraryUnusable, outcome.problem);
+    EXPECT_NE(std::string::npos, outcome.detail.find("outside the game folder")) << outcome.detail;
     EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
     WriteCatalogue({{"Counter-Strike", "cstrike", "mp"}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
 

@@ -471,6 +471,18 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
          {"Veldrin could not be removed from Day of Defeat: the mod was left as it was.",
           ForPlayer("dod/liblist.gam") + ": the file is read-only"},
          "installed"},
+        // A script removed the bot after the rows were read: Remove, still
+        // enabled, decides again and changes nothing; the rows are read again.
+        {"a row a script changed since",
+         test::kCounterStrike,
+         false,
+         [this] {
+             test::WriteBytes(game_ / "cstrike/liblist.gam",
+                              test::Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\mp.dll\"\n"));
+         },
+         {"Veldrin could not be removed from Counter-Strike: the mod was left as it was.",
+          "cstrike: its status is now \"not installed\"", "The list has been read again"},
+         "not installed"},
         {"an extra on a full disk",
          test::kFrontLine,
          true,
@@ -554,6 +566,7 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find("Another installer is changing this game folder"));
     }
     EXPECT_TRUE(fs::exists(game_ / "dod/dlls/veldrin.dll")) << "Remove kept the library its liblist.gam names";
+    EXPECT_TRUE(fs::exists(game_ / "cstrike/dlls/veldrin.dll")) << "a Remove the mod no longer offered was made";
     EXPECT_FALSE(fs::exists(game_ / "frontline/Veldrin.cfg"));
     EXPECT_TRUE(fs::exists(game_ / "frontline/Veldrin_names.txt")) << "the other extras were copied";
     // Windows cannot delete a read-only file with its folder.
