@@ -171,6 +171,20 @@ TEST_F(InstallTest, NeedUpgradeBecomesInstalledAndKeepsTheLinesAnEarlierInstallK
     EXPECT_EQ("installed", Status(3));
     EXPECT_EQ("MZ veldrin bot v2", ReadBytes(Game("mod3/dlls/veldrin.dll")));
     EXPECT_EQ(kept, ReadBytes(Game("mod3/liblist.gam.veldrin")));
+
+    // Kept lines no Remove gave back are never overwritten: an Install that
+    // would keep other lines changes nothing and says why.
+    MakeMod("mod4", "gamedll \"addons\\other\\other.dll\"\n");
+    WriteBytes(Game("mod4/addons/other/other.dll"), "another loader");
+    WriteBytes(Game("mod4/liblist.gam.veldrin"), kept);
+    const std::string before = ReadBytes(Game("mod4/liblist.gam"));
+    core_.ScanMods(sink_);
+    ChangeOutcome outcome = core_.InstallMod(204, {}, sink_);
+    EXPECT_EQ(ChangeProblem::KeptLinesNotGivenBack, outcome.problem) << outcome.detail;
+    EXPECT_EQ(before, ReadBytes(Game("mod4/liblist.gam")));
+    EXPECT_EQ(kept, ReadBytes(Game("mod4/liblist.gam.veldrin")));
+    EXPECT_FALSE(fs::exists(Game("mod4/dlls/veldrin.dll")));
+    EXPECT_FALSE(TempLeft("mod4"));
 }
 
 TEST_F(InstallTest, WithoutAGamedllLineNothingChangesAndTheOutcomeSaysWhy) {

@@ -247,6 +247,22 @@ TEST_F(RemoveTest, AKeptLineWhoseLibraryHasGone) {
               ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_TRUE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
 
+    // The loader comes back (it was being updated): Install keeps the kept
+    // file as it is and says so, and the next Remove gives its line back.
+    const std::string kept = ReadBytes(Game("cstrike/liblist.gam.veldrin"));
+    WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
+    core_.ScanMods(sink_);
+    ChangeOutcome again = core_.InstallMod(200, {}, sink_);
+    EXPECT_TRUE(again.Done()) << again.detail;
+    EXPECT_NE(std::string::npos, again.keptLinesStay.find("liblist.gam.veldrin")) << again.keptLinesStay;
+    EXPECT_EQ(kept, ReadBytes(Game("cstrike/liblist.gam.veldrin")));
+    ChangeOutcome back = core_.RemoveMod(100, sink_);
+    EXPECT_TRUE(back.Done() && back.keptLinesNotGivenBack.empty()) << back.detail << back.keptLinesNotGivenBack;
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"addons\\loader\\dlls\\loader.dll\"\nsecure \"1\"\n"),
+              ReadBytes(Game("cstrike/liblist.gam")));
+    EXPECT_FALSE(fs::exists(Game("cstrike/liblist.gam.veldrin")));
+    fs::remove_all(Game("cstrike/addons"));
+
     WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
     WriteBytes(Game("cstrike/dlls/veldrin.dll"), "bot");
     WriteBytes(Game("cstrike/liblist.gam.veldrin"), Crlf("gamedll \"addons\\loader\\dlls\\loader.dll\"\n"));

@@ -735,7 +735,9 @@ TEST_F(FaultTableTest, TwoInstallersAtOnce) {
         test::RecordingSink sink;
         core.StampSourceLibrary();
         core.ScanMods(sink);
-        if (sink.ForSlot(0)->status != "installed") ASSERT_TRUE(core.InstallMod(200, {}, sink).Done());
+        if (sink.ForSlot(0)->status != "installed") {
+            ASSERT_TRUE(core.InstallMod(200, {}, sink).Done());
+        }
         int ready[2];
         ASSERT_EQ(0, ::pipe(ready));
         fflush(nullptr);
@@ -780,6 +782,20 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     EXPECT_GE(f.seconds, layout::kLockWaitMilliseconds / 1000.0 - 0.1);
     EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+    lock.reset();
+
+    // The mod's folder reached from another game folder, through a link, by
+    // an installer of that game folder: the lock on the mod's folder holds.
+    if (test::HostIsWindows()) return;  // symbolic links need a privilege players lack
+    const fs::path other = root_ / "other";
+    fs::create_directories(other);
+    fs::create_directory_symlink(Game("cstrike"), other / "cstrike");
+    auto modLock = platform::FileLock::Acquire((other / "cstrike").string().c_str(), 0);
+    ASSERT_TRUE(modLock);
+    f = RunCase("another game folder's installer holds the mod folder", ScanInstall);
+    EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
+    EXPECT_GE(f.seconds, layout::kLockWaitMilliseconds / 1000.0 - 0.1);
+    EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
 }
 
 // A copy whose target is its own source, through a link, a hard link or a
