@@ -27,13 +27,21 @@ size_t NameStart(const std::string& path) {
 // rules: a name made of them cannot clash with another only by case.
 const char kNameLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
-// A temporary name for a file called name: "~" and random letters, as long
-// as name (a name of one letter gets one letter) and at most 16, so that the
-// temporary's path is never longer than the target's.
+// The start of every temporary name. A player's own file never starts so,
+// which is what lets the sweep after a killed installer tell a temporary
+// from a player's "~notes" or "~backup1".
+constexpr char kTemporaryMark[] = "~veldrin-";
+constexpr size_t kMarkLength = sizeof kTemporaryMark - 1;
+
+// A temporary name for a file whose name is length characters long: the
+// mark and random letters, as long as that name within the bounds file.h
+// promises, so that the temporary's path is no longer than the target's
+// wherever the target's name has kShortestTemporary characters or more.
 std::string TemporaryName(size_t length, uint64_t& state) {
-    length = std::min<size_t>(std::max<size_t>(length, 1), 16);
-    std::string name(length, '~');
-    for (size_t i = length > 1 ? 1 : 0; i < length; ++i) {
+    length = std::min(std::max(length, kShortestTemporary), kLongestTemporary);
+    std::string name(kTemporaryMark);
+    name.resize(length);
+    for (size_t i = kMarkLength; i < length; ++i) {
         // xorshift64: enough to spread names; uniqueness comes from the
         // exclusive create.
         state ^= state << 13;
@@ -46,9 +54,10 @@ std::string TemporaryName(size_t length, uint64_t& state) {
 
 // True when name is one TemporaryName makes.
 bool IsTemporaryName(const std::string& name) {
-    if (name.empty() || name.size() > 16 || name[0] != '~') return false;
-    for (size_t i = 1; i < name.size(); ++i)
-        if (!std::strchr(kNameLetters, name[i]) || name[i] == '\0') return false;
+    if (name.size() < kShortestTemporary || name.size() > kLongestTemporary) return false;
+    if (name.compare(0, kMarkLength, kTemporaryMark) != 0) return false;
+    for (size_t i = kMarkLength; i < name.size(); ++i)
+        if (name[i] == '\0' || !std::strchr(kNameLetters, name[i])) return false;
     return true;
 }
 
@@ -324,7 +333,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMillisecon
 FileLock::~FileLock() { native::Close(folder_); }
 
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
-    const std::string pattern = std::string(folder) + "\\~*";
+    const std::string pattern = std::string(folder) + "\\" + kTemporaryMark + "*";
     FindData data;
     FindHandle* search = FindFirst(pattern.c_str(), data, false);
     if (!search) return 0;

@@ -38,12 +38,22 @@ struct CopyRules;
 // host. A link (FileInfo::link) is no read-only file of its own.
 bool RefusesChange(const FileInfo& info);
 
+// The length of a temporary name (NewFile): at least this many characters,
+// and at most as many as the target's name or kLongestTemporary.
+constexpr size_t kShortestTemporary = 12;
+constexpr size_t kLongestTemporary = 24;
+
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created
-// exclusively (never through anything that stands at that name) and no
-// longer than the target's own name, so a path that fits the system's limit
-// keeps fitting. Until Commit, the target is untouched; a NewFile destroyed
-// without a Commit removes its temporary file.
+// exclusively (never through anything that stands at that name) and carries
+// a mark no player's file has: "~veldrin-" and random lowercase letters and
+// digits, by which RemoveStaleTemporaries knows it. It is as long as the
+// target's own name, within kShortestTemporary and kLongestTemporary
+// characters: a path that fits the system's limit keeps fitting wherever
+// the target's name has kShortestTemporary characters or more, and a
+// shorter one's folder needs room for that many. Until Commit, the target
+// is untouched; a NewFile destroyed without a Commit removes its temporary
+// file.
 class NewFile {
 public:
     // Creates the temporary file beside target. Returns null when it cannot
@@ -121,8 +131,8 @@ struct CopyRules {
 // was copied).
 bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr);
 
-// A file moved out of the way, under a temporary name beside it, until it
-// is put back or let go.
+// A file moved out of the way, under a temporary name beside it (one a
+// NewFile would take, with its mark), until it is put back or let go.
 class SetAside {
 public:
     // Moves the file at path aside. Returns a SetAside that holds nothing
@@ -169,9 +179,10 @@ private:
     int64_t acquired_;
 };
 
-// Deletes the temporary files a NewFile leaves in folder when its process
-// was killed before it could remove them: regular files with the names only
-// a NewFile makes, made before olderThan (FileInfo::changeTime's clock). A
+// Deletes the temporary files a NewFile (or a SetAside) leaves in folder
+// when its process was killed before it could remove them: regular files
+// whose names carry the temporary's mark, made before olderThan
+// (FileInfo::changeTime's clock); nothing else, whatever its name. A
 // change calls it while it holds the game folder's lock, so that no living
 // installer's temporary can be among them. Returns how many it deleted.
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan);
