@@ -242,6 +242,33 @@ TEST_F(FileSystemTest, ANewFileTakesItsTargetsPlaceWithItsMarksAndRefusesReadOnl
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
 }
 
+// A file the program replaces, by a new file or by a copy, keeps what it
+// carries besides its marks: its extended attributes and access control
+// list (Windows: the entries of its own in that list); a new file made after
+// a model takes the model's.
+TEST_F(FileSystemTest, AReplacedFileKeepsItsAttributesAndAccessList) {
+    const fs::path target = root_ / "liblist.gam";
+    WriteBytes(target, "old");
+    const std::string refused = test::GiveAccessExtras(target);
+    if (!refused.empty()) GTEST_SKIP() << "the file system of " << root_ << " refuses them: " << refused;
+    const std::string extras = test::AccessExtras(target);
+    auto file = platform::NewFile::Beside(P(target).c_str());
+    ASSERT_TRUE(file);
+    ASSERT_NE(extras, test::AccessExtras(file->TempPath()));
+    EXPECT_TRUE(file->Write("new", 3));
+    EXPECT_TRUE(file->Commit(true));
+    EXPECT_EQ("new", ReadBytes(target));
+    EXPECT_EQ(extras, test::AccessExtras(target));
+    WriteBytes(root_ / "package.gam", "package");
+    EXPECT_TRUE(platform::CopyOver(P(root_ / "package.gam").c_str(), P(target).c_str()));
+    EXPECT_EQ("package", ReadBytes(target));
+    EXPECT_EQ(extras, test::AccessExtras(target));
+    auto kept = platform::NewFile::Beside(P(root_ / "liblist.gam.veldrin").c_str());
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->Commit(false, P(target).c_str()));
+    EXPECT_EQ(extras, test::AccessExtras(root_ / "liblist.gam.veldrin"));
+}
+
 // The sweep after a killed installer deletes what a NewFile and a SetAside
 // leave behind, made before the lock, and nothing else: a player's files
 // named "~" and letters, a folder and a temporary younger than the lock stay.

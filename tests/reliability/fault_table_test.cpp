@@ -940,6 +940,80 @@ TEST_F(FaultTableTest, OwnerGroupAndModeAreKept) {
     EXPECT_EQ(0, owner("cstrike/Veldrin_names.txt").rfind("4321:4322 ", 0)) << owner("cstrike/Veldrin_names.txt");
 }
 
+#endif
+
+// --- A player's files beside the program's, and what a replace keeps -----------
+
+// A player's files whose names start with "~" are no temporaries of the
+// program: made before the change, they survive Install and Remove byte for
+// byte in the mod folder, dlls and maps, also where maps is a link into a
+// folder the player shares between games; what a killed installer left
+// there is swept all the same.
+TEST_F(FaultTableTest, APlayersTildeFilesAreNoTemporaries) {
+    const std::vector<std::string> names = {"~notes", "~backup1", "~abc", "~"};
+    for (bool linkedMaps : {false, true}) {
+        if (linkedMaps) {
+            // Symbolic links on Windows need a privilege players do not have.
+            if (test::HostIsWindows()) break;
+            fs::remove_all(Game("cstrike/maps"));
+            fs::create_directories(Game("shared_maps"));
+            fs::create_directory_symlink(Game("shared_maps"), Game("cstrike/maps"));
+        }
+        std::map<fs::path, std::string> players;
+        for (const char* folder : {"cstrike", "cstrike/dlls", "cstrike/maps"})
+            for (const std::string& name : names)
+                players[Game(folder) / name] = std::string("a player's ") + folder + "/" + name;
+        for (const auto& [file, bytes] : players) WriteBytes(file, bytes);
+        // A temporary a killed installer left in the shared folder.
+        WriteBytes(Game("cstrike/maps/~veldrin-k1ll3d"), "left behind");
+        const std::string what = linkedMaps ? "a player's ~ files, maps a link: " : "a player's ~ files: ";
+        RunCase(what + "Install", ScanInstall);
+        EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+        EXPECT_FALSE(fs::exists(Game("cstrike/maps/~veldrin-k1ll3d")));
+        RunCase(what + "Remove", ScanRemove);
+        EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+        for (const auto& [file, bytes] : players) EXPECT_EQ(bytes, ReadBytes(file)) << file;
+        EXPECT_EQ(linkedMaps, fs::is_symlink(Game("cstrike/maps")));
+    }
+}
+
+// A liblist.gam with an access control list entry of its own and an
+// extended attribute keeps both when Install rewrites it and when Remove
+// gives it back, as it keeps its owner, group and mode.
+TEST_F(FaultTableTest, LiblistKeepsItsAccessListAndAttributes) {
+    const fs::path libList = Game("cstrike/liblist.gam");
+    const std::string refused = test::GiveAccessExtras(libList);
+    if (!refused.empty()) GTEST_SKIP() << "the file system of " << game_ << " refuses them: " << refused;
+    const std::string extras = test::AccessExtras(libList);
+    RunCase("liblist.gam with an access list and attributes: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ(extras, test::AccessExtras(libList));
+    RunCase("liblist.gam with an access list and attributes: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ(extras, test::AccessExtras(libList));
+}
+
+// A liblist.gam that is a link to a file an administrator shares between
+// game folders stays a link: Install rewrites the shared file, and Remove
+// gives it back its bytes.
+TEST_F(FaultTableTest, ALinkedLiblistStaysALink) {
+    if (test::HostIsWindows()) GTEST_SKIP() << "symbolic links on Windows need a privilege players do not have";
+    const std::string original = ReadBytes(Game("cstrike/liblist.gam"));
+    fs::create_directories(Game("shared"));
+    fs::rename(Game("cstrike/liblist.gam"), Game("shared/liblist.gam"));
+    fs::create_symlink(Game("shared/liblist.gam"), Game("cstrike/liblist.gam"));
+    RunCase("liblist.gam a link to a shared file: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(fs::is_symlink(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n"), ReadBytes(Game("shared/liblist.gam")));
+    RunCase("liblist.gam a link to a shared file: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(fs::is_symlink(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(original, ReadBytes(Game("shared/liblist.gam")));
+}
+
+#if !defined(_WIN32)
+
 // A pipe or a device where a file should be would hold a read up for ever:
 // only regular files are read or copied; anything else counts as missing.
 TEST_F(FaultTableTest, SpecialFilesCountAsMissing) {
