@@ -127,7 +127,7 @@ RewriteResult LibListRewrite::Prepare(const char* path, const Replacement& repla
     // Straight from the original into the new file, spans between the
     // replaced lines in blocks. The temporary sits beside the original, so
     // the final rename stays within one folder and one file system.
-    out_ = platform::NewFile::Beside(path);
+    out_ = platform::NewFile::Beside(path, platform::LinkAtTarget::Follow);
     if (!out_) return RewriteResult::Failed;
     GamedllEditor editor(replacement, replaced_);
     if (!in->Rows().CopyEdited(kRowSize, kMarker[0], editor, *out_)) {

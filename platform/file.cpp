@@ -27,13 +27,21 @@ size_t NameStart(const std::string& path) {
 // rules: a name made of them cannot clash with another only by case.
 const char kNameLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
-// A temporary name for a file called name: "~" and random letters, as long
-// as name (a name of one letter gets one letter) and at most 16, so that the
-// temporary's path is never longer than the target's.
+// The start of every temporary name. A player's own file never starts so,
+// which is what lets the sweep after a killed installer tell a temporary
+// from a player's "~notes" or "~backup1".
+constexpr char kTemporaryMark[] = "~veldrin-";
+constexpr size_t kMarkLength = sizeof kTemporaryMark - 1;
+
+// A temporary name for a file whose name is length characters long: the
+// mark and random letters, as long as that name within the bounds file.h
+// promises, so that the temporary's path is no longer than the target's
+// wherever the target's name has kShortestTemporary characters or more.
 std::string TemporaryName(size_t length, uint64_t& state) {
-    length = std::min<size_t>(std::max<size_t>(length, 1), 16);
-    std::string name(length, '~');
-    for (size_t i = length > 1 ? 1 : 0; i < length; ++i) {
+    length = std::min(std::max(length, kShortestTemporary), kLongestTemporary);
+    std::string name(kTemporaryMark);
+    name.resize(length);
+    for (size_t i = kMarkLength; i < length; ++i) {
         // xorshift64: enough to spread names; uniqueness comes from the
         // exclusive create.
         state ^= state << 13;
@@ -46,9 +54,10 @@ std::string TemporaryName(size_t length, uint64_t& state) {
 
 // True when name is one TemporaryName makes.
 bool IsTemporaryName(const std::string& name) {
-    if (name.empty() || name.size() > 16 || name[0] != '~') return false;
-    for (size_t i = 1; i < name.size(); ++i)
-        if (!std::strchr(kNameLetters, name[i]) || name[i] == '\0') return false;
+    if (name.size() < kShortestTemporary || name.size() > kLongestTemporary) return false;
+    if (name.compare(0, kMarkLength, kTemporaryMark) != 0) return false;
+    for (size_t i = kMarkLength; i < name.size(); ++i)
+        if (name[i] == '\0' || !std::strchr(kNameLetters, name[i])) return false;
     return true;
 }
 
@@ -99,16 +108,36 @@ bool ReadableFile(const char* path, FileInfo* info, const char* within) {
     return inside;
 }
 
-std::unique_ptr<NewFile> NewFile::Beside(const char* target) {
+namespace {
+
+// The host path a change of target works on: where target reaches, or,
+// following links, the file the link there finally reaches. exists tells
+// whether anything stands there, info what. False, with the failure
+// recorded, when a link followed leads to nothing or to no file.
+bool TargetOf(const char* target, LinkAtTarget links, std::string& host, bool& exists, FileInfo& info) {
+    exists = false;
+    host = ResolvePath(target, exists);
+    if (exists && links == LinkAtTarget::Follow && !native::FollowLinks(std::string(host), host)) return false;
+    exists = exists && native::InfoAt(host, info);
+    // A link to a device or a pipe would have the temporary made in /dev or
+    // wherever the pipe lies.
+    if (exists && links == LinkAtTarget::Follow && !info.regular && !info.directory)
+        return Fail(FileError::NotFound, "it is a link to something that is not a file");
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<NewFile> NewFile::Beside(const char* target, LinkAtTarget links) {
     if (FaultInjected(FileOp::OpenWrite, target)) return nullptr;
     if (!target || !*target) {
         Fail(FileError::NotFound, ReasonText(FileError::NotFound));
         return nullptr;
     }
+    std::string host;
     bool exists = false;
-    std::string host = ResolvePath(target, exists);
     FileInfo info;
-    exists = exists && native::InfoAt(host, info);
+    if (!TargetOf(target, links, host, exists, info)) return nullptr;
     return Create(target, std::move(host), exists, info, 0666);
 }
 
@@ -196,11 +225,18 @@ bool NewFile::Commit(bool toDisk, const char* model) {
     if (ok && FaultInjected(FileOp::Close, target_.c_str())) ok = false;
     const std::string folder = FolderOf(targetHost_);
     if (ok) {
-        // The marks of what it replaces, or of the model, or of its folder.
+        // The marks and attributes of what it replaces, or of the model;
+        // else the marks of its folder, whose attributes a new file in it
+        // takes by itself.
         FileInfo like = targetInfo_;
-        if (!targetExists_ && !(model && native::InfoAt(ResolvePath(model), like)))
-            ok = native::FolderMarks(folder, like);
+        std::string likeHost = targetExists_ ? targetHost_ : std::string();
+        if (!targetExists_ && model) {
+            likeHost = ResolvePath(model);
+            if (!native::InfoAt(likeHost, like)) likeHost.clear();
+        }
+        if (likeHost.empty()) ok = native::FolderMarks(folder, like);
         if (ok) ok = native::TakeMarks(file_, temp_, marks_, like);
+        if (ok && !likeHost.empty()) ok = native::TakeAttributes(file_, temp_, likeHost);
     }
     if (ok && toDisk) ok = !FaultInjected(FileOp::Flush, target_.c_str()) && native::Sync(file_);
     if (ok) {
@@ -271,15 +307,15 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
     return ok && out->Commit(rules.toDisk);
 }
 
-std::unique_ptr<SetAside> SetAside::Move(const char* path) {
+std::unique_ptr<SetAside> SetAside::Move(const char* path, LinkAtTarget links) {
     std::unique_ptr<SetAside> aside(new SetAside);
     bool exists = false;
-    aside->host_ = ResolvePath(path, exists);
     FileInfo info;
-    if (!exists || !native::InfoAt(aside->host_, info)) return aside;
+    if (!TargetOf(path, links, aside->host_, exists, info)) return nullptr;
+    if (!exists) return aside;
     // A name only a NewFile makes, taken exclusively, which the file then
     // replaces: a sweep after a crash finds it like any other temporary.
-    std::unique_ptr<NewFile> temporary = NewFile::Beside(path);
+    std::unique_ptr<NewFile> temporary = NewFile::Beside(path, links);
     if (!temporary) return nullptr;
     const std::string name = temporary->Release();
     if (!native::Rename(aside->host_, name)) {
@@ -334,7 +370,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMillisecon
 FileLock::~FileLock() { native::Close(folder_); }
 
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
-    const std::string pattern = std::string(folder) + "\\~*";
+    const std::string pattern = std::string(folder) + "\\" + kTemporaryMark + "*";
     FindData data;
     FindHandle* search = FindFirst(pattern.c_str(), data, false);
     if (!search) return 0;

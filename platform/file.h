@@ -1,9 +1,10 @@
 // File operations with the guarantees the installer gives a player's game
 // folder: a file is replaced in one step or not at all, never through a name
-// or link that someone else put there, keeping its owner, group and
-// permissions; only regular files are read; and one installer at a time
-// changes a game folder. Paths are Windows paths (path.h). Every operation
-// that fails records why (failure.h).
+// or link that someone else put there (unless the caller asks for a link to
+// be followed), keeping its owner, group, permissions, access control list
+// and extended attributes; only regular files are read; and one installer at
+// a time changes a game folder. Paths are Windows paths (path.h). Every
+// operation that fails records why (failure.h).
 #pragma once
 
 #include <cstddef>
@@ -40,18 +41,40 @@ struct CopyReport;
 // host. A link (FileInfo::link) is no read-only file of its own.
 bool RefusesChange(const FileInfo& info);
 
+// What a change does where a symbolic link stands at the name of the file
+// it replaces.
+enum class LinkAtTarget {
+    Replace,  // the link itself is replaced by a plain file
+    Follow    // the file the link finally reaches is replaced, and the link stays
+};
+
+// The length of a temporary name (NewFile): at least this many characters,
+// and at most as many as the target's name or kLongestTemporary.
+constexpr size_t kShortestTemporary = 12;
+constexpr size_t kLongestTemporary = 24;
+
 // A new file written beside its target under a temporary name, then put in
 // the target's place in one step. The temporary name is unique, created
-// exclusively (never through anything that stands at that name) and no
-// longer than the target's own name, so a path that fits the system's limit
-// keeps fitting. Until Commit, the target is untouched; a NewFile destroyed
-// without a Commit removes its temporary file.
+// exclusively (never through anything that stands at that name) and carries
+// a mark no player's file has: "~veldrin-" and random lowercase letters and
+// digits, by which RemoveStaleTemporaries knows it. It is as long as the
+// target's own name, within kShortestTemporary and kLongestTemporary
+// characters: a path that fits the system's limit keeps fitting wherever
+// the target's name has kShortestTemporary characters or more, and a
+// shorter one's folder needs room for that many. Until Commit, the target
+// is untouched; a NewFile destroyed without a Commit removes its temporary
+// file.
 class NewFile {
 public:
-    // Creates the temporary file beside target. Returns null when it cannot
-    // (a missing or read-only folder, a full disk, ...), or when the target
-    // is a folder or a read-only file, which may not be replaced.
-    static std::unique_ptr<NewFile> Beside(const char* target);
+    // Creates the temporary file beside target. With LinkAtTarget::Follow,
+    // where a symbolic link (or a chain of them) stands at target, the file
+    // it finally reaches is the target instead: the temporary is made beside
+    // that file and put in its place, and the link stays a link. Returns
+    // null when it cannot (a missing or read-only folder, a full disk, ...),
+    // when the target is a folder or a read-only file, which may not be
+    // replaced, and, when following, when the link leads to nothing or to
+    // something other than a file.
+    static std::unique_ptr<NewFile> Beside(const char* target, LinkAtTarget links = LinkAtTarget::Replace);
 
     ~NewFile();
     NewFile(const NewFile&) = delete;
@@ -68,12 +91,16 @@ public:
 
     // Puts the file in the target's place: forces it to the disk (toDisk),
     // gives it the target's owner, group and permissions (Windows: its
-    // attributes), renames it over the target and, with toDisk, forces the
-    // folder's entry to the disk too. A new target takes the marks of the
-    // file model when given, else the owner and group of its folder (only
-    // root may set those; otherwise they stay). Fails, the target untouched
-    // and the temporary file removed, when anything written could not be
-    // stored, the target is read-only or a folder, or the rename fails.
+    // attributes), its extended attributes and access control list
+    // (Windows: its access control list and owner), renames it over the
+    // target and, with toDisk, forces the folder's entry to the disk too.
+    // What the process may not set (another owner, where only root or an
+    // administrator may give files away; security attributes) is left as
+    // the new file has it, as on a file system that keeps no such things. A
+    // new target takes all this of the file model when given, else the
+    // owner and group of its folder. Fails, the target untouched and the
+    // temporary file removed, when anything written could not be stored,
+    // the target is read-only or a folder, or the rename fails.
     bool Commit(bool toDisk, const char* model = nullptr);
 
     // The host path of the temporary file.
@@ -135,14 +162,16 @@ struct CopyReport {
 bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr,
               CopyReport* report = nullptr);
 
-// A file moved out of the way, under a temporary name beside it, until it
-// is put back or let go.
+// A file moved out of the way, under a temporary name beside it (one a
+// NewFile would take, with its mark), until it is put back or let go.
 class SetAside {
 public:
-    // Moves the file at path aside. Returns a SetAside that holds nothing
+    // Moves the file at path aside; with LinkAtTarget::Follow, where a
+    // symbolic link stands at path, the file it finally reaches, beside
+    // itself, while the link stays. Returns a SetAside that holds nothing
     // when there is no file at path, and null when it cannot be moved (the
-    // folder or the file may not be changed).
-    static std::unique_ptr<SetAside> Move(const char* path);
+    // folder or the file may not be changed, or the link leads to nothing).
+    static std::unique_ptr<SetAside> Move(const char* path, LinkAtTarget links = LinkAtTarget::Replace);
 
     // Puts the file back under its name. Returns false on failure.
     bool Restore();
@@ -183,9 +212,10 @@ private:
     int64_t acquired_;
 };
 
-// Deletes the temporary files a NewFile leaves in folder when its process
-// was killed before it could remove them: regular files with the names only
-// a NewFile makes, made before olderThan (FileInfo::changeTime's clock). A
+// Deletes the temporary files a NewFile (or a SetAside) leaves in folder
+// when its process was killed before it could remove them: regular files
+// whose names carry the temporary's mark, made before olderThan
+// (FileInfo::changeTime's clock); nothing else, whatever its name. A
 // change calls it while it holds the game folder's lock, so that no living
 // installer's temporary can be among them. Returns how many it deleted.
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan);

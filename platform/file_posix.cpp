@@ -13,9 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/sendfile.h>
+#include <sys/xattr.h>
 #endif
 
 namespace platform {
@@ -211,6 +213,93 @@ bool TakeMarks(Handle file, const std::string&, uint32_t created, const Info& li
     if (::fchown(file, static_cast<uid_t>(like.owner), static_cast<gid_t>(like.group)) != 0) return FailErrno();
     // Giving a file away clears its set-id bits; they are put back.
     if ((like.marks & 06000) && ::fchmod(file, static_cast<mode_t>(like.marks)) != 0) return FailErrno();
+    return true;
+}
+
+#if defined(__linux__)
+namespace {
+
+// An attribute the process may not set (security.* and trusted.* without
+// the privilege), or one the file system does not keep, is skipped.
+bool Unsettable(int err) { return err == EPERM || err == EACCES || err == EOPNOTSUPP || err == EINVAL; }
+
+// The names of the extended attributes a replaced file hands on: all but
+// file capabilities, which grant privileges to the content they were given
+// for and which the kernel itself drops when a file is written, and the
+// default ACL, which only a folder has.
+bool HandedOn(const char* name) {
+    return std::strcmp(name, "security.capability") != 0 && std::strcmp(name, "system.posix_acl_default") != 0;
+}
+
+// Reads the extended attribute name of the file at path into value, grown
+// as needed; false with errno set when it cannot.
+bool ReadAttribute(const char* path, const char* name, std::vector<char>& value, ssize_t& size) {
+    for (;;) {
+        size = ::getxattr(path, name, value.data(), value.size());
+        if (size >= 0) return true;
+        if (errno != ERANGE) return false;
+        const ssize_t needed = ::getxattr(path, name, nullptr, 0);
+        if (needed < 0) return false;
+        value.resize(static_cast<size_t>(needed) + 1);
+    }
+}
+
+}  // namespace
+#endif
+
+bool TakeAttributes(Handle file, const std::string&, const std::string& like) {
+#if defined(__linux__)
+    // One call, into a buffer on the stack, tells the names; most files
+    // have none, and then nothing more is asked. The path is followed as
+    // the marks were (InfoAt).
+    char names[1024];
+    std::vector<char> moreNames;
+    char* list = names;
+    ssize_t length = ::listxattr(like.c_str(), names, sizeof names);
+    while (length < 0 && errno == ERANGE) {
+        const ssize_t needed = ::listxattr(like.c_str(), nullptr, 0);
+        if (needed < 0) break;
+        moreNames.resize(static_cast<size_t>(needed) + 1);
+        list = moreNames.data();
+        length = ::listxattr(like.c_str(), list, moreNames.size());
+    }
+    // A file system without extended attributes, or a file gone meanwhile,
+    // has none to hand on.
+    if (length <= 0) return length == 0 || errno == EOPNOTSUPP || errno == ENOENT || errno == ENOTDIR || FailErrno();
+    // The access control list comes after the permission bits TakeMarks
+    // set: a chmod rewrites the list's mask entry.
+    std::vector<char> value(256);
+    for (const char* name = list; name < list + length; name += std::strlen(name) + 1) {
+        if (!HandedOn(name)) continue;
+        ssize_t size = 0;
+        if (!ReadAttribute(like.c_str(), name, value, size)) {
+            if (errno == ENODATA || Unsettable(errno)) continue;  // gone meanwhile, or not for this process
+            return FailErrno();
+        }
+        if (::fsetxattr(file, name, value.data(), static_cast<size_t>(size), 0) != 0 && !Unsettable(errno))
+            return FailErrno();
+    }
+    return true;
+#else
+    (void)file;
+    (void)like;
+    return true;
+#endif
+}
+
+bool FollowLinks(const std::string& host, std::string& reached) {
+    reached = host;
+    struct stat st;
+    // Nothing there, or a folder on the way that cannot be looked into: the
+    // creation of the temporary tells what is wrong.
+    if (host.empty() || ::lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char* real = ::realpath(host.c_str(), nullptr);
+    if (!real) {
+        if (errno == ENOENT || errno == ENOTDIR) return Fail(FileError::NotFound, "it is a link to a missing file");
+        return FailErrno();
+    }
+    reached = real;
+    std::free(real);
     return true;
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -262,6 +264,86 @@ bool TakeMarks(Handle, const std::string& fileHost, uint32_t, const Info& like) 
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (!(like.marks & copied)) return true;  // a new file has none of them
     return SetFileAttributesA(fileHost.c_str(), like.marks & copied) || FailCode();
+}
+
+bool TakeAttributes(Handle file, const std::string& fileHost, const std::string& like) {
+    // The access control list is copied onto the temporary before the
+    // rename rather than left to ReplaceFile, which would keep it too:
+    // ReplaceFile is no single rename but several steps, and where the last
+    // fails (ERROR_UNABLE_TO_MOVE_REPLACEMENT, without a backup) the target
+    // is gone and the new file still under its temporary name. A rename
+    // after the copy keeps the one-step replace that file.h promises.
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(like.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return true;  // a file system without security, or one the process may not read: nothing to keep
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    // A list of inherited entries only is the one the temporary got from
+    // the same folder already; only one with entries of its own, or one
+    // cut off from its folder's, needs to be set.
+    bool own = (control & SE_DACL_PROTECTED) != 0 || !dacl;
+    for (DWORD i = 0; !own && dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        own = GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && !(ace->AceFlags & INHERITED_ACE);
+    }
+    DWORD code = ERROR_SUCCESS;
+    if (own) {
+        // The entries inherited from the folder are taken from the folder
+        // again; those of the file's own are copied.
+        const SECURITY_INFORMATION what =
+            DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        code = SetNamedSecurityInfoA(const_cast<char*>(fileHost.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
+                                     nullptr);
+    }
+    // Another owner only an administrator may give, as only root may on
+    // POSIX; anyone else's new files are theirs.
+    PSID created = nullptr;
+    PSECURITY_DESCRIPTOR createdDescriptor = nullptr;
+    if (code == ERROR_SUCCESS && owner &&
+        GetSecurityInfo(AsHandle(file), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &created, nullptr, nullptr, nullptr,
+                        &createdDescriptor) == ERROR_SUCCESS) {
+        if (created && !EqualSid(owner, created))
+            SetNamedSecurityInfoA(const_cast<char*>(fileHost.c_str()), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                                  owner, nullptr, nullptr, nullptr);
+        LocalFree(createdDescriptor);
+    }
+    LocalFree(descriptor);
+    switch (code) {
+        case ERROR_SUCCESS:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+        case ERROR_CALL_NOT_IMPLEMENTED: return true;
+        default: return FailCode(code);
+    }
+}
+
+bool FollowLinks(const std::string& host, std::string& reached) {
+    reached = host;
+    const DWORD attributes = host.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    // Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the file at
+    // the end of the chain.
+    HANDLE file = CreateFileA(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return Fail(FileError::NotFound, "it is a link to a missing file");
+        return FailCode(code);
+    }
+    const std::string path = FinalPathOf(file);
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    if (path.empty()) return FailCode(code);
+    reached = path;
+    return true;
 }
 
 bool FolderMarks(const std::string&, Info& marks) {

@@ -101,6 +101,21 @@ bool CopyLastWrite(const Info& like, Handle file);
 // root, since anyone else's new files are theirs already.
 bool TakeMarks(Handle file, const std::string& fileHost, uint32_t created, const Info& like);
 
+// Gives the new file file (at host path fileHost) what the file at host
+// path like carries besides its marks, after TakeMarks: its extended
+// attributes, its access control list among them (POSIX), or its access
+// control list and, where the process may give it, its owner (Windows).
+// What the process may not set, and a file system that keeps no such
+// things, are skipped, no failure; false when one could not be read or
+// stored for another reason (a full disk).
+bool TakeAttributes(Handle file, const std::string& fileHost, const std::string& like);
+
+// The host path of the file that a symbolic link at host finally reaches,
+// each link of a chain followed; host itself where no link stands there (a
+// file, or nothing). False, with the failure recorded, when the link leads
+// to nothing: "it is a link to a missing file".
+bool FollowLinks(const std::string& host, std::string& reached);
+
 // The marks a new file takes in folder where no file stood: the folder's
 // owner and group (permission bits 0). Kept for the thread while a
 // ListingScope lives, since a folder's owner does not change under an

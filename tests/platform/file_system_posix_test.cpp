@@ -5,6 +5,7 @@
 
 #include "support/game_folder.h"
 
+using test::ReadBytes;
 using test::WriteBytes;
 
 namespace {
@@ -67,6 +68,55 @@ TEST_F(PosixFileSystemTest, ANewFileKeepsTheTargetsPermissionBits) {
     EXPECT_TRUE(file->Commit(false));
     EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
               fs::status(root_ / "Target").permissions());
+}
+
+// Following links, a new file replaces the file a link, or a chain of them,
+// finally reaches, made beside that file, and the links stay; a file set
+// aside so is moved beside itself. A link to nothing, or to no file, is
+// refused. Without following, the link itself is replaced by a plain file.
+TEST_F(PosixFileSystemTest, AFollowedLinkStaysALink) {
+    using platform::LinkAtTarget;
+    WriteBytes(root_ / "shared" / "liblist.gam", "shared");
+    fs::create_directories(root_ / "chain");
+    fs::create_directories(root_ / "mod");
+    fs::create_symlink(root_ / "shared" / "liblist.gam", root_ / "chain" / "liblist.gam");
+    fs::create_symlink("../chain/liblist.gam", root_ / "mod" / "liblist.gam");
+    const std::string target = (root_ / "MOD" / "LibList.gam").string();
+    auto file = platform::NewFile::Beside(target.c_str(), LinkAtTarget::Follow);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(fs::canonical(root_ / "shared"), fs::path(file->TempPath()).parent_path());
+    EXPECT_TRUE(file->Write("new", 3));
+    EXPECT_TRUE(file->Commit(true));
+    EXPECT_TRUE(fs::is_symlink(root_ / "mod" / "liblist.gam"));
+    EXPECT_TRUE(fs::is_symlink(root_ / "chain" / "liblist.gam"));
+    EXPECT_EQ("new", ReadBytes(root_ / "shared" / "liblist.gam"));
+    EXPECT_FALSE(test::TempFilesLeft(root_));
+
+    auto aside = platform::SetAside::Move(target.c_str(), LinkAtTarget::Follow);
+    ASSERT_TRUE(aside);
+    EXPECT_FALSE(fs::exists(root_ / "shared" / "liblist.gam"));
+    EXPECT_TRUE(fs::is_symlink(root_ / "mod" / "liblist.gam"));
+    EXPECT_TRUE(aside->Restore());
+    EXPECT_EQ("new", ReadBytes(root_ / "mod" / "liblist.gam"));
+
+    fs::create_symlink("missing.gam", root_ / "mod" / "dangling.gam");
+    fs::create_symlink("/dev/null", root_ / "mod" / "device.gam");
+    for (const char* name : {"dangling.gam", "device.gam"}) {
+        const std::string link = (root_ / "mod" / name).string();
+        EXPECT_FALSE(platform::NewFile::Beside(link.c_str(), LinkAtTarget::Follow)) << name;
+        EXPECT_FALSE(platform::SetAside::Move(link.c_str(), LinkAtTarget::Follow)) << name;
+        EXPECT_TRUE(fs::is_symlink(root_ / "mod" / name)) << name;
+    }
+    EXPECT_EQ("it is a link to something that is not a file", platform::LastFailure().reason);
+    EXPECT_FALSE(platform::NewFile::Beside((root_ / "mod" / "dangling.gam").c_str(), LinkAtTarget::Follow));
+    EXPECT_EQ("it is a link to a missing file", platform::LastFailure().reason);
+
+    file = platform::NewFile::Beside(target.c_str());
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Commit(false));
+    EXPECT_FALSE(fs::is_symlink(root_ / "mod" / "liblist.gam"));
+    EXPECT_EQ("", ReadBytes(root_ / "mod" / "liblist.gam"));
+    EXPECT_EQ("new", ReadBytes(root_ / "shared" / "liblist.gam"));
 }
 
 }  // namespace

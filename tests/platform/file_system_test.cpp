@@ -7,6 +7,8 @@
 #include "support/game_folder.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 using platform::TextFile;
 using test::ReadBytes;
@@ -238,6 +240,85 @@ TEST_F(FileSystemTest, ANewFileTakesItsTargetsPlaceWithItsMarksAndRefusesReadOnl
     fs::permissions(root_ / "Target", fs::perms::owner_read);
     EXPECT_FALSE(platform::NewFile::Beside(P(root_ / "Target").c_str()));
     EXPECT_EQ("new", ReadBytes(root_ / "Target"));
+}
+
+// A file the program replaces, by a new file or by a copy, keeps what it
+// carries besides its marks: its extended attributes and access control
+// list (Windows: the entries of its own in that list); a new file made after
+// a model takes the model's.
+TEST_F(FileSystemTest, AReplacedFileKeepsItsAttributesAndAccessList) {
+    const fs::path target = root_ / "liblist.gam";
+    WriteBytes(target, "old");
+    const std::string refused = test::GiveAccessExtras(target);
+    if (!refused.empty()) GTEST_SKIP() << "the file system of " << root_ << " refuses them: " << refused;
+    const std::string extras = test::AccessExtras(target);
+    auto file = platform::NewFile::Beside(P(target).c_str());
+    ASSERT_TRUE(file);
+    ASSERT_NE(extras, test::AccessExtras(file->TempPath()));
+    EXPECT_TRUE(file->Write("new", 3));
+    EXPECT_TRUE(file->Commit(true));
+    EXPECT_EQ("new", ReadBytes(target));
+    EXPECT_EQ(extras, test::AccessExtras(target));
+    WriteBytes(root_ / "package.gam", "package");
+    EXPECT_TRUE(platform::CopyOver(P(root_ / "package.gam").c_str(), P(target).c_str()));
+    EXPECT_EQ("package", ReadBytes(target));
+    EXPECT_EQ(extras, test::AccessExtras(target));
+    auto kept = platform::NewFile::Beside(P(root_ / "liblist.gam.veldrin").c_str());
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->Commit(false, P(target).c_str()));
+    EXPECT_EQ(extras, test::AccessExtras(root_ / "liblist.gam.veldrin"));
+}
+
+// The sweep after a killed installer deletes what a NewFile and a SetAside
+// leave behind, made before the lock, and nothing else: a player's files
+// named "~" and letters, a folder and a temporary younger than the lock stay.
+TEST_F(FileSystemTest, TheSweepDeletesOnlyOldFilesWithTheTemporariesMark) {
+    WriteBytes(root_ / "liblist.gam", "old");
+    WriteBytes(root_ / "Veldrin.cfg", "cfg");
+    std::string newFile, setAside;
+    {
+        auto file = platform::NewFile::Beside(P(root_ / "liblist.gam").c_str());
+        ASSERT_TRUE(file);
+        newFile = fs::path(file->TempPath()).filename().string();
+        auto aside = platform::SetAside::Move(P(root_ / "Veldrin.cfg").c_str());
+        ASSERT_TRUE(aside);
+        for (const auto& entry : fs::directory_iterator(root_))
+            if (entry.path().filename() != newFile && entry.path().filename().string().rfind('~', 0) == 0)
+                setAside = entry.path().filename().string();
+        ASSERT_TRUE(aside->Restore());
+    }
+    // A short name and a long one: both carry the mark, within the bounds.
+    EXPECT_EQ(0u, newFile.rfind("~veldrin-", 0)) << newFile;
+    EXPECT_EQ(0u, setAside.rfind("~veldrin-", 0)) << setAside;
+    EXPECT_EQ(12u, newFile.size()) << newFile;
+    EXPECT_EQ(12u, setAside.size()) << setAside;
+    auto file = platform::NewFile::Beside(P(root_ / "a name longer than the longest temporary").c_str());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(24u, fs::path(file->TempPath()).filename().string().size()) << file->TempPath();
+    EXPECT_EQ(std::string::npos, file->TempPath().find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ", root_.string().size()));
+    file.reset();
+    // What a killed installer leaves, under the names it took.
+    WriteBytes(root_ / newFile, "left by a NewFile");
+    WriteBytes(root_ / setAside, "left by a SetAside");
+    const std::vector<std::string> players = {
+        "~notes",     "~backup1",          "~abc", "~", "~veldrin", "~veldrin-", "~veldrin-NOTES",
+        "~veldrin-a", "~veldrin-notes.txt"};
+    for (const std::string& name : players) WriteBytes(root_ / name, "a player's " + name);
+    fs::create_directories(root_ / "~veldrin-folder");
+    auto lock = platform::FileLock::Acquire(P(root_).c_str(), 0);
+    ASSERT_TRUE(lock);
+    // Past the coarse clock a file's times are taken from.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    auto living = platform::NewFile::Beside(P(root_ / "liblist.gam").c_str());
+    ASSERT_TRUE(living);
+    EXPECT_EQ(2, platform::RemoveStaleTemporaries(P(root_).c_str(), lock->Acquired()));
+    EXPECT_FALSE(fs::exists(root_ / newFile));
+    EXPECT_FALSE(fs::exists(root_ / setAside));
+    for (const std::string& name : players) EXPECT_EQ("a player's " + name, ReadBytes(root_ / name)) << name;
+    EXPECT_TRUE(fs::is_directory(root_ / "~veldrin-folder"));
+    EXPECT_TRUE(fs::exists(living->TempPath()));
+    EXPECT_TRUE(living->Commit(false));
+    EXPECT_EQ("cfg", ReadBytes(root_ / "Veldrin.cfg"));
 }
 
 TEST_F(FileSystemTest, FaultHookFailsTheNamedOperationOnly) {

@@ -1029,6 +1029,80 @@ TEST_F(FaultTableTest, OwnerGroupAndModeAreKept) {
     EXPECT_EQ(0, owner("cstrike/Veldrin_names.txt").rfind("4321:4322 ", 0)) << owner("cstrike/Veldrin_names.txt");
 }
 
+#endif
+
+// --- A player's files beside the program's, and what a replace keeps -----------
+
+// A player's files whose names start with "~" are no temporaries of the
+// program: made before the change, they survive Install and Remove byte for
+// byte in the mod folder, dlls and maps, also where maps is a link into a
+// folder the player shares between games; what a killed installer left
+// there is swept all the same.
+TEST_F(FaultTableTest, APlayersTildeFilesAreNoTemporaries) {
+    const std::vector<std::string> names = {"~notes", "~backup1", "~abc", "~"};
+    for (bool linkedMaps : {false, true}) {
+        if (linkedMaps) {
+            // Symbolic links on Windows need a privilege players do not have.
+            if (test::HostIsWindows()) break;
+            fs::remove_all(Game("cstrike/maps"));
+            fs::create_directories(Game("shared_maps"));
+            fs::create_directory_symlink(Game("shared_maps"), Game("cstrike/maps"));
+        }
+        std::map<fs::path, std::string> players;
+        for (const char* folder : {"cstrike", "cstrike/dlls", "cstrike/maps"})
+            for (const std::string& name : names)
+                players[Game(folder) / name] = std::string("a player's ") + folder + "/" + name;
+        for (const auto& [file, bytes] : players) WriteBytes(file, bytes);
+        // A temporary a killed installer left in the shared folder.
+        WriteBytes(Game("cstrike/maps/~veldrin-k1ll3d"), "left behind");
+        const std::string what = linkedMaps ? "a player's ~ files, maps a link: " : "a player's ~ files: ";
+        RunCase(what + "Install", ScanInstall);
+        EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+        EXPECT_FALSE(fs::exists(Game("cstrike/maps/~veldrin-k1ll3d")));
+        RunCase(what + "Remove", ScanRemove);
+        EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+        for (const auto& [file, bytes] : players) EXPECT_EQ(bytes, ReadBytes(file)) << file;
+        EXPECT_EQ(linkedMaps, fs::is_symlink(Game("cstrike/maps")));
+    }
+}
+
+// A liblist.gam with an access control list entry of its own and an
+// extended attribute keeps both when Install rewrites it and when Remove
+// gives it back, as it keeps its owner, group and mode.
+TEST_F(FaultTableTest, LiblistKeepsItsAccessListAndAttributes) {
+    const fs::path libList = Game("cstrike/liblist.gam");
+    const std::string refused = test::GiveAccessExtras(libList);
+    if (!refused.empty()) GTEST_SKIP() << "the file system of " << game_ << " refuses them: " << refused;
+    const std::string extras = test::AccessExtras(libList);
+    RunCase("liblist.gam with an access list and attributes: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ(extras, test::AccessExtras(libList));
+    RunCase("liblist.gam with an access list and attributes: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_EQ(extras, test::AccessExtras(libList));
+}
+
+// A liblist.gam that is a link to a file an administrator shares between
+// game folders stays a link: Install rewrites the shared file, and Remove
+// gives it back its bytes.
+TEST_F(FaultTableTest, ALinkedLiblistStaysALink) {
+    if (test::HostIsWindows()) GTEST_SKIP() << "symbolic links on Windows need a privilege players do not have";
+    const std::string original = ReadBytes(Game("cstrike/liblist.gam"));
+    fs::create_directories(Game("shared"));
+    fs::rename(Game("cstrike/liblist.gam"), Game("shared/liblist.gam"));
+    fs::create_symlink(Game("shared/liblist.gam"), Game("cstrike/liblist.gam"));
+    RunCase("liblist.gam a link to a shared file: Install", ScanInstall);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(fs::is_symlink(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(Crlf("game \"Counter-Strike\"\ngamedll \"dlls\\veldrin.dll\"\n"), ReadBytes(Game("shared/liblist.gam")));
+    RunCase("liblist.gam a link to a shared file: Remove", ScanRemove);
+    EXPECT_TRUE(kept_.Done()) << Describe(kept_);
+    EXPECT_TRUE(fs::is_symlink(Game("cstrike/liblist.gam")));
+    EXPECT_EQ(original, ReadBytes(Game("shared/liblist.gam")));
+}
+
+#if !defined(_WIN32)
+
 // A pipe or a device where a file should be would hold a read up for ever:
 // only regular files are read or copied; anything else counts as missing.
 TEST_F(FaultTableTest, SpecialFilesCountAsMissing) {
@@ -1190,8 +1264,9 @@ TEST_F(FaultTableTest, NoGameDirectory) {
 }
 
 // A game folder deep enough that its longest path is 255 characters: every
-// temporary name is no longer than its target's, so Windows' limit of 259
-// characters is never passed and Install and Remove work.
+// temporary name is no longer than its target's, or than 12 characters where
+// the target's is shorter, so Windows' limit of 259 characters is never
+// passed and Install and Remove work.
 TEST_F(FaultTableTest, LongPaths) {
     // The longest path a change composes: "<game>\Veldrin\cstrike\cs_office.VWP", 30 characters after the
     // game directory; 255 in all.
@@ -1214,11 +1289,15 @@ TEST_F(FaultTableTest, LongPaths) {
     EXPECT_TRUE(fs::exists(Game("cstrike/maps/cs_office.VWP")));
     RunCase("long paths: Remove", ScanRemove);
     EXPECT_TRUE(kept_.Done()) << Describe(kept_);
-    for (const char* target : {"cstrike\\liblist.gam", "cstrike\\dlls\\veldrin.dll", "cstrike\\maps\\a.vwp"}) {
+    for (const char* target : {"cstrike\\liblist.gam", "cstrike\\liblist.gam.veldrin", "cstrike\\dlls\\veldrin.dll",
+                               "cstrike\\maps\\cs_office.VWP", "cstrike\\maps\\a.vwp"}) {
         const std::string path = game_.string() + "\\" + target;
         auto file = platform::NewFile::Beside(path.c_str());
         ASSERT_TRUE(file) << path;
-        EXPECT_LE(file->TempPath().size(), platform::ResolvePath(path.c_str()).size()) << file->TempPath();
+        const std::string host = platform::ResolvePath(path.c_str());
+        const size_t nameStart = host.find_last_of("\\/") + 1;
+        EXPECT_LE(file->TempPath().size(), std::max<size_t>(host.size(), nameStart + 12)) << file->TempPath();
+        EXPECT_LE(file->TempPath().size(), 259u) << file->TempPath();
     }
 }
 

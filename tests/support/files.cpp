@@ -30,7 +30,7 @@ bool TempFilesLeft(const fs::path& dir) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator();
          it.increment(ec))
-        if (it->path().filename().string().rfind('~', 0) == 0) return true;
+        if (it->path().filename().string().rfind("~veldrin-", 0) == 0) return true;
     return false;
 }
 

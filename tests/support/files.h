@@ -26,8 +26,8 @@ std::string Crlf(const std::string& text);
 // A path as the core takes it: narrow text, whatever the host's own path type.
 std::string Narrow(const fs::path& path);
 
-// True when a temporary file of the file layer ("~" and letters, beside
-// the file it was to replace) is left anywhere under dir.
+// True when a temporary file of the file layer (its name "~veldrin-" and
+// letters, beside the file it was to replace) is left anywhere under dir.
 bool TempFilesLeft(const fs::path& dir);
 
 // The names a search of the file layer returns for a Windows pattern

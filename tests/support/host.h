@@ -48,6 +48,16 @@ public:
 void SetUnusualMarks(const std::filesystem::path& path);
 std::string Marks(const std::filesystem::path& path);
 
+// Gives a file what a replace must keep besides its marks, and describes
+// it, so a test can tell whether a replaced file kept it. POSIX: the
+// extended attribute user.veldrin-test and an access control list entry
+// that lets user 4321 read and write; Windows: an entry of the file's own
+// in its access control list that lets the Guests group read and write.
+// Returns why not when the file system (or the host) refuses them, empty
+// when they were given.
+std::string GiveAccessExtras(const std::filesystem::path& path);
+std::string AccessExtras(const std::filesystem::path& path);
+
 // Holds a file open, shared with nobody, as a running game holds its library,
 // until the returned holder is reset; null when it could not be opened. POSIX
 // has no such hold: there it holds nothing and returns null.

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 
@@ -75,6 +79,62 @@ std::string Marks(const std::filesystem::path& path) {
     if (attributes & FILE_ATTRIBUTE_READONLY) text += " read-only";
     if (attributes & FILE_ATTRIBUTE_HIDDEN) text += " hidden";
     if (attributes & FILE_ATTRIBUTE_SYSTEM) text += " system";
+    return text;
+}
+
+std::string GiveAccessExtras(const std::filesystem::path& path) {
+    PACL old = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD code = GetNamedSecurityInfoW(path.wstring().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                       nullptr, &old, nullptr, &descriptor);
+    if (code != ERROR_SUCCESS) return "the access control list cannot be read: error " + std::to_string(code);
+    PSID guests = nullptr;
+    if (!ConvertStringSidToSidW(L"S-1-5-32-546", &guests)) {
+        LocalFree(descriptor);
+        return "no Guests group";
+    }
+    EXPLICIT_ACCESSW access{};
+    access.grfAccessPermissions = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
+    access.grfAccessMode = GRANT_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(guests);
+    PACL acl = nullptr;
+    code = SetEntriesInAclW(1, &access, old, &acl);
+    if (code == ERROR_SUCCESS) {
+        std::wstring wide = path.wstring();
+        code =
+            SetNamedSecurityInfoW(&wide[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+        LocalFree(acl);
+    }
+    LocalFree(guests);
+    LocalFree(descriptor);
+    if (code != ERROR_SUCCESS) return "the access control list cannot be set: error " + std::to_string(code);
+    return AccessExtras(path).find("S-1-5-32-546") == std::string::npos ? "the entry set is not kept" : "";
+}
+
+std::string AccessExtras(const std::filesystem::path& path) {
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.wstring().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return "unreadable";
+    // The entries of the file's own: those inherited come from its folder.
+    std::string text = "own entries:";
+    for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || (ace->Header.AceFlags & INHERITED_ACE)) continue;
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE && ace->Header.AceType != ACCESS_DENIED_ACE_TYPE) continue;
+        char* sid = nullptr;
+        if (!ConvertSidToStringSidA(&ace->SidStart, &sid)) continue;
+        char mask[16];
+        std::snprintf(mask, sizeof mask, "%08lx", static_cast<unsigned long>(ace->Mask));
+        text +=
+            std::string(" ") + (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow " : "deny ") + sid + " " + mask;
+        LocalFree(sid);
+    }
+    LocalFree(descriptor);
     return text;
 }
 
