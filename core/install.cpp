@@ -204,7 +204,7 @@ bool InstallerCore::PutInPlace(const InstallPaths& paths, PreparedLibList& prepa
     // aside until the new liblist.gam is in place, and back if it cannot be.
     std::unique_ptr<platform::SetAside> earlier;
     if (prepared.kept) {
-        earlier = platform::SetAside::Move(paths.stored);
+        earlier = platform::SetAside::Move(paths.stored, platform::LinkAtTarget::Follow);
         if (!earlier || !prepared.kept->Commit(paths.libList)) {
             outcome = layout::FailureOutcome(paths.stored);
             Trace("Could not write %s, nothing changed\n", paths.stored);

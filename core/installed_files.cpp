@@ -70,7 +70,7 @@ void InstalledFiles::Note(const std::string& relative, const platform::FileInfo&
 
 bool InstalledFiles::Save(const char* model) {
     if (!changed_ || !path_[0]) return true;
-    auto out = platform::NewFile::Beside(path_);
+    auto out = platform::NewFile::Beside(path_, platform::LinkAtTarget::Follow);
     bool ok = out && out->Write(kHeading, sizeof kHeading - 1);
     char numbers[64];
     for (auto it = files_.begin(); ok && it != files_.end(); ++it) {

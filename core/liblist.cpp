@@ -146,7 +146,7 @@ bool LibListRewrite::Commit() {
 
 std::unique_ptr<KeptLinesWriter> KeptLinesWriter::Begin(const char* path) {
     std::unique_ptr<KeptLinesWriter> writer(new KeptLinesWriter);
-    writer->out_ = platform::NewFile::Beside(path);
+    writer->out_ = platform::NewFile::Beside(path, platform::LinkAtTarget::Follow);
     if (!writer->out_) return nullptr;
     return writer;
 }

@@ -127,8 +127,9 @@ private:
 // each replaced line, whole however long, with CR LF line ends.
 class KeptLinesWriter {
 public:
-    // Starts the new file beside path, which it replaces at Commit. Returns
-    // null when it cannot be made.
+    // Starts the new file beside path, which it replaces at Commit (a link
+    // at path stays a link: the file it reaches is replaced). Returns null
+    // when it cannot be made.
     static std::unique_ptr<KeptLinesWriter> Begin(const char* path);
     ~KeptLinesWriter();
 
