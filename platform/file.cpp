@@ -367,7 +367,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMillisecon
     }
 }
 
-FileLock::~FileLock() { native::Close(folder_); }
+FileLock::~FileLock() { native::UnlockFolder(folder_); }
 
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
     const std::string pattern = std::string(folder) + "\\" + kTemporaryMark + "*";

@@ -386,6 +386,8 @@ Handle LockFolder(const std::string& host, bool& busy) {
     return kNoHandle;
 }
 
+void UnlockFolder(Handle lock) { ::close(lock); }
+
 int64_t Now() {
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);

@@ -5,6 +5,7 @@
 
 #include <aclapi.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -398,17 +399,45 @@ bool SyncFolder(const std::string&) {
 
 Handle LockFolder(const std::string& host, bool& busy) {
     busy = false;
-    // The right to add files, shared with no other holder of that right:
-    // a second installer's open fails until this handle is closed, while
-    // listings, reads and the files inside the folder are as free as ever.
-    // Without delete sharing the folder cannot be renamed away meanwhile.
-    HANDLE folder = CreateFileA(host.c_str(), FILE_ADD_FILE | SYNCHRONIZE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    // The lock is a semaphore of one, named after the folder as the file
+    // system knows it (its volume and file index), so that every name and
+    // link that reaches the folder reaches the same lock. A handle on the
+    // folder itself could only exclude through its sharing, which would
+    // refuse the installer's own renames into the folder (a rename opens its
+    // folder for writing) or fail while a server runs in it (a program's
+    // working folder is shared without delete).
+    HANDLE folder = CreateFileA(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder != INVALID_HANDLE_VALUE) return folder;
-    const DWORD code = GetLastError();
-    busy = code == ERROR_SHARING_VIOLATION;
-    FailCode(code);
+    if (folder == INVALID_HANDLE_VALUE) {
+        FailCode();
+        return kNoHandle;
+    }
+    BY_HANDLE_FILE_INFORMATION data;
+    const bool known = GetFileInformationByHandle(folder, &data) || FailCode();
+    CloseHandle(folder);
+    if (!known) return kNoHandle;
+    char name[96];
+    std::snprintf(name, sizeof name, "Local\\VeldrinIns-folder-%08lx-%08lx%08lx",
+                  static_cast<unsigned long>(data.dwVolumeSerialNumber),
+                  static_cast<unsigned long>(data.nFileIndexHigh), static_cast<unsigned long>(data.nFileIndexLow));
+    HANDLE lock = CreateSemaphoreA(nullptr, 1, 1, name);
+    if (!lock) {
+        FailCode();
+        return kNoHandle;
+    }
+    // Not a mutex: a mutex is its thread's, and the same thread would take
+    // it twice. A killed holder's handle closes with its process; the
+    // semaphore then goes with the last handle, and the next one is free.
+    if (WaitForSingleObject(lock, 0) == WAIT_OBJECT_0) return lock;
+    CloseHandle(lock);
+    busy = true;
+    FailCode(ERROR_LOCK_VIOLATION);
     return kNoHandle;
+}
+
+void UnlockFolder(Handle lock) {
+    ReleaseSemaphore(AsHandle(lock), 1, nullptr);
+    CloseHandle(AsHandle(lock));
 }
 
 int64_t Now() {

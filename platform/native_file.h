@@ -148,6 +148,9 @@ bool SyncFolder(const std::string& host);
 // process (or another handle) holds it.
 Handle LockFolder(const std::string& host, bool& busy);
 
+// Lets go of a lock LockFolder took.
+void UnlockFolder(Handle lock);
+
 // The host's clock now, in the units of Info::changeTime.
 int64_t Now();
 
