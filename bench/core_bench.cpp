@@ -216,9 +216,9 @@ void BM_Install(benchmark::State& state) {
         // Install again is an upgrade: a mod whose copy of the bot is older
         // than the package's, every waypoint replaced.
         else if (bench::fs::exists(game / "cstrike" / "dlls" / "veldrin.dll"))
-            bench::fs::last_write_time(game / "cstrike" / "dlls" / "veldrin.dll",
-                                       bench::fs::last_write_time(game / "Veldrin" / "veldrin.dll") -
-                                           std::chrono::hours(48));
+            bench::fs::last_write_time(
+                game / "cstrike" / "dlls" / "veldrin.dll",
+                bench::fs::last_write_time(game / "Veldrin" / "veldrin.dll") - std::chrono::hours(48));
         Settle(game);
         state.ResumeTiming();
         if (!core.InstallMod(200, options, sink).Done()) state.SkipWithError("install failed");
