@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/install_layout.h"
 #include "platform/file_system.h"
 #include "platform/game_dir.h"
 #include "platform/wildcard.h"
@@ -22,25 +21,10 @@ const char kFolderSeparators[] = "/";
 
 }  // namespace
 
-size_t MaxGameDirLength() {
-    // Every path of the package folder is composed after the game directory;
-    // the folder must leave room for the longest, or its list would be empty
-    // and some extras never copied.
-    static const size_t length = [] {
-        size_t longest = 0;
-        for (const char* format : {kSourceLibrary, kCatalogue, kNamesSource, kChatSource, kCfgSource, kWeaponCfgSource})
-            longest = std::max(longest, std::strlen(format) - 2);  // less the "%s"
-        return static_cast<size_t>(kPathBufferSize - 1) - longest;
-    }();
-    return length;
-}
-
-bool UsableGameDirectory(const std::string& dir) { return !dir.empty() && dir.size() <= MaxGameDirLength(); }
-
 bool HoldsPackage(const std::string& dir) {
-    if (!UsableGameDirectory(dir)) return false;
-    const std::string catalogue = dir + "\\Veldrin\\veldrinins.ini";
-    return platform::PathExists(catalogue.c_str()) && !platform::IsDirectory(catalogue.c_str());
+    PathBuffer catalogue;
+    if (!UsableGameDirectory(dir) || !ComposePath(catalogue, kCatalogue, dir.c_str())) return false;
+    return platform::PathExists(catalogue) && !platform::IsDirectory(catalogue);
 }
 
 std::string GameDirectoryAbovePackage(const std::string& folder) {
@@ -54,8 +38,10 @@ std::string GameDirectoryAbovePackage(const std::string& folder) {
     // The package folder is the one the core's paths name: "Veldrin" inside
     // the game directory, holding the catalogue.
     if (!platform::EqualIgnoringCase(dir.substr(slash + 1), "Veldrin")) return std::string();
-    if (!platform::PathExists((dir + "\\veldrinins.ini").c_str())) return std::string();
-    if (!platform::PathExists((parent + "\\Veldrin\\veldrinins.ini").c_str())) return std::string();
+    PathBuffer inPackage, fromParent;
+    if (!ComposePath(inPackage, kCatalogueInPackage, dir.c_str()) || !platform::PathExists(inPackage))
+        return std::string();
+    if (!ComposePath(fromParent, kCatalogue, parent.c_str()) || !platform::PathExists(fromParent)) return std::string();
     return UsableGameDirectory(parent) ? parent : std::string();
 }
 

@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/paths.h"  // MaxGameDirLength, UsableGameDirectory
+
 namespace layout {
-
-// The longest game directory whose package paths fit the 255 characters of
-// a composed path: the longest of them, "<game>\Veldrin\bot_weapon_config.cfg",
-// adds 30 characters.
-size_t MaxGameDirLength();
-
-// True when dir is not empty and no longer than MaxGameDirLength().
-bool UsableGameDirectory(const std::string& dir);
 
 // True when dir can serve as the game directory: usable, and holding the
 // package catalogue "Veldrin\veldrinins.ini" (names matched ignoring case).

@@ -1,8 +1,13 @@
-// The installer core: the catalogue of mods, the status scan, and the Install
-// and Remove operations on a mod's liblist.gam and dlls folder.
+// The installer core's public face: the state a front end holds (the trace
+// switch, the package's library, the catalogue's slots, the game
+// directory), the sink of the scan's rows, and the operations: the status
+// scan, Install and Remove on a mod's liblist.gam and dlls folder, the trace.
 //
-// No user-interface code lives here. The dialog owns one InstallerCore and
-// hands it the list control as the ModRowSink that receives the scan's rows.
+// No user-interface code lives here. The dialog derives from InstallerCore
+// and hands the scan its list control, a ModRowSink; the command line makes
+// an InstallerCore of its own and collects the rows in a ModRowList.
+// How the operations do their work is behind this header, one file or pair
+// a job (docs/layout.md).
 #pragma once
 
 #include <cstdint>
@@ -19,9 +24,13 @@
 #define VELDRIN_PRINTF_FORMAT(formatIndex, firstArgument)
 #endif
 
+// Every path the core composes fits a buffer of this size, terminator
+// included.
+constexpr int kPathBufferSize = 256;
+
 // The Half-Life directory, at most 255 characters, set once at start-up. Every
 // path the core composes starts with it, followed by a backslash.
-extern char g_szGameDir[256];
+extern char g_szGameDir[kPathBufferSize];
 
 // The one catalogue slot whose mod is offered the weapon configuration.
 constexpr int WEAPON_CONFIG_SLOT = 7;
@@ -79,8 +88,6 @@ public:
         std::string status;
     };
     std::vector<Row> rows;
-    int clears = 0;       // how many times the rows were cleared
-    bool inOrder = true;  // every row was inserted after the others, as a scan inserts them
 
     void ClearModRows() override;
     void InsertModRow(int row, const std::string& name) override;
@@ -145,7 +152,7 @@ struct ChangeOutcome {
 // The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
 int32_t DateStampOfFile(const char* path);
 
-class InstallerCore {  // the dialog owns one
+class InstallerCore {
 public:
     int m_bLog = 0;                     // trace switch: Veldrin.log when nonzero
     std::string m_strSourceDll;         // the package's bot library
@@ -200,30 +207,4 @@ public:
     // Decides the status of one catalogued mod: a ModStatus, or 0 when the mod
     // gets no row (its liblist.gam cannot be opened or its folder is unusable).
     int CheckModStatus(int slot);
-
-private:
-    void Trace(const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
-    bool SlotIsUsable(int slot) const;
-    ChangeOutcome ChangeSlot(int32_t itemData, bool install, ModRowSink& rows,
-                             const std::function<ChangeOutcome(int slot)>& change);
-    bool StillOffered(int slot, bool install, ChangeOutcome& outcome);
-    ChangeOutcome InstallIntoSlot(int slot, const InstallOptions& options);
-    ChangeOutcome RemoveFromSlot(int slot);
-    struct KeptLines;
-    KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOutcome& outcome);
-    bool CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome);
-    bool RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept, bool& allBack,
-                        ChangeOutcome& outcome);
-    bool ComposeModPaths(const std::string& folder, char (&libList)[256], char (&library)[256]);
-    struct InstallPaths;
-    struct PreparedLibList;
-    bool PrepareLibList(int slot, const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
-    bool PutInPlace(const InstallPaths& paths, PreparedLibList& prepared, ChangeOutcome& outcome);
-    bool CheckModFolder(const char* dlls, ChangeOutcome& outcome);
-    bool CheckPackageLibrary(const char* package, ChangeOutcome& outcome);
-    bool PutLibrary(const char* target, const char* package, ChangeOutcome& outcome);
-    struct ExtraCopy;
-    void CopyExtras(int slot, const InstallOptions& options, const InstallPaths& paths, ChangeOutcome& outcome);
-    void CopyExtra(const char* sourceTemplate, const char* targetTemplate, ExtraCopy& copy);
-    void CopyWaypoints(ExtraCopy& copy);
 };

@@ -72,11 +72,6 @@ bool LinuxPathOfRow(const char* row, std::string& path) {
     return true;
 }
 
-bool NamesBot(const char* row) {
-    std::string name;
-    return LibraryNameOfRow(row, name) && platform::CompareIgnoringCase(name.c_str(), kBotLibrary) == 0;
-}
-
 void GamedllLine::Assign(const std::string& bytes) {
     const size_t n = bytes.size();
     const size_t end = platform::LineEndLength(bytes);

@@ -53,9 +53,6 @@ bool GamedllPathOfRow(const char* row, std::string& path);
 // end excluded. Returns false, leaving path alone, for any other row.
 bool LinuxPathOfRow(const char* row, std::string& path);
 
-// True when the gamedll row names the bot's library.
-bool NamesBot(const char* row);
-
 // A gamedll line as liblist.gam has it: the row that starts with the marker
 // and every further row of the same line, so that a line of any length is
 // one piece. Install keeps the lines it replaces as these; Remove gives them

@@ -1,20 +1,21 @@
-// Taking the bot out of one mod.
-#include "core/change_outcome.h"
-#include "core/game_lock.h"
-#include "core/install_layout.h"
+// Taking the bot out of one mod: the lines Install kept given back in
+// place of the bot's, or the catalogue's library, then the bot's library
+// deleted once nothing names it.
+#include <memory>
+#include <string>
+
+#include "core/change.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
-#include "core/mod_library.h"
+#include "core/libraries.h"
+#include "core/paths.h"
+#include "core/trace.h"
 #include "platform/file_system.h"
 
-#include <memory>
-
-ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
-    return ChangeSlot(itemData, false, rows, [this](int slot) { return RemoveFromSlot(slot); });
-}
+namespace {
 
 // What liblist.gam.veldrin holds for one Remove.
-struct InstallerCore::KeptLines {
+struct KeptLines {
     enum class State {
         None,      // there is no such file: the catalogue's library goes back
         GiveBack,  // its lines go back, one for each gamedll line
@@ -28,8 +29,6 @@ struct InstallerCore::KeptLines {
     std::string why;      // State::Unfit: why, for the player
 };
 
-namespace {
-
 std::string Lines(size_t count, const char* what) {
     return std::to_string(count) + " " + what + (count == 1 ? " line" : " lines");
 }
@@ -41,20 +40,23 @@ ChangeOutcome Unfit(const char* stored, const std::string& why) {
     return outcome;
 }
 
-}  // namespace
+// The mod's own library as the catalogue names it, from the mod's folder.
+std::string OwnLibraryPath(const std::string& base) {
+    layout::PathBuffer path;
+    return layout::ComposePath(path, layout::kOwnLibraryInMod, base.c_str()) ? path : "";
+}
 
-InstallerCore::KeptLines InstallerCore::ReadKeptLines(const char* stored, const std::string& folder,
-                                                      ChangeOutcome& outcome) {
+KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOutcome& outcome) {
     KeptLines kept;
     auto reader = liblist::KeptLinesReader::Open(stored);
     if (!reader) {
-        if (platform::LastFailure().error != platform::FileError::NotFound) outcome = layout::FailureOutcome(stored);
+        if (platform::LastFailure().error != platform::FileError::NotFound) outcome = change::FailureOutcome(stored);
         return kept;
     }
     // Each line is judged as the game would load it: one that leaves the
     // game folder, reaches nothing, no regular file or the bot's own is not
     // given back, since writing it back would leave the mod broken.
-    layout::ModLibraries libraries(folder);
+    libraries::ModLibraries judge(folder);
     liblist::GamedllLine line;
     int number = 0;
     kept.state = KeptLines::State::GiveBack;
@@ -67,77 +69,30 @@ InstallerCore::KeptLines InstallerCore::ReadKeptLines(const char* stored, const 
         }
         std::string shown, rule;
         if (kept.state == KeptLines::State::GiveBack &&
-            libraries.Judge(line.Path(), &shown, &rule) != layout::LibraryVerdict::Present) {
+            judge.Judge(line.Path(), &shown, &rule) != libraries::Verdict::Present) {
             kept.state = KeptLines::State::Missing;
             kept.missing = shown;
             kept.rule = rule;
         }
     }
-    if (reader->Failed()) outcome = layout::FailureOutcome(stored);
+    if (reader->Failed()) outcome = change::FailureOutcome(stored);
     return kept;
 }
 
-ChangeOutcome InstallerCore::RemoveFromSlot(int slot) {
-    const std::string& folder = m_strModFolder[slot];
-    Trace("\nPerforming Remove on %s\n", m_strModName[slot].c_str());
-    Trace("-------------------------\n");
-
-    layout::PathBuffer libList, library, stored;
-    if (!ComposeModPaths(folder, libList, library) ||
-        !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
-        return layout::TooLongOutcome(folder);
-
-    // What goes back in place of the bot's line: the lines Install kept,
-    // when every library they name is there; else the catalogue's library.
-    // Either must name a library the mod has, or the game would no longer
-    // start. Kept lines that do not fit liblist.gam change nothing: they
-    // are the player's, and only the player can tell what they meant.
-    ChangeOutcome outcome;
-    const KeptLines kept = ReadKeptLines(stored, folder, outcome);
-    if (!outcome.Done()) return outcome;
-    if (kept.state == KeptLines::State::Unfit) {
-        Trace("%s does not fit %s, nothing changed\n", stored, libList);
-        return Unfit(stored, kept.why);
-    }
-    if (kept.state == KeptLines::State::Missing)
-        Trace("%s names %s: %s\n", stored, kept.missing.c_str(), kept.rule.c_str());
-    if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(slot, kept, outcome)) return outcome;
-    bool allBack = false;
-    if (!RestoreLibList(slot, libList, stored, kept, allBack, outcome)) return outcome;
-
-    // What Install kept has served once every line of it is in place again;
-    // until then it stays, whatever else happens.
-    if (kept.state == KeptLines::State::GiveBack && allBack && !platform::RemoveFile(stored))
-        Trace("Could not delete %s: %s\n", stored, platform::LastFailure().reason.c_str());
-    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing + ": " + kept.rule;
-    if (kept.state == KeptLines::State::GiveBack && !allBack) outcome.keptLinesStay = layout::ForPlayer(stored);
-
-    // The library may go only now that nothing names it: the new liblist.gam
-    // is in place, or there is no liblist.gam at all. The mod is back on its
-    // own library whatever the delete does: a library the game still holds
-    // open only stays behind, named by nothing, and the player is told.
-    if (!platform::RemoveFile(library)) {
-        Trace("Could not delete %s: %s\n", library, platform::LastFailure().reason.c_str());
-        outcome.libraryLeft = layout::ForPlayer(library) + ": " + platform::LastFailure().reason;
-    }
-    Trace("Deleted veldrin.dll\n");
-    return outcome;
-}
-
-bool InstallerCore::CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutcome& outcome) {
-    const std::string& folder = m_strModFolder[slot];
-    const std::string& base = m_strModDll[slot];
+bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept, ChangeOutcome& outcome) {
+    const std::string& folder = core.m_strModFolder[slot];
+    const std::string& base = core.m_strModDll[slot];
     std::string shown, rule;
-    const layout::LibraryVerdict verdict =
-        base.empty() ? layout::LibraryVerdict::Missing
-                     : layout::ModLibraries(folder).Judge("dlls\\" + base + ".dll", &shown, &rule);
-    if (verdict == layout::LibraryVerdict::Present) return true;
-    Trace("The mod's own library %s cannot be loaded (%s), nothing changed\n", shown.c_str(), rule.c_str());
-    outcome.problem = verdict == layout::LibraryVerdict::Missing ? ChangeProblem::OwnLibraryMissing
-                                                                 : ChangeProblem::OwnLibraryUnusable;
+    const libraries::Verdict verdict = base.empty()
+                                           ? libraries::Verdict::Missing
+                                           : libraries::ModLibraries(folder).Judge(OwnLibraryPath(base), &shown, &rule);
+    if (verdict == libraries::Verdict::Present) return true;
+    Trace(core, "The mod's own library %s cannot be loaded (%s), nothing changed\n", shown.c_str(), rule.c_str());
+    outcome.problem =
+        verdict == libraries::Verdict::Missing ? ChangeProblem::OwnLibraryMissing : ChangeProblem::OwnLibraryUnusable;
     if (base.empty()) outcome.detail = folder + ": the catalogue names no game library for this mod";
-    else if (verdict == layout::LibraryVerdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
-    else if (verdict == layout::LibraryVerdict::Missing) outcome.detail = shown;
+    else if (verdict == libraries::Verdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
+    else if (verdict == libraries::Verdict::Missing) outcome.detail = shown;
     else outcome.detail = shown + ": " + rule;
     // The same library named twice is told once.
     if (kept.state == KeptLines::State::Missing && kept.missing != shown)
@@ -146,11 +101,11 @@ bool InstallerCore::CheckOwnLibrary(int slot, const KeptLines& kept, ChangeOutco
     return false;
 }
 
-bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* stored, const KeptLines& kept,
-                                   bool& allBack, ChangeOutcome& outcome) {
+bool RestoreLibList(const InstallerCore& core, int slot, const char* libList, const char* stored, const KeptLines& kept,
+                    bool& allBack, ChangeOutcome& outcome) {
     std::unique_ptr<liblist::KeptLinesReader> reader;
     if (kept.state == KeptLines::State::GiveBack && !(reader = liblist::KeptLinesReader::Open(stored))) {
-        outcome = layout::FailureOutcome(stored);
+        outcome = change::FailureOutcome(stored);
         return false;
     }
     // Only lines that reach the bot's library are changed: each gets the
@@ -158,8 +113,8 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
     // with the line end it had. Any other line is the player's or another
     // installer's, and stays; a kept line whose place no longer names the
     // bot is not back, unless that place holds it already.
-    layout::ModLibraries libraries(m_strModFolder[slot]);
-    const std::string ownLine = liblist::RemoveLine(m_strModDll[slot]);
+    libraries::ModLibraries judge(core.m_strModFolder[slot]);
+    const std::string ownLine = liblist::RemoveLine(core.m_strModDll[slot]);
     bool moreLines = false;
     size_t changed = 0;
     allBack = true;
@@ -172,7 +127,7 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
                 moreLines = !reader->Failed();
                 return false;
             }
-            if (libraries.Judge(line.Path()) != layout::LibraryVerdict::Bot) {
+            if (judge.Judge(line.Path()) != libraries::Verdict::Bot) {
                 allBack = allBack && back.Text() == line.Text();
                 line.TextWith(line.LineEnd(), bytes);
                 return true;
@@ -187,12 +142,12 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
         return true;
     }
     if (result != liblist::RewriteResult::Written && !moreLines) {
-        Trace("Kept veldrin.dll: %s still names it\n", libList);
-        outcome = layout::FailureOutcome(reader && reader->Failed() ? stored : libList);
+        Trace(core, "Kept veldrin.dll: %s still names it\n", libList);
+        outcome = change::FailureOutcome(reader && reader->Failed() ? stored : libList);
         return false;
     }
     if (kept.state != KeptLines::State::None && (moreLines || rewrite.Replaced() != kept.count)) {
-        Trace("%s does not fit %s, nothing changed\n", stored, libList);
+        Trace(core, "%s does not fit %s, nothing changed\n", stored, libList);
         const std::string has = moreLines ? "more" : std::to_string(rewrite.Replaced());
         outcome = Unfit(stored, rewrite.Replaced() == 0 && !moreLines
                                     ? "liblist.gam has no gamedll line to give its lines back to"
@@ -200,14 +155,67 @@ bool InstallerCore::RestoreLibList(int slot, const char* libList, const char* st
                                           (has == "1" ? " gamedll line" : " gamedll lines"));
         return false;
     }
-    for (size_t i = 0; i < changed; ++i) Trace("Found gamedll line...\n");
+    for (size_t i = 0; i < changed; ++i) Trace(core, "Found gamedll line...\n");
     // A file with no line naming the bot stays as it is.
     if (changed == 0) return true;
     if (!rewrite.Commit()) {
-        outcome = layout::FailureOutcome(libList);
-        Trace("Kept veldrin.dll: %s still names it\n", libList);
+        outcome = change::FailureOutcome(libList);
+        Trace(core, "Kept veldrin.dll: %s still names it\n", libList);
         return false;
     }
-    Trace("Written new liblist.gam\n");
+    Trace(core, "Written new liblist.gam\n");
     return true;
+}
+
+ChangeOutcome RemoveFromSlot(InstallerCore& core, int slot) {
+    const std::string& folder = core.m_strModFolder[slot];
+    Trace(core, "\nPerforming Remove on %s\n", core.m_strModName[slot].c_str());
+    Trace(core, "-------------------------\n");
+
+    layout::PathBuffer libList, library, stored;
+    if (!change::ComposeModPaths(core, folder, libList, library) ||
+        !layout::ComposePath(stored, layout::kStoredLines, g_szGameDir, folder.c_str()))
+        return change::TooLongOutcome(folder);
+
+    // What goes back in place of the bot's line: the lines Install kept,
+    // when every library they name is there; else the catalogue's library.
+    // Either must name a library the mod has, or the game would no longer
+    // start. Kept lines that do not fit liblist.gam change nothing: they
+    // are the player's, and only the player can tell what they meant.
+    ChangeOutcome outcome;
+    const KeptLines kept = ReadKeptLines(stored, folder, outcome);
+    if (!outcome.Done()) return outcome;
+    if (kept.state == KeptLines::State::Unfit) {
+        Trace(core, "%s does not fit %s, nothing changed\n", stored, libList);
+        return Unfit(stored, kept.why);
+    }
+    if (kept.state == KeptLines::State::Missing)
+        Trace(core, "%s names %s: %s\n", stored, kept.missing.c_str(), kept.rule.c_str());
+    if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(core, slot, kept, outcome)) return outcome;
+    bool allBack = false;
+    if (!RestoreLibList(core, slot, libList, stored, kept, allBack, outcome)) return outcome;
+
+    // What Install kept has served once every line of it is in place again;
+    // until then it stays, whatever else happens.
+    if (kept.state == KeptLines::State::GiveBack && allBack && !platform::RemoveFile(stored))
+        Trace(core, "Could not delete %s: %s\n", stored, platform::LastFailure().reason.c_str());
+    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing + ": " + kept.rule;
+    if (kept.state == KeptLines::State::GiveBack && !allBack) outcome.keptLinesStay = layout::ForPlayer(stored);
+
+    // The library may go only now that nothing names it: the new liblist.gam
+    // is in place, or there is no liblist.gam at all. The mod is back on its
+    // own library whatever the delete does: a library the game still holds
+    // open only stays behind, named by nothing, and the player is told.
+    if (!platform::RemoveFile(library)) {
+        Trace(core, "Could not delete %s: %s\n", library, platform::LastFailure().reason.c_str());
+        outcome.libraryLeft = layout::ForPlayer(library) + ": " + platform::LastFailure().reason;
+    }
+    Trace(core, "Deleted veldrin.dll\n");
+    return outcome;
+}
+
+}  // namespace
+
+ChangeOutcome InstallerCore::RemoveMod(int32_t itemData, ModRowSink& rows) {
+    return change::Locked(*this, itemData, false, rows, [this](int slot) { return RemoveFromSlot(*this, slot); });
 }

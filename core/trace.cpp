@@ -1,11 +1,12 @@
 // The trace file, Veldrin.log in the working directory.
+#include "core/trace.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "core/install_layout.h"
-#include "core/installer_core.h"
+#include "core/paths.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -40,8 +41,8 @@ void InstallerCore::WriteLog(const char* format, ...) {
     va_end(args);
 }
 
-void InstallerCore::Trace(const char* format, ...) {
-    if (!m_bLog) return;
+void Trace(const InstallerCore& core, const char* format, ...) {
+    if (!core.m_bLog) return;
     va_list args;
     va_start(args, format);
     AppendToLog(format, args);

@@ -1,6 +1,7 @@
-// The main dialog: the whole user interface of the installer. It owns the
-// installer core, shows the game directory and the mods with their status,
-// and runs Install and Remove on the selected mod with the ticked extras.
+// The main dialog: the whole user interface of the installer. It is the
+// installer core too (it derives from InstallerCore, whose state it holds),
+// shows the game directory and the mods with their status, and runs Install
+// and Remove on the selected mod with the ticked extras.
 #pragma once
 
 #include <wx/button.h>

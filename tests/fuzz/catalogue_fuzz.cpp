@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/install_layout.h"
+#include "core/paths.h"
 #include "core/installer_core.h"
 #include "fuzz_support.h"
+#include "support/recording_sink.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -21,7 +22,7 @@ struct Record {
     std::string name, folder, library;
 };
 
-using Rows = ModRowList;
+using Rows = test::RecordingSink;
 
 std::vector<Record> ExpectedRecords(const std::string& bytes) {
     std::vector<std::string> lines = fuzz::FgetsPieces(fuzz::TextModeRead(bytes), 179);

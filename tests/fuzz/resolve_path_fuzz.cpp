@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/install_layout.h"
+#include "core/paths.h"
 #include "fuzz_support.h"
 #include "platform/file_system.h"
 #include "platform/wildcard.h"

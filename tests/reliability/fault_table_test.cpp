@@ -32,8 +32,8 @@
 #include <sstream>
 #include <thread>
 
-#include "core/game_lock.h"
-#include "core/install_layout.h"
+#include "core/locks.h"
+#include "core/paths.h"
 #include "core/liblist.h"
 #include "support/game_folder.h"
 #include "support/sample_game.h"
@@ -779,7 +779,7 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     ASSERT_TRUE(lock);
     Figures f = RunCase("another installer holds the game folder", ScanInstall);
     EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
-    EXPECT_GE(f.seconds, layout::kLockWaitMilliseconds / 1000.0 - 0.1);
+    EXPECT_GE(f.seconds, locks::kLockWaitMilliseconds / 1000.0 - 0.1);
     EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
     lock.reset();
@@ -794,7 +794,7 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     ASSERT_TRUE(modLock);
     f = RunCase("another game folder's installer holds the mod folder", ScanInstall);
     EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
-    EXPECT_GE(f.seconds, layout::kLockWaitMilliseconds / 1000.0 - 0.1);
+    EXPECT_GE(f.seconds, locks::kLockWaitMilliseconds / 1000.0 - 0.1);
     EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
 }
 

@@ -17,6 +17,7 @@
 #include "platform/file_system.h"
 #include "support/files.h"
 #include "support/host.h"
+#include "support/recording_sink.h"
 #include "support/sandbox.h"
 
 namespace fs = std::filesystem;
@@ -36,9 +37,6 @@ inline time_t Modified(const fs::path& path) { return ModifiedTime(path); }
 struct CatalogueEntry {
     std::string name, folder, library;
 };
-
-// The scan's rows as the tests look at them.
-using RecordingSink = ModRowList;
 
 // The first of a lookup's answers, or an empty string when it has none.
 inline std::string FirstOf(const std::vector<std::string>& found) { return found.empty() ? "" : found.front(); }

@@ -10,9 +10,9 @@
 
 #include "platform/file_system.h"
 
-namespace layout {
+namespace libraries {
 
-enum class LibraryVerdict {
+enum class Verdict {
     Present,     // a regular .dll file the game would open, other than the bot's library
     Bot,         // the bot's library: a veldrin.dll, or dlls\veldrin.dll reached through any spelling or link
     Missing,     // nothing at that name
@@ -34,11 +34,11 @@ public:
     // the game folder). shown, when given, receives the path for the player;
     // why, the rule it failed in words ("there is no such file", ...), empty
     // for Present.
-    LibraryVerdict Judge(const std::string& path, std::string* shown = nullptr, std::string* why = nullptr);
+    Verdict Judge(const std::string& path, std::string* shown = nullptr, std::string* why = nullptr);
 
 private:
     struct Judged {
-        LibraryVerdict verdict;
+        Verdict verdict;
         std::string shown, why;
     };
     const Judged& Find(const std::string& path);
@@ -52,6 +52,6 @@ private:
 
 // The words of a verdict's rule for the player: "there is no such file",
 // "it lies outside the game folder", ...; empty for Present.
-const char* VerdictWords(LibraryVerdict verdict);
+const char* VerdictWords(Verdict verdict);
 
-}  // namespace layout
+}  // namespace libraries

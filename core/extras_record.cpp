@@ -1,13 +1,13 @@
-#include "core/installed_files.h"
+#include "core/extras_record.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "core/install_layout.h"
+#include "core/paths.h"
 
-namespace layout {
+namespace extras {
 
 namespace {
 
@@ -21,7 +21,7 @@ const char kHeading[] =
 }  // namespace
 
 InstalledFiles::InstalledFiles(const std::string& folder) {
-    if (!ComposePath(path_, kInstalledRecord, g_szGameDir, folder.c_str())) return;
+    if (!layout::ComposePath(path_, layout::kInstalledRecord, g_szGameDir, folder.c_str())) return;
     auto file = platform::TextFile::Open(path_, "r");
     if (!file) return;
     char line[kLineLimit + 1];
@@ -84,4 +84,4 @@ bool InstalledFiles::Save(const char* model) {
     return ok && out->Commit(false, model);
 }
 
-}  // namespace layout
+}  // namespace extras

@@ -1,7 +1,8 @@
 // The install layout: where everything lives, the paths composed after the
 // game directory, and the date stamps.
-#include "core/install_layout.h"
+#include "core/paths.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -9,9 +10,24 @@
 
 #include "core/installer_core.h"
 
-char g_szGameDir[256];
+char g_szGameDir[kPathBufferSize];
 
 namespace layout {
+
+size_t MaxGameDirLength() {
+    // Every path of the package folder is composed after the game directory;
+    // the folder must leave room for the longest, or its list would be empty
+    // and some extras never copied.
+    static const size_t length = [] {
+        size_t longest = 0;
+        for (const char* format : {kSourceLibrary, kCatalogue, kNamesSource, kChatSource, kCfgSource, kWeaponCfgSource})
+            longest = std::max(longest, std::strlen(format) - 2);  // less the "%s"
+        return static_cast<size_t>(kPathBufferSize - 1) - longest;
+    }();
+    return length;
+}
+
+bool UsableGameDirectory(const std::string& dir) { return !dir.empty() && dir.size() <= MaxGameDirLength(); }
 
 bool ComposePath(PathBuffer& buffer, const char* format, ...) {
     va_list args;
@@ -43,29 +59,18 @@ std::string ForPlayer(const char* path) {
     return text;
 }
 
+std::string ForPlayerInMod(const std::string& folder, const std::string& path) {
+    std::string text = folder + "\\" + path;
+#if !defined(_WIN32)
+    for (char& c : text)
+        if (c == '\\') c = '/';
+#endif
+    return text;
+}
+
 int32_t DateStamp(const platform::FileDate& date) { return (date.year * 100 + date.month) * 100 + date.day; }
 
 }  // namespace layout
-
-int32_t DateStampOfFile(const char* path) {
-    platform::FindData data;
-    platform::FindHandle* search = platform::FindFirst(path, data);
-    if (!search) return 0;
-    platform::FindEnd(search);
-    return layout::DateStamp(data.lastWrite);
-}
-
-void InstallerCore::StampSourceLibrary() {
-    layout::PathBuffer path;
-    // A path too long for the buffer leaves no source library: Install then
-    // refuses to touch any mod. So does an empty game directory, whose paths
-    // would start at the root of the file system.
-    path[0] = '\0';
-    if (g_szGameDir[0]) layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
-    m_strSourceDll = path;
-    m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
-    Trace("Veldrin.dll file time is: %d\n", m_nSourceDate);
-}
 
 platform::FindHandle* layout::NextFile(platform::FindHandle* search, std::string& name, const char* pattern) {
     name.clear();

@@ -10,9 +10,10 @@
 #include <map>
 #include <string>
 
+#include "core/installer_core.h"
 #include "platform/file_system.h"
 
-namespace layout {
+namespace extras {
 
 class InstalledFiles {
 public:
@@ -46,9 +47,9 @@ private:
     };
     static std::string Key(const std::string& relative);
 
-    char path_[256] = {};
+    char path_[kPathBufferSize] = {};
     std::map<std::string, Entry> files_;
     bool changed_ = false;
 };
 
-}  // namespace layout
+}  // namespace extras

@@ -1,76 +1,51 @@
-// The catalogue of mods and the status scan.
+// The status scan: the package library's date, each catalogued mod's state
+// in the game directory, and the rows a front end shows.
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-#include "core/install_layout.h"
+#include "core/catalogue.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
+#include "core/paths.h"
+#include "core/trace.h"
 #include "platform/file_system.h"
 #include "platform/wildcard.h"
 
-namespace {
-
-// One catalogue line is read with this limit into a buffer one larger.
-constexpr int kCatalogueLineLimit = 179;
-
-void DropNewline(char* line) {
-    size_t n = std::strlen(line);
-    if (n > 0 && line[n - 1] == '\n') line[n - 1] = '\0';
+int32_t DateStampOfFile(const char* path) {
+    platform::FindData data;
+    platform::FindHandle* search = platform::FindFirst(path, data);
+    if (!search) return 0;
+    platform::FindEnd(search);
+    return layout::DateStamp(data.lastWrite);
 }
 
-}  // namespace
-
-void InstallerCore::LoadCatalogue() {
-    m_nModCount = 0;
-    // Without a game directory the paths would start at the root of the
-    // file system.
-    if (g_szGameDir[0] == '\0') return;
+void InstallerCore::StampSourceLibrary() {
     layout::PathBuffer path;
-    if (!layout::ComposePath(path, layout::kCatalogue, g_szGameDir)) return;
-    Trace("Parsing veldrinins.ini:\n\n");
-    auto file = platform::TextFile::Open(path, "r");
-    if (!file) return;
-
-    char name[kCatalogueLineLimit + 1];
-    char folder[kCatalogueLineLimit + 1];
-    char library[kCatalogueLineLimit + 1];
-    while (file->ReadRow(name, kCatalogueLineLimit) && file->ReadRow(folder, kCatalogueLineLimit) &&
-           file->ReadRow(library, kCatalogueLineLimit)) {
-        DropNewline(name);
-        DropNewline(folder);
-        DropNewline(library);
-        if (name[0] == '\0') continue;
-        if (m_nModCount == MAX_MODS) {
-            // The table has no room; the rest of the file is not read.
-            Trace("More than %d mods in veldrinins.ini, ignoring from: %s\n", MAX_MODS, name);
-            break;
-        }
-        m_strModFolder[m_nModCount] = folder;
-        m_strModName[m_nModCount] = name;
-        m_strModDll[m_nModCount] = library;
-        Trace("Found MOD name:   %s\n", name);
-        Trace("Found MOD folder: %s\n", folder);
-        Trace("Found MOD dll:    %s\n", library);
-        ++m_nModCount;
-    }
-    file->Close();
+    // A path too long for the buffer leaves no source library: Install then
+    // refuses to touch any mod. So does an empty game directory, whose paths
+    // would start at the root of the file system.
+    path[0] = '\0';
+    if (g_szGameDir[0]) layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
+    m_strSourceDll = path;
+    m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
+    Trace(*this, "Veldrin.dll file time is: %d\n", m_nSourceDate);
 }
 
 int InstallerCore::CheckModStatus(int slot) {
     if (slot < 0 || slot >= m_nModCount) return 0;
     const std::string& folder = m_strModFolder[slot];
     if (!layout::IsPlainName(folder)) {
-        Trace("Skipping %s: \"%s\" is not a folder of the game directory\n", m_strModName[slot].c_str(),
+        Trace(*this, "Skipping %s: \"%s\" is not a folder of the game directory\n", m_strModName[slot].c_str(),
               folder.c_str());
         return 0;
     }
     layout::PathBuffer path;
     if (!layout::ComposePath(path, layout::kLibList, g_szGameDir, folder.c_str())) return 0;
-    Trace("Checking:\t\t%s\n", path);
+    Trace(*this, "Checking:\t\t%s\n", path);
     auto file = platform::TextFile::Open(path, "r");
     if (!file) return 0;
-    Trace("Found mod: %s\n", m_strModName[slot].c_str());
+    Trace(*this, "Found mod: %s\n", m_strModName[slot].c_str());
 
     // The library is looked at once: the presence test opens it, and the
     // same look gives the date the rows that name it are checked against.
@@ -95,10 +70,10 @@ int InstallerCore::CheckModStatus(int slot) {
         if (!liblist::LibraryNameOfRow(row, name)) continue;
         if (platform::CompareIgnoringCase(name.c_str(), liblist::kBotLibrary) != 0) continue;
         installed = true;
-        Trace("Found veldrin.dll in liblist.gam\n");
+        Trace(*this, "Found veldrin.dll in liblist.gam\n");
         if (stamp < m_nSourceDate) {
             outdated = true;
-            Trace("Found veldrin.dll in liblist.gam to be older from current\n");
+            Trace(*this, "Found veldrin.dll in liblist.gam to be older from current\n");
         }
         // Every further row naming the bot decides the same, against the same
         // date: without a trace to write, the rest of the file is not read.
@@ -106,7 +81,7 @@ int InstallerCore::CheckModStatus(int slot) {
     }
     if (!present) {
         installed = false;
-        Trace("veldrin.dll is missing from mod dlls dir\n");
+        Trace(*this, "veldrin.dll is missing from mod dlls dir\n");
     }
     file->Close();
 
@@ -116,7 +91,8 @@ int InstallerCore::CheckModStatus(int slot) {
 
 std::string InstallerCore::LinuxServerLibrary(int slot) {
     layout::PathBuffer path;
-    if (!SlotIsUsable(slot) || !layout::ComposePath(path, layout::kLibList, g_szGameDir, m_strModFolder[slot].c_str()))
+    if (!UsableSlot(*this, slot) ||
+        !layout::ComposePath(path, layout::kLibList, g_szGameDir, m_strModFolder[slot].c_str()))
         return std::string();
     auto file = platform::TextFile::Open(path, "r");
     if (!file) return std::string();
@@ -125,8 +101,7 @@ std::string InstallerCore::LinuxServerLibrary(int slot) {
     std::string library;
     while (file->Rows().NextStartingWith(liblist::kRowSize, liblist::kMarker[0], raw)) {
         raw.Text(row);
-        if (liblist::LinuxPathOfRow(row, library))
-            return layout::ForPlayer((m_strModFolder[slot] + "\\" + library).c_str());
+        if (liblist::LinuxPathOfRow(row, library)) return layout::ForPlayerInMod(m_strModFolder[slot], library);
     }
     return std::string();
 }
@@ -141,8 +116,8 @@ bool InstallerCore::UseGameDirectory(const std::string& dir, ModRowSink& rows) {
 }
 
 void InstallerCore::ScanMods(ModRowSink& rows) {
-    Trace("\nInitializing MOD list\n");
-    Trace("-----------------------\n");
+    Trace(*this, "\nInitializing MOD list\n");
+    Trace(*this, "-----------------------\n");
     m_nModCount = 0;
     rows.ClearModRows();
     LoadCatalogue();
@@ -154,20 +129,16 @@ void InstallerCore::ScanMods(ModRowSink& rows) {
         if (status == 0) continue;
         rows.InsertModRow(row, m_strModName[slot]);
         rows.SetModRowData(row, ItemData(status, slot));
-        if (status == StatusNotInstalled) Trace("Marked as not installed\n");
+        if (status == StatusNotInstalled) Trace(*this, "Marked as not installed\n");
         rows.SetModRowStatus(row, StatusText(status));
         ++row;
     }
 }
 
-void ModRowList::ClearModRows() {
-    rows.clear();
-    ++clears;
-}
+void ModRowList::ClearModRows() { rows.clear(); }
 
 void ModRowList::InsertModRow(int row, const std::string& name) {
     const size_t at = std::min(static_cast<size_t>(row < 0 ? 0 : row), rows.size());
-    inOrder = inOrder && at == rows.size() && row >= 0;
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), Row{name, -1, ""});
 }
 
@@ -183,4 +154,13 @@ const ModRowList::Row* ModRowList::ForSlot(int slot) const {
     for (const Row& r : rows)
         if (ItemDataSlot(r.data) == slot) return &r;
     return nullptr;
+}
+
+const char* StatusText(int status) {
+    switch (status) {
+        case StatusInstalled: return "installed";
+        case StatusNotInstalled: return "not installed";
+        case StatusNeedUpgrade: return "need upgrade";
+        default: return "";
+    }
 }

@@ -1,13 +1,13 @@
-#include "core/mod_library.h"
+#include "core/libraries.h"
 
 #include <vector>
 
-#include "core/install_layout.h"
 #include "core/installer_core.h"
 #include "core/liblist.h"
+#include "core/paths.h"
 #include "platform/wildcard.h"
 
-namespace layout {
+namespace libraries {
 
 namespace {
 
@@ -49,22 +49,23 @@ bool EndsWithDll(const std::string& path) {
 
 }  // namespace
 
-const char* VerdictWords(LibraryVerdict verdict) {
+const char* VerdictWords(Verdict verdict) {
     switch (verdict) {
-        case LibraryVerdict::Present: return "";
-        case LibraryVerdict::Bot: return "it is the bot's own library";
-        case LibraryVerdict::Missing: return "there is no such file";
-        case LibraryVerdict::NotRegular: return "it is not a regular file";
-        case LibraryVerdict::NotLibrary: return "it is not a .dll library";
-        case LibraryVerdict::Unreadable: return "it cannot be read";
-        case LibraryVerdict::Outside: return "it lies outside the game folder";
+        case Verdict::Present: return "";
+        case Verdict::Bot: return "it is the bot's own library";
+        case Verdict::Missing: return "there is no such file";
+        case Verdict::NotRegular: return "it is not a regular file";
+        case Verdict::NotLibrary: return "it is not a .dll library";
+        case Verdict::Unreadable: return "it cannot be read";
+        case Verdict::Outside: return "it lies outside the game folder";
     }
     return "";
 }
 
 ModLibraries::ModLibraries(const std::string& folder) : folder_(folder) {
-    PathBuffer bot;
-    botKnown_ = ComposePath(bot, kInstalledLibrary, g_szGameDir, folder.c_str()) && platform::ReadableFile(bot, &bot_);
+    layout::PathBuffer bot;
+    botKnown_ = layout::ComposePath(bot, layout::kInstalledLibrary, g_szGameDir, folder.c_str()) &&
+                platform::ReadableFile(bot, &bot_);
 }
 
 const ModLibraries::Judged& ModLibraries::Find(const std::string& path) {
@@ -78,7 +79,7 @@ const ModLibraries::Judged& ModLibraries::Find(const std::string& path) {
     return found->second;
 }
 
-LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown, std::string* why) {
+Verdict ModLibraries::Judge(const std::string& path, std::string* shown, std::string* why) {
     const Judged& judged = Find(path);
     if (shown) *shown = judged.shown;
     if (why) *why = judged.why;
@@ -86,15 +87,16 @@ LibraryVerdict ModLibraries::Judge(const std::string& path, std::string* shown, 
 }
 
 ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
-    Judged judged{LibraryVerdict::Outside, ForPlayer((folder_ + "\\" + path).c_str()), ""};
+    Judged judged{Verdict::Outside, layout::ForPlayerInMod(folder_, path), ""};
     std::string normal;
-    PathBuffer file;
-    if (!FromGameFolder(folder_, path, normal) || !ComposePath(file, "%s\\%s", g_szGameDir, normal.c_str())) {
+    layout::PathBuffer file;
+    if (!FromGameFolder(folder_, path, normal) ||
+        !layout::ComposePath(file, layout::kGameFile, g_szGameDir, normal.c_str())) {
         judged.why = VerdictWords(judged.verdict);
         return judged;
     }
-    judged.shown = ForPlayer(file);
-    auto verdict = [&judged](LibraryVerdict v, const std::string& why = std::string()) {
+    judged.shown = layout::ForPlayer(file);
+    auto verdict = [&judged](Verdict v, const std::string& why = std::string()) {
         judged.verdict = v;
         judged.why = why.empty() ? VerdictWords(v) : why;
         return judged;
@@ -102,24 +104,22 @@ ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
     // The bot's library by its name, in whichever folder: a line that names
     // it would keep the bot in the mod.
     const size_t name = normal.find_last_of('\\') + 1;
-    if (platform::CompareIgnoringCase(normal.c_str() + name, liblist::kBotLibrary) == 0)
-        return verdict(LibraryVerdict::Bot);
-    if (!EndsWithDll(normal)) return verdict(LibraryVerdict::NotLibrary);
+    if (platform::CompareIgnoringCase(normal.c_str() + name, liblist::kBotLibrary) == 0) return verdict(Verdict::Bot);
+    if (!EndsWithDll(normal)) return verdict(Verdict::NotLibrary);
     // What the game would open: the name as it reaches a file, every link
     // followed, wherever the links lead (servers share their binaries so).
     platform::FileInfo info;
     if (!platform::ReadableFile(file, &info)) {
         const platform::Failure failure = platform::LastFailure();
-        if (!platform::PathExists(file)) return verdict(LibraryVerdict::Missing);
+        if (!platform::PathExists(file)) return verdict(Verdict::Missing);
         if (platform::IsDirectory(file) || failure.error == platform::FileError::NotFound)
-            return verdict(LibraryVerdict::NotRegular);
-        return verdict(LibraryVerdict::Unreadable,
-                       std::string(VerdictWords(LibraryVerdict::Unreadable)) + ": " + failure.reason);
+            return verdict(Verdict::NotRegular);
+        return verdict(Verdict::Unreadable, std::string(VerdictWords(Verdict::Unreadable)) + ": " + failure.reason);
     }
     // Another name of the bot's own file (a hard link, a link, a folder
     // spelled otherwise) is the bot all the same.
     const bool isBot = botKnown_ && info.volume == bot_.volume && info.index == bot_.index;
-    return verdict(isBot ? LibraryVerdict::Bot : LibraryVerdict::Present);
+    return verdict(isBot ? Verdict::Bot : Verdict::Present);
 }
 
-}  // namespace layout
+}  // namespace libraries

@@ -1,5 +1,5 @@
 // Paths, date stamps and the trace file.
-#include "core/install_layout.h"
+#include "core/paths.h"
 
 #include "support/game_folder.h"
 

@@ -1,0 +1,62 @@
+// The catalogue of mods: the package's veldrinins.ini, three lines a mod
+// (name, folder, the base name of its own library), read into the slots.
+#include "core/catalogue.h"
+
+#include <cstring>
+
+#include "core/paths.h"
+#include "core/trace.h"
+#include "platform/file_system.h"
+
+namespace {
+
+// One catalogue line is read with this limit into a buffer one larger.
+constexpr int kCatalogueLineLimit = 179;
+
+void DropNewline(char* line) {
+    size_t n = std::strlen(line);
+    if (n > 0 && line[n - 1] == '\n') line[n - 1] = '\0';
+}
+
+}  // namespace
+
+void InstallerCore::LoadCatalogue() {
+    m_nModCount = 0;
+    // Without a game directory the paths would start at the root of the
+    // file system.
+    if (g_szGameDir[0] == '\0') return;
+    layout::PathBuffer path;
+    if (!layout::ComposePath(path, layout::kCatalogue, g_szGameDir)) return;
+    Trace(*this, "Parsing veldrinins.ini:\n\n");
+    auto file = platform::TextFile::Open(path, "r");
+    if (!file) return;
+
+    char name[kCatalogueLineLimit + 1];
+    char folder[kCatalogueLineLimit + 1];
+    char library[kCatalogueLineLimit + 1];
+    while (file->ReadRow(name, kCatalogueLineLimit) && file->ReadRow(folder, kCatalogueLineLimit) &&
+           file->ReadRow(library, kCatalogueLineLimit)) {
+        DropNewline(name);
+        DropNewline(folder);
+        DropNewline(library);
+        if (name[0] == '\0') continue;
+        if (m_nModCount == MAX_MODS) {
+            // The table has no room; the rest of the file is not read.
+            Trace(*this, "More than %d mods in veldrinins.ini, ignoring from: %s\n", MAX_MODS, name);
+            break;
+        }
+        m_strModFolder[m_nModCount] = folder;
+        m_strModName[m_nModCount] = name;
+        m_strModDll[m_nModCount] = library;
+        Trace(*this, "Found MOD name:   %s\n", name);
+        Trace(*this, "Found MOD folder: %s\n", folder);
+        Trace(*this, "Found MOD dll:    %s\n", library);
+        ++m_nModCount;
+    }
+    file->Close();
+}
+
+bool UsableSlot(const InstallerCore& core, int slot) {
+    return g_szGameDir[0] != '\0' && slot >= 0 && slot < core.m_nModCount &&
+           layout::IsPlainName(core.m_strModFolder[slot]);
+}
