@@ -38,11 +38,28 @@ void AppendUtf8(std::string& out, unsigned long code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+// Reads "\x" and up to four hex digits at text[pos] (pos after the "x"):
+// one UTF-16 unit. Returns the number of digits read.
+int ReadUtf16Unit(const std::string& text, size_t& pos, unsigned long& code) {
+    code = 0;
+    int digits = 0;
+    while (digits < 4 && pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos]))) {
+        code = code * 16 + HexValue(text[pos++]);
+        ++digits;
+    }
+    return digits;
 }
 
 // Reads the text of a quoted string of system.reg starting after its opening
@@ -69,13 +86,21 @@ bool ReadRegString(const std::string& text, size_t& pos, std::string& out) {
             case 'e': out += '\x1b'; break;
             case 'x': {  // up to four hex digits: one UTF-16 unit
                 unsigned long code = 0;
-                int digits = 0;
-                while (digits < 4 && pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos]))) {
-                    code = code * 16 + HexValue(text[pos++]);
-                    ++digits;
+                if (ReadUtf16Unit(text, pos, code) == 0) {
+                    out += 'x';
+                    break;
                 }
-                if (digits == 0) out += 'x';
-                else AppendUtf8(out, code);
+                // A character past the first 65,536 comes as two units, a
+                // high surrogate and a low one: joined, they are one
+                // character. A lone surrogate stays as it is.
+                size_t next = pos + 2;
+                unsigned long low = 0;
+                if (code >= 0xD800 && code <= 0xDBFF && text.compare(pos, 2, "\\x") == 0 &&
+                    ReadUtf16Unit(text, next, low) > 0 && low >= 0xDC00 && low <= 0xDFFF) {
+                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                    pos = next;
+                }
+                AppendUtf8(out, code);
                 break;
             }
             default:

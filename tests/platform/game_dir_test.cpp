@@ -39,8 +39,9 @@ TEST_F(GameDirTest, ReadsTheValueOfTheHalfLifeKeyInTheWineRegistry) {
 
 TEST_F(GameDirTest, KeyAndValueNamesMatchIgnoringCaseAndEscapesAreUndone) {
     WriteSystemReg(Key("software\\\\SIERRA ONLINE\\\\setup\\\\HalfLife",
-                       "\"DIRECTORY\"=str(2):\"D:\\\\Spiele\\\\Half \\\"Life\\\"\\x00e9\""));
-    EXPECT_EQ("D:\\Spiele\\Half \"Life\"\xc3\xa9", test::FirstOf(platform::RegistryGameDirectories()));
+                       "\"DIRECTORY\"=str(2):\"D:\\\\Spiele\\\\Half \\\"Life\\\"\\x00e9\\xd83c\\xdfae\""));
+    // A character beyond the first 65,536 is two UTF-16 units: one UTF-8 character.
+    EXPECT_EQ("D:\\Spiele\\Half \"Life\"\xc3\xa9\xf0\x9f\x8e\xae", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
 TEST_F(GameDirTest, FindsTheKeyOfA32BitInstallerOnA64BitPrefix) {
