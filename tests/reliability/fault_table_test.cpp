@@ -35,10 +35,18 @@
 #include "core/locks.h"
 #include "core/paths.h"
 #include "core/liblist.h"
+#include "support/fault_harness.h"
 #include "support/game_folder.h"
 #include "support/sample_game.h"
 
+using test::Bytes;
 using test::Crlf;
+using test::Describe;
+using test::Loadable;
+using test::Parse;
+using test::Snapshot;
+using test::Take;
+using test::TempFilesLeft;
 using test::kNoon20240310;
 using test::ReadBytes;
 using test::WriteBytes;
@@ -56,103 +64,6 @@ constexpr long kMemoryBoundKb = 64 * 1024;
 constexpr int kTimeLimitSeconds = 40;
 
 const InstallOptions kEverything{true, true, true, true, true};
-
-struct FileState {
-    uintmax_t size = 0;
-    int64_t modified = 0;
-    unsigned perms = 0;
-    std::string bytes;  // small files only
-    bool operator==(const FileState& o) const {
-        return size == o.size && modified == o.modified && perms == o.perms && bytes == o.bytes;
-    }
-};
-using Snapshot = std::map<std::string, FileState>;
-
-// Every file and folder under dir, except the subtree skip.
-Snapshot Take(const fs::path& dir, const fs::path& skip = {}) {
-    Snapshot shot;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        if (!skip.empty() && it->path() == skip) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        FileState s;
-        const fs::file_status status = it->symlink_status(ec);
-        s.perms = static_cast<unsigned>(status.permissions()) | (static_cast<unsigned>(status.type()) << 16);
-        if (status.type() == fs::file_type::regular) {
-            s.size = fs::file_size(it->path(), ec);
-            s.modified = static_cast<int64_t>(fs::last_write_time(it->path(), ec).time_since_epoch().count());
-            if (s.size < 4096) s.bytes = ReadBytes(it->path());
-        }
-        shot[it->path().string()] = s;
-    }
-    return shot;
-}
-
-// The path a gamedll line loads, relative to the mod folder: the quoted value
-// (or the rest of the line), as the engine reads it. Empty when the row is no
-// gamedll row.
-std::string GamedllValue(const std::string& row) {
-    size_t start = row.find_first_not_of(' ');
-    if (start == std::string::npos || row.compare(start, 8, "gamedll ") != 0) return "";
-    size_t begin = row.find_first_not_of(' ', start + 8);
-    if (begin == std::string::npos) return "";
-    if (row[begin] == '"') ++begin;
-    size_t end = row.find_first_of("\"\n", begin);
-    return row.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-}
-
-// True when the mod's liblist.gam has a gamedll line and every gamedll line
-// names a library that is there.
-bool Loadable(const fs::path& mod) {
-    // Row by row, as the status check reads it: the file may be huge.
-    std::string libList = (mod / "liblist.gam").string();
-    auto file = platform::TextFile::Open(libList.c_str(), "r");
-    if (!file) return false;
-    bool any = false;
-    char row[liblist::kRowSize];
-    std::set<std::string> present;  // a file of millions of lines names few libraries
-    while (file->ReadRow(row, liblist::kRowSize)) {
-        if (!liblist::IsGamedllRow(row)) continue;
-        any = true;
-        std::string path = mod.string() + "\\" + GamedllValue(row);
-        if (present.count(path)) continue;
-        platform::FileInfo info;
-        if (!platform::ReadableFile(path.c_str(), &info) || info.size == 0) return false;
-        present.insert(path);
-    }
-    return any;
-}
-
-using test::TempFilesLeft;
-
-// A change's outcome in one line, for the table and for a child to hand to
-// its parent.
-std::string Describe(const ChangeOutcome& o) {
-    std::string text = std::to_string(static_cast<int>(o.problem)) + "|" + o.detail;
-    for (const std::string& extra : o.extrasNotCopied) text += "|" + extra;
-    return text;
-}
-
-[[maybe_unused]] ChangeOutcome Parse(const std::string& text) {
-    ChangeOutcome o;
-    std::vector<std::string> parts;
-    std::stringstream in(text);
-    for (std::string part; std::getline(in, part, '|');) parts.push_back(part);
-    if (parts.empty()) return o;
-    o.problem = static_cast<ChangeProblem>(std::stoi(parts[0]));
-    if (parts.size() > 1) o.detail = parts[1];
-    o.extrasNotCopied.assign(parts.begin() + std::min<size_t>(2, parts.size()), parts.end());
-    return o;
-}
-
-// The bytes of a literal, NULs included.
-template <size_t N>
-std::string Bytes(const char (&text)[N]) {
-    return std::string(text, N - 1);
-}
 
 struct Figures {
     double seconds = 0;
@@ -236,63 +147,24 @@ protected:
 
 #if !defined(_WIN32)
     Figures Run(const std::string& name, const Work& work) {
-        const long baselineKb = BaselineKb();
-        int report[2];
-        EXPECT_EQ(0, ::pipe(report));
-        fflush(nullptr);
-        auto start = std::chrono::steady_clock::now();
-        pid_t child = fork();
-        if (child == 0) {
-            ::close(report[0]);
-            g_reportFd = report[1];
-            InstallerCore core;
-            test::RecordingSink sink;
-            core.StampSourceLibrary();
-            work(core, sink);
-            _exit(0);
-        }
-        ::close(report[1]);
-        EXPECT_GT(child, 0);
-        std::string reported;
-        int status = 0;
-        struct rusage usage {};
-        pid_t done = 0;
-        while ((done = wait4(child, &status, WNOHANG, &usage)) == 0) {
-            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(kTimeLimitSeconds)) {
-                kill(child, SIGKILL);
-                wait4(child, &status, 0, &usage);
-                ADD_FAILURE() << name << ": still running after " << kTimeLimitSeconds << " s";
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
-            reported.append(buffer, static_cast<size_t>(n));
-        ::close(report[0]);
-        Figures f;
-        f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        f.peakKb = usage.ru_maxrss - baselineKb;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << name << ": the core crashed (status " << status << ")";
-        EXPECT_LE(f.peakKb, kMemoryBoundKb) << name << ": peak memory " << f.peakKb << " kB";
+        const test::ChildRun run = test::RunInChild(
+            [&work](int reportFd) {
+                g_reportFd = reportFd;
+                InstallerCore core;
+                test::RecordingSink sink;
+                core.StampSourceLibrary();
+                work(core, sink);
+            },
+            kTimeLimitSeconds);
+        if (run.timedOut) ADD_FAILURE() << name << ": still running after " << kTimeLimitSeconds << " s";
+        else EXPECT_TRUE(run.endedNormally) << name << ": the core crashed";
+        EXPECT_LE(run.peakKb, kMemoryBoundKb) << name << ": peak memory " << run.peakKb << " kB";
         // The last line the work kept.
-        if (!reported.empty()) {
-            reported.pop_back();
-            kept_ = Parse(reported.substr(reported.rfind('\n') == std::string::npos ? 0 : reported.rfind('\n') + 1));
-        }
+        if (!run.lastReport.empty()) kept_ = Parse(run.lastReport);
+        Figures f;
+        f.seconds = run.seconds;
+        f.peakKb = run.peakKb;
         return f;
-    }
-
-    // The peak memory of a child that does nothing: what a case starts from,
-    // the test process's own pages included.
-    static long BaselineKb() {
-        pid_t child = fork();
-        if (child == 0) _exit(0);
-        int status = 0;
-        struct rusage usage {};
-        wait4(child, &status, 0, &usage);
-        return usage.ru_maxrss;
     }
 #else
     // Windows has no fork: the work runs here, where a crash would end the
