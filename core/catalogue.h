@@ -8,4 +8,4 @@
 // True when slot names a catalogued mod that a change may act on: there is
 // a game directory, the slot is filled, and its folder is one plain name
 // inside the game directory.
-bool UsableSlot(const InstallerCore& core, int slot);
+[[nodiscard]] bool UsableSlot(const InstallerCore& core, int slot);

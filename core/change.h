@@ -25,8 +25,8 @@ ChangeOutcome Locked(InstallerCore& core, int32_t itemData, bool install, ModRow
 // Composes the paths every change of the mod in folder names: its
 // liblist.gam and the bot's library in its dlls folder. Returns false,
 // traced, when they do not fit the path buffers.
-bool ComposeModPaths(const InstallerCore& core, const std::string& folder, char (&libList)[kPathBufferSize],
-                     char (&library)[kPathBufferSize]);
+[[nodiscard]] bool ComposeModPaths(const InstallerCore& core, const std::string& folder,
+                                   char (&libList)[kPathBufferSize], char (&library)[kPathBufferSize]);
 
 // The outcome of a change that failed on path: the problem the file layer's
 // last failure stands for, and the path with the system's reason.

@@ -25,8 +25,8 @@ public:
     // (existing), may be replaced by a copy of source: Install put it there
     // and nobody changed it since, or it is the very file the package holds
     // (same size and last write).
-    bool MayReplace(const std::string& relative, const platform::FileInfo& source,
-                    const platform::FileInfo& existing) const;
+    [[nodiscard]] bool MayReplace(const std::string& relative, const platform::FileInfo& source,
+                                  const platform::FileInfo& existing) const;
 
     // Notes that Install put copy at the mod's relative path.
     void Note(const std::string& relative, const platform::FileInfo& copy);
@@ -34,10 +34,10 @@ public:
     // Writes the record when a file was noted, in one step, with the owner,
     // group and permissions of the file model. Returns false, the old record
     // as it was, when it cannot be written.
-    bool Save(const char* model);
+    [[nodiscard]] bool Save(const char* model);
 
     // The record's path, composed after the game directory; empty when too long.
-    const char* Path() const { return path_; }
+    [[nodiscard]] const char* Path() const { return path_; }
 
 private:
     struct Entry {

@@ -13,7 +13,7 @@ namespace layout {
 
 // True when dir can serve as the game directory: usable, and holding the
 // package catalogue "Veldrin\veldrinins.ini" (names matched ignoring case).
-bool HoldsPackage(const std::string& dir);
+[[nodiscard]] bool HoldsPackage(const std::string& dir);
 
 // The parent of folder when folder is a package folder: named Veldrin,
 // holding the catalogue, and reached again from its parent as

@@ -60,7 +60,7 @@ constexpr bool OffersRemove(int32_t itemData) { return !OffersInstall(itemData);
 
 // The text the list shows for a status ("installed", "not installed",
 // "need upgrade"); an empty string for any other value.
-const char* StatusText(int status);
+[[nodiscard]] const char* StatusText(int status);
 
 struct InstallOptions {  // each true when its box is ticked
     bool bCopyNames = false, bCopyWaypoints = false, bCopyCfg = false, bCopyWpnConfigs = false, bCopyChat = false;
@@ -146,7 +146,7 @@ struct ChangeOutcome {
     // no change touches. A Linux server (or the game run natively on Linux)
     // loads it, not the bot: the package holds no Linux library of the bot.
     std::string linuxServerLibrary;
-    bool Done() const { return problem == ChangeProblem::None; }
+    [[nodiscard]] bool Done() const { return problem == ChangeProblem::None; }
 };
 
 // The UTC date of a file's last write as yyyymmdd; 0 when no file is found.
@@ -169,7 +169,7 @@ public:
     // library in it and scans its mods into rows: what the start-up, Browse
     // and the command line do with the folder they settle on. Returns false,
     // changing nothing, when dir is longer than g_szGameDir holds.
-    bool UseGameDirectory(const std::string& dir, ModRowSink& rows);
+    [[nodiscard]] bool UseGameDirectory(const std::string& dir, ModRowSink& rows);
 
     // Reloads the catalogue and rebuilds the rows, one per catalogued mod
     // whose liblist.gam can be opened, in catalogue order.

@@ -81,8 +81,7 @@ void GamedllLine::Assign(const std::string& bytes) {
 
 std::string GamedllLine::Path() const {
     std::string path;
-    GamedllPathOfRow(text_.c_str(), path);
-    return path;
+    return GamedllPathOfRow(text_.c_str(), path) ? path : std::string();
 }
 
 namespace {

@@ -34,24 +34,24 @@ constexpr const char* kBotLibrary = "veldrin.dll";
 std::string RemoveLine(const std::string& baseName);
 
 // True when the row, after any leading spaces, begins with the gamedll marker.
-bool IsGamedllRow(const char* row);
+[[nodiscard]] bool IsGamedllRow(const char* row);
 
 // The library a gamedll row names: the text after the row's first backslash
 // up to the next double quote, or up to the row's end (newline excluded) when
 // there is no quote. Returns false, leaving name alone, for a row that is no
 // gamedll row or has no backslash. Never reads past the row.
-bool LibraryNameOfRow(const char* row, std::string& name);
+[[nodiscard]] bool LibraryNameOfRow(const char* row, std::string& name);
 
 // The path a gamedll row loads, relative to the mod's folder, as the engine
 // reads it: the text between the quotes after the marker (or, without an
 // opening quote, the rest of the row), newline excluded. Returns false,
 // leaving path alone, for a row that is no gamedll row.
-bool GamedllPathOfRow(const char* row, std::string& path);
+[[nodiscard]] bool GamedllPathOfRow(const char* row, std::string& path);
 
 // The path a gamedll_linux row loads on a Linux server, relative to the
 // mod's folder: the text between its quotes (or the rest of the row), line
 // end excluded. Returns false, leaving path alone, for any other row.
-bool LinuxPathOfRow(const char* row, std::string& path);
+[[nodiscard]] bool LinuxPathOfRow(const char* row, std::string& path);
 
 // A gamedll line as liblist.gam has it: the row that starts with the marker
 // and every further row of the same line, so that a line of any length is
@@ -112,7 +112,7 @@ public:
     // Puts the new content in the file's place, forced to the disk, with the
     // file's owner, group and permissions. Returns false, the file as it
     // was, on failure.
-    bool Commit();
+    [[nodiscard]] bool Commit();
 
 private:
     std::unique_ptr<platform::NewFile> out_;
@@ -127,16 +127,16 @@ public:
     // Starts the new file beside path, which it replaces at Commit (a link
     // at path stays a link: the file it reaches is replaced). Returns null
     // when it cannot be made.
-    static std::unique_ptr<KeptLinesWriter> Begin(const char* path);
+    [[nodiscard]] static std::unique_ptr<KeptLinesWriter> Begin(const char* path);
     ~KeptLinesWriter();
 
     // Adds a line, given without its line end. Returns false on failure.
-    bool Add(const std::string& text);
+    [[nodiscard]] bool Add(const std::string& text);
 
     // Puts the file in place in one step, forced to the disk, with the
     // owner, group and permissions of the file model. Returns false, the old
     // file as it was, on failure.
-    bool Commit(const char* model);
+    [[nodiscard]] bool Commit(const char* model);
 
 private:
     KeptLinesWriter() = default;
@@ -148,15 +148,15 @@ class KeptLinesReader {
 public:
     // Opens the file at path. Returns null when it cannot be opened (the
     // file layer's last failure tells whether it is missing).
-    static std::unique_ptr<KeptLinesReader> Open(const char* path);
+    [[nodiscard]] static std::unique_ptr<KeptLinesReader> Open(const char* path);
     ~KeptLinesReader();
 
     // The next line that is not blank (blank: nothing but spaces and tabs),
     // whole however long, as a line ending with CR LF; number is its line
     // number in the file, from 1. False at the end, or when reading failed
     // (Failed tells).
-    bool Next(GamedllLine& line, int& number);
-    bool Failed() const;
+    [[nodiscard]] bool Next(GamedllLine& line, int& number);
+    [[nodiscard]] bool Failed() const;
 
 private:
     KeptLinesReader() = default;

@@ -52,6 +52,6 @@ private:
 
 // The words of a verdict's rule for the player: "there is no such file",
 // "it lies outside the game folder", ...; empty for Present.
-const char* VerdictWords(Verdict verdict);
+[[nodiscard]] const char* VerdictWords(Verdict verdict);
 
 }  // namespace libraries

@@ -19,7 +19,7 @@ constexpr int kLockWaitMilliseconds = 3000;
 // does to the files in it can replace. Returns null, with the file layer's
 // failure saying why (Busy when another installer holds it), when the lock
 // cannot be had.
-std::unique_ptr<platform::FileLock> LockGameFolder();
+[[nodiscard]] std::unique_ptr<platform::FileLock> LockGameFolder();
 
 // Takes the lock of the mod in folder, after the game folder's: held on the
 // mod's folder itself, as the file system knows it, so that two game
@@ -27,7 +27,7 @@ std::unique_ptr<platform::FileLock> LockGameFolder();
 // time. path receives the folder's path (empty when it is too long).
 // Returns null, with the file layer's failure saying why, when the lock
 // cannot be had.
-std::unique_ptr<platform::FileLock> LockModFolder(const std::string& folder, layout::PathBuffer& path);
+[[nodiscard]] std::unique_ptr<platform::FileLock> LockModFolder(const std::string& folder, layout::PathBuffer& path);
 
 // Deletes what killed installers left of their temporary files in the
 // folders a change of the mod in folder writes (the mod's folder, its dlls

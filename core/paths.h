@@ -60,21 +60,21 @@ constexpr const char* kTraceFile = "Veldrin.log";
 size_t MaxGameDirLength();
 
 // True when dir is not empty and no longer than MaxGameDirLength().
-bool UsableGameDirectory(const std::string& dir);
+[[nodiscard]] bool UsableGameDirectory(const std::string& dir);
 
 // Fills buffer from a printf-style template. Returns false, leaving the
 // buffer empty, when the path does not fit: a cut path could name another file.
-bool ComposePath(PathBuffer& buffer, const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
+[[nodiscard]] bool ComposePath(PathBuffer& buffer, const char* format, ...) VELDRIN_PRINTF_FORMAT(2, 3);
 
 // True when name is one plain name inside a folder, as a mod's folder or a
 // file found in a search must be: not empty, ".", "..", and without '\',
 // '/' or ':'.
-bool IsPlainName(const std::string& name);
+[[nodiscard]] bool IsPlainName(const std::string& name);
 
 // One step of a file enumeration: starts a search on pattern when search is
 // null, else advances it. Returns the search with name set to the match's bare
 // name, or null (the search closed, name empty) when there is no further match.
-platform::FindHandle* NextFile(platform::FindHandle* search, std::string& name, const char* pattern);
+[[nodiscard]] platform::FindHandle* NextFile(platform::FindHandle* search, std::string& name, const char* pattern);
 
 // A path for the player: relative to the game directory when it lies inside
 // it, with the host's separators.

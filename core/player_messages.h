@@ -19,7 +19,7 @@ struct ChangeReport {
 // The phrase for a problem in one line: "the disk is full". The command
 // line says it after what could not be done; the dialog's box gives the
 // advice of the same table.
-const char* ProblemSummary(ChangeProblem problem);
+[[nodiscard]] const char* ProblemSummary(ChangeProblem problem);
 
 // The report of an Install or Remove of the mod named modName: what was
 // asked, that the mod was left as it was (or what was done but not all:

@@ -25,8 +25,7 @@ void InstallerCore::StampSourceLibrary() {
     // A path too long for the buffer leaves no source library: Install then
     // refuses to touch any mod. So does an empty game directory, whose paths
     // would start at the root of the file system.
-    path[0] = '\0';
-    if (g_szGameDir[0]) layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir);
+    if (!g_szGameDir[0] || !layout::ComposePath(path, layout::kSourceLibrary, g_szGameDir)) path[0] = '\0';
     m_strSourceDll = path;
     m_nSourceDate = path[0] ? DateStampOfFile(path) : 0;
     Trace(*this, "Veldrin.dll file time is: %d\n", m_nSourceDate);

@@ -160,7 +160,8 @@ bool CVeldrinInsDlg::OnInitDialog() {
 void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
     // A folder too long for the buffer is shown but not used: a cut path
     // could name another folder.
-    if (!UseGameDirectory(dir, *m_lstMods)) UseGameDirectory(std::string(), *m_lstMods);
+    // The empty directory always fits: no rows, no package library.
+    if (!UseGameDirectory(dir, *m_lstMods)) (void)UseGameDirectory(std::string(), *m_lstMods);
     m_edtGameDir->ChangeValue(NarrowToWx(dir));
 }
 

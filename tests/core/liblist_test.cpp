@@ -15,9 +15,8 @@ using test::WriteBytes;
 namespace {
 
 std::string NameOf(const char* row) {
-    std::string name = "<none>";
-    LibraryNameOfRow(row, name);
-    return name;
+    std::string name;
+    return LibraryNameOfRow(row, name) ? name : "<none>";
 }
 
 TEST(LibraryNameOfRow, ReadsTheTextBetweenFirstBackslashAndQuote) {
