@@ -27,6 +27,8 @@ private:
     bool CheckModFolder();
     bool CheckPackageLibrary();
     bool PrepareLibList();
+    bool KeepLine(const std::string& text);
+    bool CheckPrepared(liblist::RewriteResult result);
     bool PutInPlace();
     bool PutLibrary();
 
@@ -48,6 +50,10 @@ private:
         bool earlierUnfit = false;    // liblist.gam.veldrin keeps other lines, which were never given back
         bool earlierFailed = false;   // liblist.gam.veldrin is there but cannot be read
         bool replacedOthers = false;  // a line that did not reach the bot was replaced
+        // What an earlier Install kept, read line by line against the lines to keep.
+        bool earlierExists = false;
+        std::unique_ptr<liblist::KeptLinesReader> earlier;
+        liblist::GamedllLine earlierLine;
     } prepared_;
 };
 
@@ -78,6 +84,26 @@ bool Installation::ComposePaths() {
            layout::ComposePath(paths_.package, layout::kPackageFolder, g_szGameDir);
 }
 
+bool Installation::KeepLine(const std::string& text) {
+    // Lines an earlier Install kept and no Remove gave back are never
+    // overwritten: the lines to keep must be theirs, one by one.
+    Prepared& p = prepared_;
+    if (p.earlierExists) {
+        int number = 0;
+        if (!p.earlier && !(p.earlier = liblist::KeptLinesReader::Open(paths_.stored))) {
+            p.earlierFailed = true;
+            return false;
+        }
+        if (p.earlier->Next(p.earlierLine, number) && p.earlierLine.Text() == text) return true;
+        p.earlierFailed = p.earlier->Failed();
+        p.earlierUnfit = !p.earlierFailed;
+        return false;
+    }
+    if (!p.kept) p.kept = liblist::KeptLinesWriter::Begin(paths_.stored);
+    p.keptFailed = !p.kept || !p.kept->Add(text);
+    return !p.keptFailed;
+}
+
 bool Installation::PrepareLibList() {
     // Every gamedll line points at the bot, and the lines it replaces are
     // kept for Remove to give back: a server's plug-in loader, or a library
@@ -87,31 +113,9 @@ bool Installation::PrepareLibList() {
     // anyway; when other lines are kept beside them, the catalogue's line
     // stands in their place, so that each kept line still answers one
     // gamedll line.
-    //
-    // Lines an earlier Install kept and no Remove gave back are never
-    // overwritten: when the lines to keep are theirs, the file stays as it
-    // is; when they differ, nothing changes and the player is told.
     libraries::ModLibraries judge(core_.m_strModFolder[slot_]);
     const std::string ownLine = liblist::RemoveLine(core_.m_strModDll[slot_]);
-    const bool earlierExists = platform::PathExists(paths_.stored);
-    std::unique_ptr<liblist::KeptLinesReader> earlier;
-    liblist::GamedllLine earlierLine;
-    auto keep = [&](const std::string& text) {
-        int number = 0;
-        if (earlierExists) {
-            if (!earlier && !(earlier = liblist::KeptLinesReader::Open(paths_.stored))) {
-                prepared_.earlierFailed = true;
-                return false;
-            }
-            if (earlier->Next(earlierLine, number) && earlierLine.Text() == text) return true;
-            prepared_.earlierFailed = earlier->Failed();
-            prepared_.earlierUnfit = !prepared_.earlierFailed;
-            return false;
-        }
-        if (!prepared_.kept) prepared_.kept = liblist::KeptLinesWriter::Begin(paths_.stored);
-        prepared_.keptFailed = !prepared_.kept || !prepared_.kept->Add(text);
-        return !prepared_.keptFailed;
-    };
+    prepared_.earlierExists = platform::PathExists(paths_.stored);
     size_t waiting = 0;  // lines not kept before the first that is
     bool keeping = false;
     const liblist::RewriteResult result =
@@ -119,21 +123,24 @@ bool Installation::PrepareLibList() {
             bytes.assign(liblist::kInstallLine).append(line.LineEnd());
             const bool bot = judge.Judge(line.Path()) == libraries::Verdict::Bot;
             prepared_.replacedOthers = prepared_.replacedOthers || !bot;
-            const bool needless = bot || line.Text() == ownLine;
-            if (needless && !keeping) {
+            if ((bot || line.Text() == ownLine) && !keeping) {
                 ++waiting;
                 return true;
             }
             for (keeping = true; waiting > 0; --waiting)
-                if (!keep(ownLine)) return false;
-            return keep(bot ? ownLine : line.Text());
+                if (!KeepLine(ownLine)) return false;
+            return KeepLine(bot ? ownLine : line.Text());
         });
-    if (result == liblist::RewriteResult::Written && earlier) {
+    if (result == liblist::RewriteResult::Written && prepared_.earlier) {
         // The earlier file must hold no more lines than this Install keeps.
         int number = 0;
-        prepared_.earlierUnfit = earlier->Next(earlierLine, number);
-        prepared_.earlierFailed = !prepared_.earlierUnfit && earlier->Failed();
+        prepared_.earlierUnfit = prepared_.earlier->Next(prepared_.earlierLine, number);
+        prepared_.earlierFailed = !prepared_.earlierUnfit && prepared_.earlier->Failed();
     }
+    return CheckPrepared(result);
+}
+
+bool Installation::CheckPrepared(liblist::RewriteResult result) {
     if (prepared_.earlierUnfit) {
         Trace(core_, "%s keeps other lines, never given back, nothing changed\n", paths_.stored);
         outcome_.problem = ChangeProblem::KeptLinesNotGivenBack;

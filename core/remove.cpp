@@ -33,6 +33,15 @@ std::string Lines(size_t count, const char* what) {
     return std::to_string(count) + " " + what + (count == 1 ? " line" : " lines");
 }
 
+// Why kept lines do not fit liblist.gam: it has another number of gamedll
+// lines (more than were read, with more), or none.
+std::string UnfitWhy(size_t keeps, size_t has, bool more) {
+    if (has == 0 && !more) return "liblist.gam has no gamedll line to give its lines back to";
+    const std::string count = more ? "more" : std::to_string(has);
+    return "it keeps " + Lines(keeps, "gamedll") + ", and liblist.gam has " + count +
+           (count == "1" ? " gamedll line" : " gamedll lines");
+}
+
 ChangeOutcome Unfit(const char* stored, const std::string& why) {
     ChangeOutcome outcome;
     outcome.problem = ChangeProblem::KeptLinesUnfit;
@@ -148,11 +157,7 @@ bool RestoreLibList(const InstallerCore& core, int slot, const char* libList, co
     }
     if (kept.state != KeptLines::State::None && (moreLines || rewrite.Replaced() != kept.count)) {
         Trace(core, "%s does not fit %s, nothing changed\n", stored, libList);
-        const std::string has = moreLines ? "more" : std::to_string(rewrite.Replaced());
-        outcome = Unfit(stored, rewrite.Replaced() == 0 && !moreLines
-                                    ? "liblist.gam has no gamedll line to give its lines back to"
-                                    : "it keeps " + Lines(kept.count, "gamedll") + ", and liblist.gam has " + has +
-                                          (has == "1" ? " gamedll line" : " gamedll lines"));
+        outcome = Unfit(stored, UnfitWhy(kept.count, rewrite.Replaced(), moreLines));
         return false;
     }
     for (size_t i = 0; i < changed; ++i) Trace(core, "Found gamedll line...\n");
