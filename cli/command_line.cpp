@@ -23,13 +23,6 @@
 
 namespace {
 
-// Paths in messages are written as the player's system writes them.
-#ifdef _WIN32
-const std::string kSeparator = "\\";
-#else
-const std::string kSeparator = "/";
-#endif
-
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
 
 // What the command line asks for.
@@ -264,21 +257,14 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
         return false;
     }
     if (!layout::HoldsPackage(dir)) {
-        Tell("the game folder \"" + dir + "\" holds no Veldrin" + kSeparator + "veldrinins.ini" +
+        // No game directory is chosen yet: ForPlayer only writes the host's
+        // separators.
+        Tell("the game folder \"" + dir + "\" holds no " + layout::ForPlayer("Veldrin\\veldrinins.ini") +
              ": unpack the Veldrin package there, or name another folder with --game-dir");
         return false;
     }
     return true;
 }
-
-// Whether a Linux server is what the mods of this host's game folder run
-// on: everywhere but on Windows, where the game and its servers load the
-// gamedll line's library.
-#ifdef _WIN32
-constexpr bool kLinuxHost = false;
-#else
-constexpr bool kLinuxHost = true;
-#endif
 
 // The change the dialog would offer for the row, as the command line is
 // allowed to make it. Returns false, having told why, when it is not.
@@ -300,12 +286,10 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     if (!Allowed(target, mod, install)) return kCommandNotChanged;
     const ChangeOutcome outcome =
         install ? core.InstallMod(target.data, request.options, list) : core.RemoveMod(target.data, list);
-    const char* verb = install ? "install the bot into " : "remove the bot from ";
-
+    const std::vector<ChangeNote> notes = ChangeNotes(install ? ChangeAction::Install : ChangeAction::Remove, mod,
+                                                      core.m_strModFolder[slot], outcome, kLinuxHost);
     if (!outcome.Done()) {
-        std::string message = std::string("could not ") + verb + mod + ", " + ProblemSummary(outcome.problem);
-        if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
-        Tell(message + "; the mod is left as it was");
+        for (const ChangeNote& note : notes) Tell(note.text);
         return kCommandNotChanged;
     }
 
@@ -323,42 +307,10 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     PrintRow(*after, core, request.porcelain);
 
     int status = kCommandDone;
-    if (!outcome.keptLinesNotGivenBack.empty())
-        Tell("note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
-             "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
-             "); the file was kept: once that library is there, --install and then --remove give its lines back");
-    if (!outcome.keptLinesStay.empty())
-        Tell("note: " + outcome.keptLinesStay +
-             (install ? " keeps the gamedll lines an earlier install replaced, which no remove could give back yet; "
-                        "it was kept as it was"
-                      : " was kept: some of the lines it keeps are not back in liblist.gam, where other lines stand "
-                        "now"));
-    if (!outcome.extrasKept.empty()) {
-        std::string names;
-        for (const std::string& extra : outcome.extrasKept) names += (names.empty() ? "" : ", ") + extra;
-        Tell(
-            "note: kept these files as they are, since they changed since an install put them there or were not "
-            "put there by one: " +
-            names + "; the package's copy of each is beside it, its name ending in " + kPackageCopySuffix);
-    }
-    if (!outcome.libraryLeft.empty()) {
-        Tell("removed the bot from " + mod + ", but its library stayed behind, named by nothing (" +
-             outcome.libraryLeft + "); delete it once the game or server that holds it has ended");
-        status = kCommandExtrasNotCopied;
-    }
-    if (!outcome.extrasNotCopied.empty()) {
-        std::string names;
-        for (const std::string& extra : outcome.extrasNotCopied) names += (names.empty() ? "" : ", ") + extra;
-        std::string message = "installed the bot into " + mod + ", but could not copy these extras: " + names;
-        if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
-        Tell(message);
-        status = kCommandExtrasNotCopied;
-    }
-    if (kLinuxHost && !outcome.linuxServerLibrary.empty()) {
-        Tell("note: a Linux server loads " + outcome.linuxServerLibrary + ", which the gamedll_linux line of " +
-             core.m_strModFolder[slot] + kSeparator +
-             "liblist.gam names, not the bot: the package holds no Linux library of the bot");
-        if (status == kCommandDone) status = kCommandLinuxServer;
+    for (const ChangeNote& note : notes) {
+        Tell(note.text);
+        if (note.kind == ChangeNote::NotAllDone) status = kCommandExtrasNotCopied;
+        if (note.kind == ChangeNote::LinuxServer && status == kCommandDone) status = kCommandLinuxServer;
     }
     return status;
 }
