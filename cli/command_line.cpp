@@ -13,6 +13,7 @@
 
 #include "core/installer_core.h"
 #include "core/game_folder.h"
+#include "core/install_layout.h"
 #include "core/player_messages.h"
 #include "platform/wildcard.h"
 
@@ -22,58 +23,7 @@
 
 namespace {
 
-// Paths in messages are written as the player's system writes them.
-#ifdef _WIN32
-const std::string kSeparator = "\\";
-#else
-const std::string kSeparator = "/";
-#endif
-
 void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
-
-std::string HelpText() {
-    return "Usage: VeldrinIns --list [--porcelain] [--game-dir DIR]\n"
-           "       VeldrinIns --install MOD [--game-dir DIR] [--no-names] [--no-waypoints] [--no-cfg]\n"
-           "                  [--no-chat] [--no-wpn-configs]\n"
-           "       VeldrinIns --remove MOD [--game-dir DIR]\n"
-           "       VeldrinIns -h | --help\n"
-           "       VeldrinIns -V | --version\n"
-           "\n"
-           "VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n"
-           "--list, --install and --remove exclude each other: give one of them, and each option at\n"
-           "most once. Without arguments the program opens its window.\n"
-           "\n"
-           "  --list            print the mods the window lists, a line each: folder, status and\n"
-           "                    name, separated by tabs\n"
-           "  --install MOD     install the bot into the mod whose folder is MOD (cstrike, ...,\n"
-           "                    matched ignoring case), with the extras the window ticks; only a\n"
-           "                    mod whose status is \"not installed\" or \"need upgrade\"\n"
-           "  --remove MOD      remove the bot from the mod whose folder is MOD; only a mod whose\n"
-           "                    status is \"installed\"\n"
-           "  --game-dir DIR    the Half-Life folder, holding Veldrin" +
-           kSeparator +
-           "veldrinins.ini; when not\n"
-           "                    given, found as the window finds it\n"
-           "  --porcelain       print the status as one word: installed, not-installed, need-upgrade\n"
-           "  --no-names        with --install: do not copy the names file\n"
-           "  --no-waypoints    with --install: do not copy the waypoints\n"
-           "  --no-cfg          with --install: do not copy Veldrin.cfg\n"
-           "  --no-chat         with --install: do not copy the chat file\n"
-           "  --no-wpn-configs  with --install: do not copy the weapon configuration (one mod has it)\n"
-           "  -h, --help        show this help\n"
-           "  -V, --version     show the version\n"
-           "\n"
-           "Exit status:\n"
-           "  0  the mod ended as asked (or the list, help or version was printed)\n"
-           "  1  the mod could not be changed, or its status does not allow the change, and is left\n"
-           "     as it was; or the list could not be written\n"
-           "  2  a usage error, or a MOD that is not in the list\n"
-           "  3  no game folder, no catalogue in it, or a game folder too deep for its paths\n"
-           "  4  the mod was changed, but some extras could not be copied, or the bot's library\n"
-           "     could not be deleted\n"
-           "  5  the game folder holds the package but none of the mods of its catalogue\n"
-           "  6  installed, but a Linux server loads the mod's gamedll_linux library, not the bot\n";
-}
 
 // What the command line asks for.
 struct Request {
@@ -87,12 +37,129 @@ struct Request {
     InstallOptions options;
 };
 
+// What an option does to the request.
+enum class Effect { Command, GameDir, Porcelain, Help, Version, LeaveOut };
+
+// One option of the command line, as the parser reads it and --help shows it.
+struct Option {
+    const char* name;       // "--game-dir"
+    const char* shortName;  // "-h", or null
+    const char* value;      // the value it takes ("DIR"), or null for none
+    const char* help;       // its lines in --help, '\n' between them; paths written with backslashes
+    Effect effect;
+    Request::Command command = Request::None;  // Effect::Command: the command it is
+    bool InstallOptions::*extra = nullptr;     // Effect::LeaveOut: the extra --install then does not copy
+};
+
+// Every option, in the order --help lists them.
+const Option kOptions[] = {
+    {"--list", nullptr, nullptr,
+     "print the mods the window lists, a line each: folder, status and\n"
+     "name, separated by tabs",
+     Effect::Command, Request::List},
+    {"--install", nullptr, "MOD",
+     "install the bot into the mod whose folder is MOD (cstrike, ...,\n"
+     "matched ignoring case), with the extras the window ticks; only a\n"
+     "mod whose status is \"not installed\" or \"need upgrade\"",
+     Effect::Command, Request::Install},
+    {"--remove", nullptr, "MOD",
+     "remove the bot from the mod whose folder is MOD; only a mod whose\n"
+     "status is \"installed\"",
+     Effect::Command, Request::Remove},
+    {"--game-dir", nullptr, "DIR",
+     "the Half-Life folder, holding Veldrin\\veldrinins.ini; when not\n"
+     "given, found as the window finds it",
+     Effect::GameDir},
+    {"--porcelain", nullptr, nullptr, "print the status as one word: installed, not-installed, need-upgrade",
+     Effect::Porcelain},
+    {"--no-names", nullptr, nullptr, "with --install: do not copy the names file", Effect::LeaveOut, Request::None,
+     &InstallOptions::bCopyNames},
+    {"--no-waypoints", nullptr, nullptr, "with --install: do not copy the waypoints", Effect::LeaveOut, Request::None,
+     &InstallOptions::bCopyWaypoints},
+    {"--no-cfg", nullptr, nullptr, "with --install: do not copy Veldrin.cfg", Effect::LeaveOut, Request::None,
+     &InstallOptions::bCopyCfg},
+    {"--no-chat", nullptr, nullptr, "with --install: do not copy the chat file", Effect::LeaveOut, Request::None,
+     &InstallOptions::bCopyChat},
+    {"--no-wpn-configs", nullptr, nullptr, "with --install: do not copy the weapon configuration (one mod has it)",
+     Effect::LeaveOut, Request::None, &InstallOptions::bCopyWpnConfigs},
+    {"--help", "-h", nullptr, "show this help", Effect::Help},
+    {"--version", "-V", nullptr, "show the version", Effect::Version},
+};
+
+// The forms of the command, each after "VeldrinIns ", and what the program
+// does, between them and the options in --help.
+const char* const kUsage[] = {
+    "--list [--porcelain] [--game-dir DIR]",
+    "--install MOD [--game-dir DIR] [--no-names] [--no-waypoints] [--no-cfg]\n"
+    "[--no-chat] [--no-wpn-configs]",
+    "--remove MOD [--game-dir DIR]",
+    "-h | --help",
+    "-V | --version",
+};
+const char kAbout[] =
+    "VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n"
+    "--list, --install and --remove exclude each other: give one of them, and each option at\n"
+    "most once. Without arguments the program opens its window.\n";
+
+// The exit statuses as --help tells them.
+struct ExitStatus {
+    CommandLineStatus status;
+    const char* help;  // '\n' between its lines
+};
+const ExitStatus kExitStatuses[] = {
+    {kCommandDone, "the mod ended as asked (or the list, help or version was printed)"},
+    {kCommandNotChanged,
+     "the mod could not be changed, or its status does not allow the change, and is left\n"
+     "as it was; or the list could not be written"},
+    {kCommandUsage, "a usage error, or a MOD that is not in the list"},
+    {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
+    {kCommandExtrasNotCopied,
+     "the mod was changed, but some extras could not be copied, or the bot's library\n"
+     "could not be deleted"},
+    {kCommandNoMods, "the game folder holds the package but none of the mods of its catalogue"},
+    {kCommandLinuxServer, "installed, but a Linux server loads the mod's gamedll_linux library, not the bot"},
+};
+
+// text with indent put before each line after its first, and a line end.
+std::string Lines(const std::string& text, const std::string& indent) {
+    std::string lines;
+    for (char c : text) lines += c == '\n' ? "\n" + indent : std::string(1, c);
+    return lines + "\n";
+}
+
+std::string HelpText() {
+    std::string text;
+    for (const char* form : kUsage)
+        text += (text.empty() ? "Usage: VeldrinIns " : "       VeldrinIns ") + Lines(form, std::string(18, ' '));
+    text += std::string("\n") + kAbout + "\n";
+    const size_t column = 18;  // where the options' help starts, after two spaces
+    for (const Option& option : kOptions) {
+        std::string label = option.shortName ? std::string(option.shortName) + ", " + option.name : option.name;
+        if (option.value) label += std::string(" ") + option.value;
+        label.resize(std::max(column, label.size() + 2), ' ');
+        // No game directory is chosen yet, so ForPlayer only writes the
+        // host's separators.
+        text += "  " + label + Lines(layout::ForPlayer(option.help), std::string(2 + column, ' '));
+    }
+    text += "\nExit status:\n";
+    for (const ExitStatus& status : kExitStatuses)
+        text += "  " + std::to_string(status.status) + "  " + Lines(status.help, "     ");
+    return text;
+}
+
+// The option named arg (its name or its short name), or null.
+const Option* FindOption(const std::string& arg) {
+    for (const Option& option : kOptions)
+        if (arg == option.name || (option.shortName && arg == option.shortName)) return &option;
+    return nullptr;
+}
+
 // Reads the arguments into request. Returns the mistake in words, or an
 // empty string when there is none.
 std::string Parse(int argc, char** argv, Request& request) {
     request.options = InstallOptions{true, true, true, true, true};
-    std::vector<std::string> seen;
-    std::string noSwitch;  // a --no-... given, which only --install takes
+    std::vector<const Option*> seen;
+    const Option* leftOut = nullptr;  // a --no-... given, which only --install takes
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string value;
@@ -106,58 +173,41 @@ std::string Parse(int argc, char** argv, Request& request) {
 #ifdef _WIN32
         if (arg == "/?") arg = "--help";
 #endif
-        if (arg == "-h") arg = "--help";
-        if (arg == "-V") arg = "--version";
-        for (const std::string& earlier : seen)
-            if (earlier == arg) return "option '" + arg + "' is given twice";
+        const Option* option = FindOption(arg);
+        if (option) arg = option->name;
+        if (std::find(seen.begin(), seen.end(), option) != seen.end()) return "option '" + arg + "' is given twice";
 
-        const bool takesValue = arg == "--install" || arg == "--remove" || arg == "--game-dir";
+        const bool takesValue = option && option->value;
         if (hasValue && !takesValue) return "option '" + arg + "' takes no value";
         if (takesValue && !hasValue) {
-            if (i + 1 >= argc) return "option '" + arg + "' needs " + (arg == "--game-dir" ? "a DIR" : "a MOD");
+            if (i + 1 >= argc) return "option '" + arg + "' needs a " + option->value;
             value = argv[++i];
         }
-        seen.push_back(arg);
+        if (!option) return (!arg.empty() && arg[0] == '-' ? "unknown option '" : "unexpected argument '") + arg + "'";
+        seen.push_back(option);
 
-        Request::Command command = Request::None;
-        if (arg == "--list") command = Request::List;
-        else if (arg == "--install") command = Request::Install;
-        else if (arg == "--remove") command = Request::Remove;
-        if (command != Request::None) {
-            if (request.command != Request::None) return "--list, --install and --remove exclude each other";
-            request.command = command;
-            request.mod = value;
-            continue;
+        switch (option->effect) {
+            case Effect::Command:
+                if (request.command != Request::None) return "--list, --install and --remove exclude each other";
+                request.command = option->command;
+                request.mod = value;
+                break;
+            case Effect::GameDir:
+                request.gameDir = value;
+                request.gameDirGiven = true;
+                break;
+            case Effect::Porcelain: request.porcelain = true; break;
+            case Effect::Help: request.help = true; break;
+            case Effect::Version: request.version = true; break;
+            case Effect::LeaveOut:
+                request.options.*option->extra = false;
+                leftOut = option;
+                break;
         }
-        if (arg == "--game-dir") {
-            request.gameDir = value;
-            request.gameDirGiven = true;
-        } else if (arg == "--porcelain") {
-            request.porcelain = true;
-        } else if (arg == "--help") {
-            request.help = true;
-        } else if (arg == "--version") {
-            request.version = true;
-        } else if (arg == "--no-names") {
-            request.options.bCopyNames = false;
-        } else if (arg == "--no-waypoints") {
-            request.options.bCopyWaypoints = false;
-        } else if (arg == "--no-cfg") {
-            request.options.bCopyCfg = false;
-        } else if (arg == "--no-chat") {
-            request.options.bCopyChat = false;
-        } else if (arg == "--no-wpn-configs") {
-            request.options.bCopyWpnConfigs = false;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return "unknown option '" + arg + "'";
-        } else {
-            return "unexpected argument '" + arg + "'";
-        }
-        if (arg.compare(0, 5, "--no-") == 0) noSwitch = arg;
     }
     if (request.help || request.version) return std::string();
     if (request.command == Request::None) return "give one of --list, --install MOD and --remove MOD";
-    if (!noSwitch.empty() && request.command != Request::Install) return noSwitch + " goes with --install only";
+    if (leftOut && request.command != Request::Install) return std::string(leftOut->name) + " goes with --install only";
     return std::string();
 }
 
@@ -207,21 +257,14 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
         return false;
     }
     if (!layout::HoldsPackage(dir)) {
-        Tell("the game folder \"" + dir + "\" holds no Veldrin" + kSeparator + "veldrinins.ini" +
+        // No game directory is chosen yet: ForPlayer only writes the host's
+        // separators.
+        Tell("the game folder \"" + dir + "\" holds no " + layout::ForPlayer("Veldrin\\veldrinins.ini") +
              ": unpack the Veldrin package there, or name another folder with --game-dir");
         return false;
     }
     return true;
 }
-
-// Whether a Linux server is what the mods of this host's game folder run
-// on: everywhere but on Windows, where the game and its servers load the
-// gamedll line's library.
-#ifdef _WIN32
-constexpr bool kLinuxHost = false;
-#else
-constexpr bool kLinuxHost = true;
-#endif
 
 // The change the dialog would offer for the row, as the command line is
 // allowed to make it. Returns false, having told why, when it is not.
@@ -243,12 +286,10 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     if (!Allowed(target, mod, install)) return kCommandNotChanged;
     const ChangeOutcome outcome =
         install ? core.InstallMod(target.data, request.options, list) : core.RemoveMod(target.data, list);
-    const char* verb = install ? "install the bot into " : "remove the bot from ";
-
+    const std::vector<ChangeNote> notes = ChangeNotes(install ? ChangeAction::Install : ChangeAction::Remove, mod,
+                                                      core.m_strModFolder[slot], outcome, kLinuxHost);
     if (!outcome.Done()) {
-        std::string message = std::string("could not ") + verb + mod + ", " + ProblemSummary(outcome.problem);
-        if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
-        Tell(message + "; the mod is left as it was");
+        for (const ChangeNote& note : notes) Tell(note.text);
         return kCommandNotChanged;
     }
 
@@ -266,42 +307,10 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     PrintRow(*after, core, request.porcelain);
 
     int status = kCommandDone;
-    if (!outcome.keptLinesNotGivenBack.empty())
-        Tell("note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
-             "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
-             "); the file was kept: once that library is there, --install and then --remove give its lines back");
-    if (!outcome.keptLinesStay.empty())
-        Tell("note: " + outcome.keptLinesStay +
-             (install ? " keeps the gamedll lines an earlier install replaced, which no remove could give back yet; "
-                        "it was kept as it was"
-                      : " was kept: some of the lines it keeps are not back in liblist.gam, where other lines stand "
-                        "now"));
-    if (!outcome.extrasKept.empty()) {
-        std::string names;
-        for (const std::string& extra : outcome.extrasKept) names += (names.empty() ? "" : ", ") + extra;
-        Tell(
-            "note: kept these files as they are, since they changed since an install put them there or were not "
-            "put there by one: " +
-            names + "; the package's copy of each is beside it, its name ending in " + kPackageCopySuffix);
-    }
-    if (!outcome.libraryLeft.empty()) {
-        Tell("removed the bot from " + mod + ", but its library stayed behind, named by nothing (" +
-             outcome.libraryLeft + "); delete it once the game or server that holds it has ended");
-        status = kCommandExtrasNotCopied;
-    }
-    if (!outcome.extrasNotCopied.empty()) {
-        std::string names;
-        for (const std::string& extra : outcome.extrasNotCopied) names += (names.empty() ? "" : ", ") + extra;
-        std::string message = "installed the bot into " + mod + ", but could not copy these extras: " + names;
-        if (!outcome.detail.empty()) message += " (" + outcome.detail + ")";
-        Tell(message);
-        status = kCommandExtrasNotCopied;
-    }
-    if (kLinuxHost && !outcome.linuxServerLibrary.empty()) {
-        Tell("note: a Linux server loads " + outcome.linuxServerLibrary + ", which the gamedll_linux line of " +
-             core.m_strModFolder[slot] + kSeparator +
-             "liblist.gam names, not the bot: the package holds no Linux library of the bot");
-        if (status == kCommandDone) status = kCommandLinuxServer;
+    for (const ChangeNote& note : notes) {
+        Tell(note.text);
+        if (note.kind == ChangeNote::NotAllDone) status = kCommandExtrasNotCopied;
+        if (note.kind == ChangeNote::LinuxServer && status == kCommandDone) status = kCommandLinuxServer;
     }
     return status;
 }

@@ -1,13 +1,8 @@
 // The installer's command line, for scripts and game servers: lists the mods
 // of a game folder, installs the bot into one or removes it, with no window
-// and no display.
-//
-//   VeldrinIns --list [--porcelain] [--game-dir DIR]
-//   VeldrinIns --install MOD [--game-dir DIR] [--no-names] [--no-waypoints]
-//                        [--no-cfg] [--no-chat] [--no-wpn-configs]
-//   VeldrinIns --remove MOD [--game-dir DIR]
-//   VeldrinIns -h | --help
-//   VeldrinIns -V | --version
+// and no display. Its options stand in one table, kOptions in
+// command_line.cpp, which the parser reads and --help shows, with the forms
+// of the command and the exit statuses beside it.
 #pragma once
 
 // The exit statuses.

@@ -1,12 +1,33 @@
 #include "core/player_messages.h"
 
 #include "core/game_folder.h"
+#include "core/install_layout.h"
 
 namespace {
 
-const char kWhatToChoose[] =
-    "Choose the Half-Life folder that holds the Veldrin package folder, the folder named Veldrin with "
-    "veldrinins.ini in it.";
+const char kChooseFolder[] = "Choose the Half-Life folder that holds the Veldrin package folder";
+
+// The folder to choose as the game directory, said in full; with a small
+// first letter after "Press Browse and".
+std::string WhatToChoose(bool capital = true) {
+    std::string text = std::string(kChooseFolder) + ", the folder named Veldrin with veldrinins.ini in it.";
+    if (!capital) text[0] = 'c';
+    return text;
+}
+
+// A file of a mod's folder as the player's system writes it. Composed after
+// the game directory, which ForPlayer then takes off whole.
+std::string ModFile(const std::string& modFolder, const char* name) {
+    const std::string game = g_szGameDir[0] ? std::string(g_szGameDir) + "\\" : std::string();
+    return layout::ForPlayer((game + modFolder + "\\" + name).c_str());
+}
+
+// The names, with a comma between each two.
+std::string Listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
 
 // Each problem in words: the phrase a line of the command line gives, and
 // what the player can do about it, which the dialog's box gives below the
@@ -79,7 +100,7 @@ const char kAdminAdvice[] =
 
 std::string TooLongText(const std::string& folder) {
     return "The path of the folder\n" + folder + "\nis longer than " + std::to_string(layout::MaxGameDirLength()) +
-           " characters, more than VeldrinIns can use.\n\n" + kWhatToChoose +
+           " characters, more than VeldrinIns can use.\n\n" + WhatToChoose() +
            " If that is the folder, move the game to a folder with a shorter path.";
 }
 
@@ -158,18 +179,66 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
     return report;
 }
 
+std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod, const std::string& modFolder,
+                                    const ChangeOutcome& outcome, bool tellLinuxServer) {
+    const bool install = action == ChangeAction::Install;
+    std::vector<ChangeNote> notes;
+    auto note = [&notes](ChangeNote::Kind kind, const std::string& text) { notes.push_back({kind, text}); };
+    if (!outcome.Done()) {
+        std::string text = std::string("could not ") + (install ? "install the bot into " : "remove the bot from ") +
+                           mod + ", " + ProblemSummary(outcome.problem);
+        if (!outcome.detail.empty()) text += " (" + outcome.detail + ")";
+        note(ChangeNote::NotChanged, text + "; the mod is left as it was");
+        return notes;
+    }
+
+    if (!outcome.keptLinesNotGivenBack.empty())
+        note(ChangeNote::Note,
+             "note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
+                 "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
+                 "); the file was kept: once that library is there, --install and then --remove give its lines back");
+    if (!outcome.keptLinesStay.empty())
+        note(ChangeNote::Note,
+             "note: " + outcome.keptLinesStay +
+                 (install ? " keeps the gamedll lines an earlier install replaced, which no remove could give back "
+                            "yet; it was kept as it was"
+                          : " was kept: some of the lines it keeps are not back in liblist.gam, where other lines "
+                            "stand now"));
+    if (!outcome.extrasKept.empty())
+        note(ChangeNote::Note,
+             "note: kept these files as they are, since they changed since an install put them there or were not "
+             "put there by one: " +
+                 Listed(outcome.extrasKept) + "; the package's copy of each is beside it, its name ending in " +
+                 kPackageCopySuffix);
+    if (!outcome.libraryLeft.empty())
+        note(ChangeNote::NotAllDone, "removed the bot from " + mod +
+                                         ", but its library stayed behind, named by nothing (" + outcome.libraryLeft +
+                                         "); delete it once the game or server that holds it has ended");
+    if (!outcome.extrasNotCopied.empty()) {
+        std::string text =
+            "installed the bot into " + mod + ", but could not copy these extras: " + Listed(outcome.extrasNotCopied);
+        if (!outcome.detail.empty()) text += " (" + outcome.detail + ")";
+        note(ChangeNote::NotAllDone, text);
+    }
+    if (tellLinuxServer && !outcome.linuxServerLibrary.empty())
+        note(ChangeNote::LinuxServer, "note: a Linux server loads " + outcome.linuxServerLibrary +
+                                          ", which the gamedll_linux line of " + ModFile(modFolder, "liblist.gam") +
+                                          " names, not the bot: the package holds no Linux library of the bot");
+    return notes;
+}
+
+const char* ChooseFolderTitle() { return kChooseFolder; }
+
 std::string RefusedFolderText(const std::string& folder) {
     if (folder.size() > layout::MaxGameDirLength()) return TooLongText(folder);
-    return "The folder\n" + folder + "\ndoes not hold the Veldrin package.\n\n" + kWhatToChoose;
+    return "The folder\n" + folder + "\ndoes not hold the Veldrin package.\n\n" + WhatToChoose();
 }
 
 std::string NoGameFolderText(const std::string& gameDir) {
     if (gameDir.size() > layout::MaxGameDirLength()) return TooLongText(gameDir);
     std::string text = gameDir.empty() ? std::string("VeldrinIns found no Half-Life folder.")
                                        : "The Half-Life folder\n" + gameDir + "\ndoes not hold the Veldrin package.";
-    return text +
-           "\n\nPress Browse and choose the Half-Life folder that holds the Veldrin package folder, the folder "
-           "named Veldrin with veldrinins.ini in it.";
+    return text + "\n\nPress Browse and " + WhatToChoose(false);
 }
 
 std::string NoModsText(const std::string& gameDir) {

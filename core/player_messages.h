@@ -1,14 +1,26 @@
 // What the dialog tells the player when something did not go as asked: a
 // failed Install or Remove, a folder that cannot serve as the game directory,
-// a start without one. Plain text in the core's narrow strings, composed
+// a start without one; and the command line's lines for the outcomes of
+// Install and Remove. Plain text in the core's narrow strings, composed
 // without any window, so that each can be checked on its own.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/installer_core.h"
 
 enum class ChangeAction { Install, Remove };
+
+// True where a Linux server may be what runs the mods of the game folder,
+// loading the library of their gamedll_linux lines: everywhere but on
+// Windows, where the game and its servers load the gamedll line's. Only here
+// do the front ends tell of those lines.
+#ifdef _WIN32
+constexpr bool kLinuxHost = false;
+#else
+constexpr bool kLinuxHost = true;
+#endif
 
 struct ChangeReport {
     std::string text;                 // empty: the change was done, with every extra; nothing to tell
@@ -32,6 +44,31 @@ struct ChangeReport {
 // empty modName stands for a mod the catalogue no longer names.
 ChangeReport ReportChange(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome,
                           bool canRestartAsAdmin, bool tellLinuxServer = false);
+
+// A line of the command line about an Install or Remove, and what it tells.
+struct ChangeNote {
+    enum Kind {
+        NotChanged,   // the change was not made: the mod is left as it was
+        NotAllDone,   // made, but extras were not copied, or the bot's library stayed behind
+        Note,         // made; something kept, which the player should know of
+        LinuxServer,  // an Install made, whose bot a Linux server will not load
+    };
+    Kind kind;
+    std::string text;
+};
+
+// The command line's lines about an Install or Remove of mod (its folder and
+// name: "tfc (Team Fortress Classic)"), whose folder in the game directory is
+// modFolder. For a change not made, the one line of what could not be done,
+// why, the file and the system's reason. For one made, a line for each kept
+// line or file, the extras not copied and the library left behind, and with
+// tellLinuxServer one for a gamedll_linux line, last. Empty when a change was
+// made with nothing to tell.
+std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod, const std::string& modFolder,
+                                    const ChangeOutcome& outcome, bool tellLinuxServer);
+
+// The title of the box in which the player chooses the game directory.
+const char* ChooseFolderTitle();
 
 // Why a folder the player chose cannot be the game directory (its path too
 // long, or no Veldrin package in it), and what to choose instead.

@@ -37,7 +37,6 @@ const char kStartQuestion[] =
     "Do you wish to continue?";
 const char kStartCaption[] = "Are you sure?";
 const char kMessageCaption[] = "VeldrinIns";
-const char kChooseFolderTitle[] = "Choose the Half-Life folder that holds the Veldrin package folder";
 
 // Template 102's client size, in dialog units.
 const wxSize kDialogSize(282, 228);
@@ -77,7 +76,7 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
     m_fnChooseFolder = [this](const wxString& start) {
-        wxDirDialog chooser(this, kChooseFolderTitle, start, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+        wxDirDialog chooser(this, ChooseFolderTitle(), start, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
         return chooser.ShowModal() == wxID_OK ? chooser.GetPath() : wxString();
     };
 }
@@ -328,12 +327,7 @@ std::string CVeldrinInsDlg::ModNameOfSlot(int slot) const {
 }
 
 void CVeldrinInsDlg::TellOutcome(ChangeAction action, const std::string& modName, const ChangeOutcome& outcome) {
-#ifdef __WXMSW__
-    const bool tellLinuxServer = false;  // the game and its servers load the gamedll line's library here
-#else
-    const bool tellLinuxServer = true;
-#endif
-    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator(), tellLinuxServer);
+    ChangeReport report = ReportChange(action, modName, outcome, CanRestartAsAdministrator(), kLinuxHost);
     if (report.text.empty()) return;  // the list shows a success
     long buttons = report.offersAdminRestart ? wxYES_NO : wxOK;
     long icon = report.warning ? wxICON_WARNING : wxICON_INFORMATION;

@@ -187,6 +187,24 @@ expect "an option twice" 2
 one_line_error "an option twice" "--install" "twice"
 run --list --game-dir "$(winpath "$game")" --game-dir "$(winpath "$work")"
 expect "a game folder twice" 2
+while IFS='|' read -r case text args; do
+    # shellcheck disable=SC2086  # the arguments are words
+    run $args
+    expect "$case" 2
+    one_line_error "$case" "$text"
+done <<'CASES'
+a value for a switch|option '--help' takes no value|--help=x
+a value for an unknown option|option '--frob' takes no value|--frob=x
+no DIR after --game-dir|option '--game-dir' needs a DIR|--list --game-dir
+no MOD after --install|option '--install' needs a MOD|--install
+-h and --help|option '--help' is given twice|-h --help
+an extra left out without --install|--no-chat goes with --install only|--remove tfc --no-chat
+a word that is no option|unexpected argument 'tfc'|--list tfc
+no command|give one of --list, --install MOD and --remove MOD|--porcelain
+CASES
+run --list --game-dir="$(winpath "$game")"
+expect "--game-dir=DIR" 0
+[ "$out" = "$sample_list" ] || fail "--game-dir=DIR: got $out"
 run --install ricochet --game-dir "$(winpath "$game")"
 expect "mod not in the list" 2
 one_line_error "mod not in the list" ricochet
