@@ -13,7 +13,7 @@
 
 #include "core/installer_core.h"
 #include "core/game_folder.h"
-#include "core/install_layout.h"
+#include "core/paths.h"
 #include "core/player_messages.h"
 #include "platform/wildcard.h"
 

@@ -1,7 +1,7 @@
 #include "core/player_messages.h"
 
 #include "core/game_folder.h"
-#include "core/install_layout.h"
+#include "core/paths.h"
 
 namespace {
 

@@ -120,10 +120,12 @@ if [ -f "$manpage" ] && command -v man >/dev/null; then
         grep -qx "$s" "$work/man.txt" && ok "manual page: section $s" || fail "manual page: no section $s"
     done
     for f in liblist.gam liblist.gam.veldrin Veldrin/veldrinins.ini Veldrin.log; do
-        section FILES | grep -qE "^ {7}(.*/)?$f\$" && ok "manual page: FILES names $f" \
+        grep -qE "^ {7}(.*/)?$f\$" <<<"$(section FILES)" && ok "manual page: FILES names $f" \
             || fail "manual page: FILES does not name $f"
     done
-    section DESCRIPTION | grep -q gamedll_linux && ok "manual page: says what becomes of gamedll_linux" \
+    # grep -q ends at its first match, while section may still be writing:
+    # under pipefail the pipe would fail. Each section is read whole first.
+    grep -q gamedll_linux <<<"$(section DESCRIPTION)" && ok "manual page: says what becomes of gamedll_linux" \
         || fail "manual page: DESCRIPTION never mentions gamedll_linux"
     options() { grep -oE '(^|[^[:alnum:]-])--?[a-zA-Z][a-zA-Z-]*' | sed 's/^[^-]*//' | sort -u; }
     help=$("$root/usr/bin/$program" --help 2>&1) || fail "manual page: $program --help failed: $help"
@@ -138,7 +140,7 @@ if [ -f "$manpage" ] && command -v man >/dev/null; then
         && ok "manual page: the exit statuses of --help, $(echo $program_statuses)" \
         || fail "manual page: exit statuses [$(echo $page_statuses)], --help lists [$(echo $program_statuses)]"
     holder=$(sed -n 's/^Copyright: [0-9, -]* //p' "$root/usr/share/doc/veldrinins/copyright")
-    [ -n "$holder" ] && section COPYRIGHT | grep -qF "$holder" && ok "manual page: COPYRIGHT names $holder" \
+    [ -n "$holder" ] && grep -qF "$holder" <<<"$(section COPYRIGHT)" && ok "manual page: COPYRIGHT names $holder" \
         || fail "manual page: COPYRIGHT does not name the copyright file's holder '$holder'"
 fi
 
