@@ -14,10 +14,8 @@
 
 int32_t DateStampOfFile(const char* path) {
     platform::FindData data;
-    platform::FindHandle* search = platform::FindFirst(path, data);
-    if (!search) return 0;
-    platform::FindEnd(search);
-    return layout::DateStamp(data.lastWrite);
+    const platform::OwnedSearch search(platform::FindFirst(path, data));
+    return search ? layout::DateStamp(data.lastWrite) : 0;
 }
 
 void InstallerCore::StampSourceLibrary() {

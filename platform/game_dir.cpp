@@ -2,6 +2,7 @@
 // library list says. The per-host files read the registry and name the Steam
 // folders and the program's own.
 #include "platform/game_dir.h"
+#include "platform/steam_roots.h"
 
 #include <fstream>
 #include <vector>

@@ -31,11 +31,6 @@ std::vector<std::string> RegistryGameDirectories();
 // steamapps\libraryfolders.vdf lists.
 std::vector<std::string> SteamGameDirectories();
 
-// The Steam folders of this machine's user, in the order they are looked at
-// (on Linux ~/.local/share/Steam and ~/.steam/steam; on Windows Steam's
-// SteamPath); those that do not exist included.
-std::vector<std::string> SteamRoots();
-
 // The folder holding the running program; empty if it cannot be told.
 std::string ProgramDirectory();
 

@@ -2,6 +2,7 @@
 // Wine prefix's registry, the Steam folders of a Linux home, and the
 // program's own folder.
 #include "platform/game_dir.h"
+#include "platform/steam_roots.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,7 @@
 // The game directory's sources on Windows: the Half-Life key in the
 // registry, Steam's folder, and the program's own.
 #include "platform/game_dir.h"
+#include "platform/steam_roots.h"
 
 #include <windows.h>
 

@@ -4,6 +4,7 @@
 // (path_posix.cpp), as a Windows program under Wine would reach it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -48,6 +49,13 @@ FindHandle* FindFirst(const char* pattern, FindData& data, bool dates = true);
 // Fills data with the next match; false when the search has run out.
 bool FindNext(FindHandle* search, FindData& data);
 void FindEnd(FindHandle* search);
+
+// A search that ends itself: FindFirst's result held, FindEnd called when
+// it goes.
+struct FindEnder {
+    void operator()(FindHandle* search) const { FindEnd(search); }
+};
+using OwnedSearch = std::unique_ptr<FindHandle, FindEnder>;
 
 // While one lives on a thread, the folder listings that matching names
 // ignoring case needs are read once and then kept up to date with this
