@@ -79,11 +79,27 @@ std::string FolderOf(const std::string& host) {
 
 namespace {
 
+// The path of the folder within (a Windows path) with every link followed.
+// Kept for the thread while a ListingScope lives, as the folder listings
+// are: a copy loop asks it of every file it copies, and finding it takes a
+// look at each folder on the way. A folder swapped for a link meanwhile
+// only makes files reached through it count as outside.
+const std::string& RealFolderOf(const char* within) {
+    struct Kept {
+        unsigned generation = 0;
+        std::string within, real;
+    };
+    thread_local Kept kept;
+    const unsigned generation = ListingGeneration();
+    if (generation == 0 || kept.generation != generation || kept.within != within)
+        kept = Kept{generation, within, native::RealFolderPath(ResolvePath(within))};
+    return kept.real;
+}
+
 // True when the open file lies inside the folder within (a Windows path)
 // once every link is followed; records why not.
 bool InsideFolder(native::Handle file, const char* within) {
-    const std::string folder = native::RealFolderPath(ResolvePath(within));
-    if (native::RealPathInside(native::RealPathOf(file), folder)) return true;
+    if (native::RealPathInside(native::RealPathOf(file), RealFolderOf(within))) return true;
     return Fail(FileError::NotFound, "it lies outside " + std::string(within) + ", reached through a link");
 }
 
@@ -262,9 +278,17 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
     if (report) *report = CopyReport();
     if (FaultInjected(FileOp::Copy, target)) return false;
     FileInfo from, to;
-    native::Handle in = native::OpenRead(source, &from);
+    // Within a ListingScope, a loop over one folder's files opens each from
+    // that folder, which was looked at once, rather than asking afterwards
+    // where each open file lies.
+    native::Handle in =
+        rules.within ? native::OpenReadInside(source, RealFolderOf(rules.within), &from) : native::kNoHandle;
     bool usable = in != native::kNoHandle;
-    if (usable && rules.within) usable = InsideFolder(in, rules.within);
+    if (!usable) {
+        in = native::OpenRead(source, &from);
+        usable = in != native::kNoHandle;
+        if (usable && rules.within) usable = InsideFolder(in, rules.within);
+    }
     if (usable && rules.nonEmpty && from.size == 0) usable = Fail(FileError::Failed, "the file is empty");
     // The seam's read of the source comes after it was judged: a test can
     // change the file there, as another program could.

@@ -105,6 +105,67 @@ Handle OpenRead(const char* path, Info* info) {
     return fd;
 }
 
+namespace {
+
+// The folder of the last file OpenReadInside opened, kept open for the
+// thread's ListingScope, and whether it lies inside the folder it was
+// asked about.
+struct KeptFolder {
+    unsigned generation = 0;
+    std::string folder, realFolder;
+    int fd = -1;
+    bool inside = false;
+
+    void Close() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        generation = 0;
+    }
+    ~KeptFolder() { Close(); }
+};
+
+KeptFolder& Kept() {
+    thread_local KeptFolder kept;
+    return kept;
+}
+
+}  // namespace
+
+Handle OpenReadInside(const char* path, const std::string& realFolder, Info* info) {
+    const unsigned generation = ListingGeneration();
+    if (generation == 0 || !path || realFolder.empty()) return kNoHandle;
+    const char* cut = std::strrchr(path, '\\');
+    const char* slash = std::strrchr(path, '/');
+    if (!cut || (slash && slash > cut)) cut = slash;
+    if (!cut || !cut[1] || std::strcmp(cut + 1, ".") == 0 || std::strcmp(cut + 1, "..") == 0) return kNoHandle;
+    const std::string folder(path, static_cast<size_t>(cut - path));
+    KeptFolder& kept = Kept();
+    if (kept.generation != generation || kept.folder != folder || kept.realFolder != realFolder) {
+        kept.Close();
+        kept.generation = generation;
+        kept.folder = folder;
+        kept.realFolder = realFolder;
+        kept.fd = posix::OpenSpelledFirst(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::string real = kept.fd >= 0 ? RealPathOf(kept.fd) : std::string();
+        kept.inside = real == realFolder || RealPathInside(real, realFolder);
+    }
+    if (!kept.inside) return kNoHandle;
+    // The file is an entry of the very folder looked at, and no link: it
+    // lies where that folder lies, whatever is renamed meanwhile. A link
+    // is left to the caller's look at where it leads.
+    int fd = ::openat(kept.fd, cut + 1, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return kNoHandle;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kNoHandle;
+    }
+    if (info) FillInfo(st, *info);
+    return fd;
+}
+
+void EndListingScope() { Kept().Close(); }
+
 Handle OpenToLookAt(const char*, Info*) { return kNoHandle; }
 
 Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {

@@ -148,6 +148,14 @@ Handle OpenRead(const char* path, Info* info) {
     return file;
 }
 
+Handle OpenReadInside(const char*, const std::string&, Info*) {
+    // The final path of the open file (RealPathOf) costs no more than an
+    // open here: nothing is kept.
+    return kNoHandle;
+}
+
+void EndListingScope() {}
+
 Handle OpenToLookAt(const char* path, Info* info) {
     if (!path || !*path) {
         FailCode(ERROR_FILE_NOT_FOUND);

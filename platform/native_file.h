@@ -44,6 +44,20 @@ FileDate DateOf(int64_t writeTime);
 // when given, receives what the file is.
 Handle OpenRead(const char* path, Info* info = nullptr);
 
+// Opens the regular file a Windows path reaches for reading, as OpenRead,
+// when it can be told at the open that the file lies inside the folder
+// realFolder (a path RealFolderPath gave) once every link is followed:
+// while a ListingScope lives, the path's folder is opened and looked at
+// once, and a file in it that is no link is opened from there. Returns
+// kNoHandle, recording nothing, when it cannot be told so (no scope, a
+// link, another spelling, no such file, or a host without such opens): the
+// caller then opens the file as usual and asks where it lies.
+Handle OpenReadInside(const char* path, const std::string& realFolder, Info* info = nullptr);
+
+// Lets go of what the layer keeps for this thread's ListingScope (an open
+// folder); called when the outermost one ends.
+void EndListingScope();
+
 // Opens the regular file at a path only to look at it, where OpenRead failed
 // with InUse: Windows lets a file that another program shares with nobody be
 // looked at, not read. info, when given, receives what the file is. POSIX

@@ -1,6 +1,8 @@
 // What every host shares of the path services: the scope of kept listings.
 #include "platform/path.h"
 
+#include "platform/native_file.h"
+
 namespace platform {
 
 namespace {
@@ -18,7 +20,9 @@ ListingScope::ListingScope() {
 }
 
 ListingScope::~ListingScope() {
-    if (--t_scopeDepth == 0) t_generation = 0;
+    if (--t_scopeDepth != 0) return;
+    t_generation = 0;
+    native::EndListingScope();
 }
 
 unsigned ListingGeneration() { return t_generation; }
