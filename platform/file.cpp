@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/native_file.h"
 #include "platform/text_file.h"
 
 namespace platform {

@@ -24,6 +24,62 @@ namespace platform {
 
 namespace {
 
+// What differs between the POSIX hosts, chosen once here: the rest of the
+// file is the same on each.
+#if defined(__linux__)
+// The kernel copies between two files without bringing the data through
+// user space.
+ssize_t KernelCopy(int to, int from, size_t count) { return ::sendfile(to, from, nullptr, count); }
+
+// The path of an open file, every link followed, as the system has it.
+bool PathOfOpenFile(int file, char (&path)[4096]) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", file);
+    const ssize_t n = ::readlink(link, path, sizeof path - 1);
+    if (n <= 0 || path[0] != '/') return false;
+    path[n] = '\0';
+    return true;
+}
+
+// Extended attributes (the access control list among them), by path for
+// the file read from, by handle for the file written.
+ssize_t ListAttributes(const char* path, char* list, size_t size) { return ::listxattr(path, list, size); }
+ssize_t GetAttribute(const char* path, const char* name, void* value, size_t size) {
+    return ::getxattr(path, name, value, size);
+}
+int SetAttribute(int file, const char* name, const void* value, size_t size) {
+    return ::fsetxattr(file, name, value, size, 0);
+}
+#else
+ssize_t KernelCopy(int, int, size_t) {
+    errno = ENOSYS;
+    return -1;
+}
+
+bool PathOfOpenFile(int file, char (&path)[4096]) {
+#if defined(F_GETPATH)
+    return PATH_MAX <= sizeof path && ::fcntl(file, F_GETPATH, path) == 0;
+#else
+    (void)file;
+    (void)path;
+    return false;
+#endif
+}
+
+ssize_t ListAttributes(const char*, char*, size_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+ssize_t GetAttribute(const char*, const char*, void*, size_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+int SetAttribute(int, const char*, const void*, size_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+#endif
+
 FileError ErrorOf(int err) {
     switch (err) {
         case ENOENT:
@@ -211,17 +267,16 @@ bool Write(Handle file, const char* data, size_t size) {
 
 bool CopyData(Handle from, Handle to, uint64_t size) {
     uint64_t left = size;
-#if defined(__linux__)
-    // The kernel copies without bringing the data through user space.
+    // The kernel copies where it can, without bringing the data through
+    // user space.
     while (left > 0) {
-        ssize_t n = ::sendfile(to, from, nullptr, static_cast<size_t>(std::min<uint64_t>(left, 1u << 30)));
+        ssize_t n = KernelCopy(to, from, static_cast<size_t>(std::min<uint64_t>(left, 1u << 30)));
         if (Retry(n)) continue;
         if (n < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // not for these files: copy by hand
         if (n < 0) return FailErrno();
         if (n == 0) break;
         left -= static_cast<uint64_t>(n);
     }
-#endif
     char buffer[64 * 1024];
     while (left > 0) {
         size_t got = 0;
@@ -277,7 +332,6 @@ bool TakeMarks(Handle file, const std::string&, uint32_t created, const Info& li
     return true;
 }
 
-#if defined(__linux__)
 namespace {
 
 // An attribute the process may not set (security.* and trusted.* without
@@ -296,33 +350,31 @@ bool HandedOn(const char* name) {
 // as needed; false with errno set when it cannot.
 bool ReadAttribute(const char* path, const char* name, std::vector<char>& value, ssize_t& size) {
     for (;;) {
-        size = ::getxattr(path, name, value.data(), value.size());
+        size = GetAttribute(path, name, value.data(), value.size());
         if (size >= 0) return true;
         if (errno != ERANGE) return false;
-        const ssize_t needed = ::getxattr(path, name, nullptr, 0);
+        const ssize_t needed = GetAttribute(path, name, nullptr, 0);
         if (needed < 0) return false;
         value.resize(static_cast<size_t>(needed) + 1);
     }
 }
 
 }  // namespace
-#endif
 
 bool TakeAttributes(Handle file, const std::string&, const std::string& like) {
-#if defined(__linux__)
     // One call, into a buffer on the stack, tells the names; most files
     // have none, and then nothing more is asked. The path is followed as
     // the marks were (InfoAt).
     char names[1024];
     std::vector<char> moreNames;
     char* list = names;
-    ssize_t length = ::listxattr(like.c_str(), names, sizeof names);
+    ssize_t length = ListAttributes(like.c_str(), names, sizeof names);
     while (length < 0 && errno == ERANGE) {
-        const ssize_t needed = ::listxattr(like.c_str(), nullptr, 0);
+        const ssize_t needed = ListAttributes(like.c_str(), nullptr, 0);
         if (needed < 0) break;
         moreNames.resize(static_cast<size_t>(needed) + 1);
         list = moreNames.data();
-        length = ::listxattr(like.c_str(), list, moreNames.size());
+        length = ListAttributes(like.c_str(), list, moreNames.size());
     }
     // A file system without extended attributes, or a file gone meanwhile,
     // has none to hand on.
@@ -337,15 +389,10 @@ bool TakeAttributes(Handle file, const std::string&, const std::string& like) {
             if (errno == ENODATA || Unsettable(errno)) continue;  // gone meanwhile, or not for this process
             return FailErrno();
         }
-        if (::fsetxattr(file, name, value.data(), static_cast<size_t>(size), 0) != 0 && !Unsettable(errno))
+        if (SetAttribute(file, name, value.data(), static_cast<size_t>(size)) != 0 && !Unsettable(errno))
             return FailErrno();
     }
     return true;
-#else
-    (void)file;
-    (void)like;
-    return true;
-#endif
 }
 
 bool FollowLinks(const std::string& host, std::string& reached) {
@@ -456,18 +503,8 @@ int64_t Now() {
 }
 
 std::string RealPathOf(Handle file) {
-#if defined(__linux__)
-    char link[64];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", file);
-    char target[4096];
-    const ssize_t n = ::readlink(link, target, sizeof target - 1);
-    if (n > 0 && target[0] == '/') return std::string(target, static_cast<size_t>(n));
-#elif defined(F_GETPATH)
-    char target[PATH_MAX];
-    if (::fcntl(file, F_GETPATH, target) == 0) return target;
-#endif
-    (void)file;
-    return std::string();
+    char path[4096];
+    return PathOfOpenFile(file, path) ? std::string(path) : std::string();
 }
 
 std::string RealFolderPath(const std::string& host) {

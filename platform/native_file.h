@@ -1,5 +1,6 @@
 // The system calls of the file layer, one implementation per host
-// (file_posix.cpp, file_win32.cpp). Everything a host does alike is built on
+// (file_posix.cpp, file_win32.cpp), kept to the platform: nothing above it
+// may call the system but through the file layer. Everything a host does alike is built on
 // these in text_file.cpp and file.cpp. Each call that fails records the
 // failure (LastFailure) and returns false, or an invalid handle.
 #pragma once
@@ -9,35 +10,11 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/native_handle.h"
 #include "platform/path.h"
 
 namespace platform {
 namespace native {
-
-#if defined(_WIN32)
-using Handle = void*;
-#else
-using Handle = int;
-#endif
-// The handle of no file.
-extern const Handle kNoHandle;
-
-// What the layer needs to know of a file.
-struct Info {
-    bool regular = false;  // a plain file: no folder, pipe, device or socket
-    bool directory = false;
-    bool link = false;      // a symbolic link itself (LinkInfoAt only)
-    bool readOnly = false;  // no write permission at all (POSIX), the read-only attribute (Windows)
-    uint64_t size = 0;
-    uint64_t volume = 0, index = 0;  // which file: device and inode, volume serial and file index
-    int64_t writeTime = 0;           // the last write as the host keeps it: ns since 1970 (POSIX), FILETIME (Windows)
-    int64_t changeTime = 0;          // when the file was last made or renamed (POSIX: its status change), as writeTime
-    uint32_t marks = 0;              // permission bits (POSIX), attributes (Windows)
-    uint32_t owner = 0, group = 0;   // POSIX only
-};
-
-// The UTC date of a last write as the host keeps it (Info::writeTime).
-FileDate DateOf(int64_t writeTime);
 
 // Opens the regular file a Windows path reaches for reading, never waiting
 // on a pipe or device: anything but a regular file counts as missing. info,

@@ -3,6 +3,7 @@
 #include "platform/text_file.h"
 
 #include "platform/file.h"
+#include "platform/native_file.h"
 
 #include <algorithm>
 #include <cstring>

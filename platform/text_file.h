@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/native_file.h"
+#include "platform/native_handle.h"
 
 namespace platform {
 
