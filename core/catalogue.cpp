@@ -53,7 +53,7 @@ void InstallerCore::LoadCatalogue() {
         Trace(*this, "Found MOD dll:    %s\n", library);
         ++m_nModCount;
     }
-    file->Close();
+    file.reset();  // closed within the operation, as every file is
 }
 
 bool UsableSlot(const InstallerCore& core, int slot) {

@@ -31,6 +31,7 @@ private:
     bool CheckPrepared(liblist::RewriteResult result);
     bool PutInPlace();
     bool PutLibrary();
+    void TellNotRestored();
 
     InstallerCore& core_;
     const int slot_;
@@ -171,7 +172,7 @@ bool Installation::PutInPlace() {
         if (!earlier || !prepared_.kept->Commit(paths_.libList)) {
             outcome_ = change::FailureOutcome(paths_.stored);
             Trace(core_, "Could not write %s, nothing changed\n", paths_.stored);
-            if (earlier) earlier->Restore();
+            if (earlier && !earlier->Restore()) TellNotRestored();
             return false;
         }
     }
@@ -182,11 +183,7 @@ bool Installation::PutInPlace() {
         if (!prepared_.kept) return;
         if (!platform::RemoveFile(paths_.stored))
             Trace(core_, "Could not delete %s: %s\n", paths_.stored, platform::LastFailure().reason.c_str());
-        if (earlier->Restore()) return;
-        const std::string reason = platform::LastFailure().reason;
-        Trace(core_, "Could not put %s back: %s\n", paths_.stored, reason.c_str());
-        outcome_.detail += "; " + layout::ForPlayer(paths_.stored) + " was set aside and could not be put back (" +
-                           reason + "): it lies beside it under a temporary name";
+        if (!earlier->Restore()) TellNotRestored();
     };
 
     const bool hadLibrary = platform::PathExists(paths_.library);
@@ -206,6 +203,14 @@ bool Installation::PutInPlace() {
     }
     Trace(core_, "Writing new liblist.gam\n");
     return true;
+}
+
+void Installation::TellNotRestored() {
+    // It may hold lines no Remove gave back yet: the player must hear where.
+    const std::string reason = platform::LastFailure().reason;
+    Trace(core_, "Could not put %s back: %s\n", paths_.stored, reason.c_str());
+    outcome_.detail += "; " + layout::ForPlayer(paths_.stored) + " was set aside and could not be put back (" + reason +
+                       "): it lies beside it under a temporary name";
 }
 
 bool Installation::CheckModFolder() {

@@ -80,7 +80,7 @@ int InstallerCore::CheckModStatus(int slot) {
         installed = false;
         Trace(*this, "veldrin.dll is missing from mod dlls dir\n");
     }
-    file->Close();
+    file.reset();  // closed within the operation, as every file is
 
     if (!installed) return StatusNotInstalled;
     return outdated ? StatusNeedUpgrade : StatusInstalled;

@@ -27,10 +27,10 @@ void AppendToLog(const char* format, va_list args) {
     }
     // Opened and closed per message so that every line is handed to the
     // system before the next step runs.
-    if (auto log = platform::TextFile::Open(layout::kTraceFile, "a")) {
-        log->Write(text);
-        log->Close();
-    }
+    // A message that cannot be written is lost, as the header says: the
+    // trace is where failures would be told.
+    if (auto log = platform::TextFile::Open(layout::kTraceFile, "a"))
+        if (!log->Write(text) || !log->Close()) return;
 }
 }  // namespace
 

@@ -30,7 +30,7 @@ inline FileDate WriteDateOf(const FileInfo& info) { return native::DateOf(info.w
 // Returns false when it cannot be opened or is no regular file: nothing, a
 // folder, a pipe or a device; and, when within names a folder, when the file
 // does not lie inside that folder once every link is followed.
-bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within = nullptr);
+[[nodiscard]] bool ReadableFile(const char* path, FileInfo* info = nullptr, const char* within = nullptr);
 
 struct CopyRules;
 struct CopyReport;
@@ -39,7 +39,7 @@ struct CopyReport;
 // written to, replaced or deleted: a folder, or a read-only file, which
 // Windows refuses even to an administrator and the layer refuses on every
 // host. A link (FileInfo::link) is no read-only file of its own.
-bool RefusesChange(const FileInfo& info);
+[[nodiscard]] bool RefusesChange(const FileInfo& info);
 
 // What a change does where a symbolic link stands at the name of the file
 // it replaces.
@@ -74,7 +74,8 @@ public:
     // when the target is a folder or a read-only file, which may not be
     // replaced, and, when following, when the link leads to nothing or to
     // something other than a file.
-    static std::unique_ptr<NewFile> Beside(const char* target, LinkAtTarget links = LinkAtTarget::Replace);
+    [[nodiscard]] static std::unique_ptr<NewFile> Beside(const char* target,
+                                                         LinkAtTarget links = LinkAtTarget::Replace);
 
     ~NewFile();
     NewFile(const NewFile&) = delete;
@@ -82,7 +83,7 @@ public:
 
     // Appends bytes as they are. Returns false on any failure; the file is
     // then discarded at Commit.
-    bool Write(const char* data, size_t length);
+    [[nodiscard]] bool Write(const char* data, size_t length);
 
     // The temporary file's handle, for a copy that fills it at once.
     native::Handle Handle() const { return file_; }
@@ -101,7 +102,7 @@ public:
     // owner and group of its folder. Fails, the target untouched and the
     // temporary file removed, when anything written could not be stored,
     // the target is read-only or a folder, or the rename fails.
-    bool Commit(bool toDisk, const char* model = nullptr);
+    [[nodiscard]] bool Commit(bool toDisk, const char* model = nullptr);
 
     // The host path of the temporary file.
     const std::string& TempPath() const { return temp_; }
@@ -116,9 +117,9 @@ private:
     // Beside for a target already resolved to targetHost and looked at:
     // exists tells whether anything stands there, info what. The temporary
     // file is created with the permission bits marks.
-    static std::unique_ptr<NewFile> Create(const char* target, std::string targetHost, bool exists,
-                                           const FileInfo& info, uint32_t marks);
-    bool Flush();
+    [[nodiscard]] static std::unique_ptr<NewFile> Create(const char* target, std::string targetHost, bool exists,
+                                                         const FileInfo& info, uint32_t marks);
+    [[nodiscard]] bool Flush();
     void Discard();
 
     native::Handle file_ = native::kNoHandle;
@@ -159,8 +160,8 @@ struct CopyReport {
 // (missing, no regular file, outside its folder, empty, or changed while it
 // was copied).
 // report, when given, tells what the copy did.
-bool CopyOver(const char* source, const char* target, const CopyRules& rules = {}, bool* sourceFault = nullptr,
-              CopyReport* report = nullptr);
+[[nodiscard]] bool CopyOver(const char* source, const char* target, const CopyRules& rules = {},
+                            bool* sourceFault = nullptr, CopyReport* report = nullptr);
 
 // A file moved out of the way, under a temporary name beside it (one a
 // NewFile would take, with its mark), until it is put back or let go.
@@ -171,10 +172,10 @@ public:
     // itself, while the link stays. Returns a SetAside that holds nothing
     // when there is no file at path, and null when it cannot be moved (the
     // folder or the file may not be changed, or the link leads to nothing).
-    static std::unique_ptr<SetAside> Move(const char* path, LinkAtTarget links = LinkAtTarget::Replace);
+    [[nodiscard]] static std::unique_ptr<SetAside> Move(const char* path, LinkAtTarget links = LinkAtTarget::Replace);
 
     // Puts the file back under its name. Returns false on failure.
-    bool Restore();
+    [[nodiscard]] bool Restore();
 
     // Deletes the file set aside, unless it was put back.
     ~SetAside();
@@ -188,7 +189,7 @@ private:
 
 // Deletes a file. A file that does not exist counts as deleted; a folder or
 // a read-only file is refused.
-bool RemoveFile(const char* path);
+[[nodiscard]] bool RemoveFile(const char* path);
 
 // An exclusive lock, held for one installer's change of a game folder,
 // across processes; released when destroyed.
@@ -198,7 +199,7 @@ public:
     // out of it can take the lock away. Waits up to waitMilliseconds for
     // another holder to let go. Returns null when the folder cannot be
     // opened, or with a Busy failure when the wait runs out.
-    static std::unique_ptr<FileLock> Acquire(const char* path, int waitMilliseconds);
+    [[nodiscard]] static std::unique_ptr<FileLock> Acquire(const char* path, int waitMilliseconds);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

@@ -27,10 +27,10 @@ std::string ResolvePath(const char* path);
 std::string ResolvePath(const char* path, bool& exists);
 
 // True when a file or folder exists at path.
-bool PathExists(const char* path);
+[[nodiscard]] bool PathExists(const char* path);
 
 // True when path names a folder.
-bool IsDirectory(const char* path);
+[[nodiscard]] bool IsDirectory(const char* path);
 
 // One match of a wildcard search: the bare file name and its last write.
 struct FindData {
@@ -45,9 +45,9 @@ struct FindData {
 // spares a look at each file where the host's listing lacks them (the dates
 // are then left empty).
 struct FindHandle;
-FindHandle* FindFirst(const char* pattern, FindData& data, bool dates = true);
+[[nodiscard]] FindHandle* FindFirst(const char* pattern, FindData& data, bool dates = true);
 // Fills data with the next match; false when the search has run out.
-bool FindNext(FindHandle* search, FindData& data);
+[[nodiscard]] bool FindNext(FindHandle* search, FindData& data);
 void FindEnd(FindHandle* search);
 
 // A search that ends itself: FindFirst's result held, FindEnd called when

@@ -327,7 +327,9 @@ std::unique_ptr<TextFile> TextFile::Open(const char* path, const char* mode) {
     return text;
 }
 
-TextFile::~TextFile() { Close(); }
+// A destructor has no one to tell of a failed close: a caller that cares
+// closes first and looks.
+TextFile::~TextFile() { Finish(); }
 
 bool TextFile::ReadRow(char* buffer, int limit, size_t* length) {
     if (length) *length = 0;
@@ -369,7 +371,9 @@ bool TextFile::Write(const char* text, size_t length) {
     return !failed_;
 }
 
-bool TextFile::Close() {
+bool TextFile::Close() { return Finish(); }
+
+bool TextFile::Finish() {
     if (closed_) return closeResult_;
     closed_ = true;
     if (reader_) {

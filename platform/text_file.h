@@ -64,12 +64,12 @@ public:
 
     // The next row of at most limit - 1 characters. False at the end of the
     // text: the end of the file, a Ctrl-Z, or a read error (Failed tells).
-    bool Next(int limit, RawRow& row);
+    [[nodiscard]] bool Next(int limit, RawRow& row);
 
     // The next row of at most limit - 1 characters whose first character
     // after any spaces is first; the rows before it are passed over. False
     // at the end of the text, as Next.
-    bool NextStartingWith(int limit, char first, RawRow& row);
+    [[nodiscard]] bool NextStartingWith(int limit, char first, RawRow& row);
 
     // Writes the rest of the file to out as a rewrite that keeps its bytes:
     // rows of limit - 1 characters whose first character after any spaces is
@@ -77,16 +77,16 @@ public:
     // on; every other byte is written as the file has it, line ends, NULs,
     // lone CRs and the bytes from a Ctrl-Z on included. Returns false when a
     // read, a write or the editor failed.
-    bool CopyEdited(int limit, char first, RowEditor& editor, NewFile& out);
+    [[nodiscard]] bool CopyEdited(int limit, char first, RowEditor& editor, NewFile& out);
 
     // After Next has returned false: the next block of the bytes from the
     // Ctrl-Z on, the Ctrl-Z included, as they are. False when there are no
     // more (none at all when the text ended with the file).
-    bool NextRest(const char*& data, size_t& length);
+    [[nodiscard]] bool NextRest(const char*& data, size_t& length);
 
     // True when reading stopped at an error rather than at the end of the
     // file: what was read is then only part of it.
-    bool Failed() const { return failed_; }
+    [[nodiscard]] bool Failed() const { return failed_; }
 
     // Closes the file; further reads find nothing.
     void Close();
@@ -124,7 +124,7 @@ public:
     // Opens path with mode "r", "w" (create or truncate) or "a" (append).
     // Returns null when the file cannot be opened (LastFailure tells why);
     // for reading, anything but a regular file counts as missing.
-    static std::unique_ptr<TextFile> Open(const char* path, const char* mode);
+    [[nodiscard]] static std::unique_ptr<TextFile> Open(const char* path, const char* mode);
 
     ~TextFile();
     TextFile(const TextFile&) = delete;
@@ -134,11 +134,11 @@ public:
     // newline, which it keeps, and terminates the text. Returns false when
     // nothing could be read (end of the text or error). length, when given,
     // is set to the number of characters read, NULs included.
-    bool ReadRow(char* buffer, int limit, size_t* length = nullptr);
+    [[nodiscard]] bool ReadRow(char* buffer, int limit, size_t* length = nullptr);
 
     // True when reading stopped at an error rather than at the end of the
     // file: what was read is then only part of it.
-    bool ReadFailed() const;
+    [[nodiscard]] bool ReadFailed() const;
 
     // The rows of a file opened for reading, for a caller that needs the
     // file's own bytes.
@@ -146,15 +146,16 @@ public:
 
     // Writes length bytes of text, LF as CR LF. Returns false on any error
     // (disk full, ...).
-    bool Write(const char* text, size_t length);
-    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+    [[nodiscard]] bool Write(const char* text, size_t length);
+    [[nodiscard]] bool Write(const std::string& text) { return Write(text.data(), text.size()); }
 
     // Closes; a file written with mode "w" is first forced to disk. Returns
     // false when anything written could not be stored. Further calls do
     // nothing and return the first result.
-    bool Close();
+    [[nodiscard]] bool Close();
 
 private:
+    bool Finish();  // Close, for the destructor too
     TextFile() = default;
 
     std::unique_ptr<RowReader> reader_;

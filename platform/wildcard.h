@@ -9,13 +9,13 @@
 namespace platform {
 
 // True when name matches pattern.
-bool WildcardMatch(const char* pattern, const char* name);
+[[nodiscard]] bool WildcardMatch(const char* pattern, const char* name);
 
 // ASCII case-insensitive comparison: negative, zero or positive like strcmp.
 int CompareIgnoringCase(const char* a, const char* b);
 
 // True when a and b are the same text but for the case of ASCII letters.
-inline bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+[[nodiscard]] inline bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareIgnoringCase(a.c_str(), b.c_str()) == 0;
 }
 

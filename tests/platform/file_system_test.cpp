@@ -78,7 +78,7 @@ TEST_F(FileSystemTest, TextWriteAndAppendUseCrLf) {
     // "w" truncates.
     f = TextFile::Open(path.c_str(), "w");
     ASSERT_TRUE(f);
-    f->Close();
+    EXPECT_TRUE(f->Close());
     EXPECT_EQ("", ReadBytes(path));
 }
 
@@ -110,7 +110,7 @@ TEST_F(FileSystemTest, ANewFileKeepsItsSpellingInAnExistingFolder) {
     std::string created = std::string(g_szGameDir) + "\\VALVE\\Created.Txt";
     auto f = TextFile::Open(created.c_str(), "w");
     ASSERT_TRUE(f);
-    f->Close();
+    EXPECT_TRUE(f->Close());
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(Game("Valve"))) names.push_back(entry.path().filename().string());
     EXPECT_EQ((std::vector<std::string>{"Created.Txt"}), names);
