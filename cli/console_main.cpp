@@ -10,20 +10,9 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/failure.h"
 #include "platform/game_dir.h"
 #include "cli/command_line.h"
-
-namespace {
-
-std::string SystemReason(DWORD error) {
-    char text[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                  sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.')) --length;
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1) return RunCommandLine(argc, argv);
@@ -35,7 +24,7 @@ int main(int argc, char** argv) {
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "VeldrinIns: could not start the installer's window, %s: %s\n", program.c_str(),
-                     SystemReason(GetLastError()).c_str());
+                     platform::SystemMessage(GetLastError()).c_str());
         return kCommandNotChanged;
     }
     CloseHandle(process.hThread);

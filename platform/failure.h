@@ -35,6 +35,12 @@ bool Fail(FileError error, std::string reason);
 // The system's words for a kind of failure, as it would report it.
 std::string ReasonText(FileError error);
 
+#if defined(_WIN32)
+// The system's words for a Windows error code, without the line end and
+// full stop they end with; "error N" where the system has none.
+std::string SystemMessage(unsigned long code);
+#endif
+
 // The operations a test can make fail, one call at a time, without touching
 // the real file system. Flush is the forcing of a file (path: the file) or of
 // a folder's entries (path: the folder) to the disk.

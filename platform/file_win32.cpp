@@ -479,6 +479,8 @@ void NoteChange(const std::string&, bool) {}
 
 }  // namespace native
 
+std::string SystemMessage(unsigned long code) { return MessageOf(static_cast<DWORD>(code)); }
+
 std::string ReasonText(FileError error) {
     switch (error) {
         case FileError::None: return std::string();

@@ -161,12 +161,18 @@ struct SplitPath {
     }
 };
 
+// True when p starts with a drive letter and its colon ("C:"); folder then
+// receives the host folder of that drive in the Wine prefix.
+bool DriveFolder(const std::string& p, std::string& folder) {
+    if (p.size() < 2 || !std::isalpha(static_cast<unsigned char>(p[0])) || p[1] != ':') return false;
+    folder = WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+    return true;
+}
+
 SplitPath Split(const std::string& p) {
     SplitPath split;
     size_t i = 0;
-    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
-        split.base =
-            WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+    if (DriveFolder(p, split.base)) {
         i = 2;
     } else if (!p.empty() && IsSeparator(p[0])) {
         split.base = "";  // the root: components are appended as "/name"
@@ -196,8 +202,7 @@ std::string SpelledPath(const std::string& p) {
     std::string out;
     size_t i = 0;
     bool relative = false;
-    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
-        out = WinePrefix() + "/dosdevices/" + static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))) + ":";
+    if (DriveFolder(p, out)) {
         i = 2;
     } else {
         relative = p.empty() || !IsSeparator(p[0]);
