@@ -185,6 +185,49 @@ KeptFolder& Kept() {
     return kept;
 }
 
+// The folder the thread's ListingScope writes into, kept open: a loop that
+// puts many files into one folder reaches each name from there, rather than
+// through every folder of the path each time. As the scope's listings, it
+// is the folder as it was when first reached.
+struct KeptTargets {
+    unsigned generation = 0;
+    std::string folder;
+    int fd = -1;
+
+    void Close() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        generation = 0;
+    }
+    ~KeptTargets() { Close(); }
+};
+
+KeptTargets& Targets() {
+    thread_local KeptTargets kept;
+    return kept;
+}
+
+// The descriptor of the kept folder host lies in, and its name there; -1
+// when no scope lives, host names no file in a folder, or (unless open says
+// the folder may be opened now, in place of the one kept) it lies elsewhere.
+int InKeptFolder(const std::string& host, const char*& name, bool open) {
+    const unsigned generation = ListingGeneration();
+    const size_t slash = host.find_last_of('/');
+    if (generation == 0 || slash == std::string::npos || slash == 0 || slash + 1 == host.size()) return -1;
+    name = host.c_str() + slash + 1;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return -1;
+    KeptTargets& kept = Targets();
+    const bool same =
+        kept.generation == generation && kept.folder.size() == slash && host.compare(0, slash, kept.folder) == 0;
+    if (same) return kept.fd;
+    if (!open) return -1;
+    kept.Close();
+    kept.generation = generation;
+    kept.folder.assign(host, 0, slash);
+    kept.fd = ::open(kept.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return kept.fd;
+}
+
 }  // namespace
 
 Handle OpenReadInside(const char* path, const std::string& realFolder, Info* info) {
@@ -220,13 +263,20 @@ Handle OpenReadInside(const char* path, const std::string& realFolder, Info* inf
     return fd;
 }
 
-void EndListingScope() { Kept().Close(); }
+void EndListingScope() {
+    Kept().Close();
+    Targets().Close();
+}
 
 Handle OpenToLookAt(const char*, Info*) { return kNoHandle; }
 
 Handle CreateNew(const std::string& host, uint32_t marks, bool& exists) {
     exists = false;
-    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(marks));
+    const char* name = nullptr;
+    const int folder = InKeptFolder(host, name, true);
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = folder >= 0 ? ::openat(folder, name, flags, static_cast<mode_t>(marks))
+                         : ::open(host.c_str(), flags, static_cast<mode_t>(marks));
     if (fd < 0) {
         exists = errno == EEXIST;
         FailErrno();
@@ -306,7 +356,10 @@ bool InfoOf(Handle file, Info& info) {
 
 bool InfoAt(const std::string& host, Info& info) {
     struct stat st;
-    if (host.empty() || ::stat(host.c_str(), &st) != 0) return FailErrno(host.empty() ? ENOENT : errno);
+    if (host.empty()) return FailErrno(ENOENT);
+    const char* name = nullptr;
+    const int folder = InKeptFolder(host, name, true);
+    if ((folder >= 0 ? ::fstatat(folder, name, &st, 0) : ::stat(host.c_str(), &st)) != 0) return FailErrno();
     FillInfo(st, info);
     return true;
 }
@@ -451,6 +504,10 @@ uint32_t CreatedMarks(uint32_t marks) {
 }
 
 bool Rename(const std::string& from, const std::string& to) {
+    const char *fromName = nullptr, *toName = nullptr;
+    const int folder = InKeptFolder(from, fromName, false);
+    if (folder >= 0 && InKeptFolder(to, toName, false) == folder)
+        return ::renameat(folder, fromName, folder, toName) == 0 || FailErrno();
     return ::rename(from.c_str(), to.c_str()) == 0 || FailErrno();
 }
 
@@ -463,7 +520,10 @@ bool LinkInfoAt(const std::string& host, Info& info) {
 }
 
 bool Unlink(const std::string& host) {
-    if (host.empty() || ::unlink(host.c_str()) == 0) return true;
+    if (host.empty()) return true;
+    const char* name = nullptr;
+    const int folder = InKeptFolder(host, name, false);
+    if ((folder >= 0 ? ::unlinkat(folder, name, 0) : ::unlink(host.c_str())) == 0) return true;
     return errno == ENOENT || errno == ENOTDIR || FailErrno();
 }
 
