@@ -397,13 +397,14 @@ FileLock::~FileLock() { native::UnlockFolder(folder_); }
 int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
     const std::string pattern = std::string(folder) + "\\" + kTemporaryMark + "*";
     FindData data;
-    FindHandle* search = FindFirst(pattern.c_str(), data, false);
-    if (!search) return 0;
     std::vector<std::string> stale;
-    do {
-        if (IsTemporaryName(data.name)) stale.push_back(data.name);
-    } while (FindNext(search, data));
-    FindEnd(search);
+    {
+        const OwnedSearch search(FindFirst(pattern.c_str(), data, false));
+        if (!search) return 0;
+        do {
+            if (IsTemporaryName(data.name)) stale.push_back(data.name);
+        } while (FindNext(search.get(), data));
+    }
     int removed = 0;
     const Failure kept = LastFailure();
     for (const std::string& name : stale) {
