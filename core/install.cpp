@@ -119,10 +119,12 @@ bool Installation::PrepareLibList() {
     prepared_.earlierExists = platform::PathExists(paths_.stored);
     size_t waiting = 0;  // lines not kept before the first that is
     bool keeping = false;
+    std::string path;  // each line's, in one room
     const liblist::RewriteResult result =
         prepared_.rewrite.Prepare(paths_.libList, [&](size_t, const liblist::GamedllLine& line, std::string& bytes) {
             bytes.assign(liblist::kInstallLine).append(line.LineEnd());
-            const bool bot = judge.Judge(line.Path()) == libraries::Verdict::Bot;
+            line.PathInto(path);
+            const bool bot = judge.Judge(path) == libraries::Verdict::Bot;
             prepared_.replacedOthers = prepared_.replacedOthers || !bot;
             if ((bot || line.Text() == ownLine) && !keeping) {
                 ++waiting;

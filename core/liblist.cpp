@@ -81,7 +81,12 @@ void GamedllLine::Assign(const std::string& bytes) {
 
 std::string GamedllLine::Path() const {
     std::string path;
-    return GamedllPathOfRow(text_.c_str(), path) ? path : std::string();
+    PathInto(path);
+    return path;
+}
+
+void GamedllLine::PathInto(std::string& path) const {
+    if (!GamedllPathOfRow(text_.c_str(), path)) path.clear();
 }
 
 namespace {

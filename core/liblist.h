@@ -71,6 +71,9 @@ public:
     // The path the line loads, relative to the mod's folder, as the engine
     // reads it (GamedllPathOfRow); empty for a line that is no gamedll line.
     std::string Path() const;
+    // The same into path, whose room is reused: a file of millions of lines
+    // asks it of each.
+    void PathInto(std::string& path) const;
     // The line with another line end: its text, then end.
     void TextWith(const std::string& end, std::string& bytes) const { bytes.assign(text_).append(end); }
 

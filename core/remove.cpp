@@ -68,6 +68,7 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOut
     libraries::ModLibraries judge(folder);
     liblist::GamedllLine line;
     int number = 0;
+    std::string path;
     kept.state = KeptLines::State::GiveBack;
     while (reader->Next(line, number)) {
         ++kept.count;
@@ -76,12 +77,12 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOut
             kept.why = "line " + std::to_string(number) + " is not a gamedll line";
             return kept;
         }
-        std::string shown, rule;
-        if (kept.state == KeptLines::State::GiveBack &&
-            judge.Judge(line.Path(), &shown, &rule) != libraries::Verdict::Present) {
+        // Judged once a path, in one room: a file may hold millions of lines.
+        if (kept.state != KeptLines::State::GiveBack) continue;
+        line.PathInto(path);
+        if (judge.Judge(path) != libraries::Verdict::Present) {
             kept.state = KeptLines::State::Missing;
-            kept.missing = shown;
-            kept.rule = rule;
+            judge.Judge(path, &kept.missing, &kept.rule);
         }
     }
     if (reader->Failed()) outcome = change::FailureOutcome(stored);
@@ -125,6 +126,7 @@ bool RestoreLibList(const InstallerCore& core, int slot, const char* libList, co
     libraries::ModLibraries judge(core.m_strModFolder[slot]);
     const std::string ownLine = liblist::RemoveLine(core.m_strModDll[slot]);
     bool moreLines = false;
+    std::string path;  // each line's, in one room
     size_t changed = 0;
     allBack = true;
     liblist::GamedllLine back(ownLine);
@@ -136,7 +138,8 @@ bool RestoreLibList(const InstallerCore& core, int slot, const char* libList, co
                 moreLines = !reader->Failed();
                 return false;
             }
-            if (judge.Judge(line.Path()) != libraries::Verdict::Bot) {
+            line.PathInto(path);
+            if (judge.Judge(path) != libraries::Verdict::Bot) {
                 allBack = allBack && back.Text() == line.Text();
                 line.TextWith(line.LineEnd(), bytes);
                 return true;
