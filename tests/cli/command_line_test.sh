@@ -414,6 +414,24 @@ if [ -n "$emulator" ] && [ -f "$companion" ]; then
         >/dev/null 2>&1)
     status=$?
     [ "$status" -eq 2 ] || fail "cmd.exe: VeldrinIns --remove ricochet gave status $status, not 2"
+    # A batch file's own folder, "%~dp0", quoted: the quote after its closing
+    # backslash reaches the program, and the folder is the game folder or
+    # its package folder.
+    for folder in "$game" "$game/Veldrin"; do
+        printf '@"%s\\VeldrinIns" --list --game-dir "%%~dp0"\r\n@echo status %%ERRORLEVEL%%\r\n' "$dir" \
+            >"$folder/list.bat"
+        out=$(cd "$work" && $without_display $emulator cmd /c "$(winpath "$folder/list.bat")" 2>"$work/err" |
+            tr -d '\r')
+        [ "$out" = "$sample_list
+status 0" ] || fail "batch file in $folder: printed $out; stderr: $(cat "$work/err")"
+    done
+    # Arguments after such a folder are taken into it: a usage error, which
+    # says where to put --game-dir.
+    printf '@"%s\\VeldrinIns" --game-dir "%%~dp0" --list\r\n@echo status %%ERRORLEVEL%%\r\n' "$dir" >"$game/list.bat"
+    out=$(cd "$work" && $without_display $emulator cmd /c "$(winpath "$game/list.bat")" 2>"$work/err" | tr -d '\r')
+    err=$(tr -d '\r' <"$work/err")
+    [ "$out" = "status 2" ] && grep -qF "give --game-dir last" <<<"$err" ||
+        fail "batch file with arguments after its folder: printed $out; stderr: $err"
 fi
 
 [ "$failures" -eq 0 ] && echo "PASS: the command line lists, installs, removes and fails as it should"
