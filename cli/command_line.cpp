@@ -32,13 +32,14 @@ struct Request {
     std::string gameDir;
     bool gameDirGiven = false;
     bool porcelain = false;
+    bool quiet = false;
     bool help = false;
     bool version = false;
     InstallOptions options;
 };
 
 // What an option does to the request.
-enum class Effect { Command, GameDir, Porcelain, Help, Version, LeaveOut };
+enum class Effect { Command, GameDir, Porcelain, Quiet, Help, Version, LeaveOut };
 
 // One option of the command line, as the parser reads it and --help shows it.
 struct Option {
@@ -51,27 +52,34 @@ struct Option {
     bool InstallOptions::*extra = nullptr;     // Effect::LeaveOut: the extra --install then does not copy
 };
 
-// Every option, in the order --help lists them.
+// Every option, in the order --help and the manual page list them. Each
+// line of help fits 80 columns after the option's column.
 const Option kOptions[] = {
     {"--list", nullptr, nullptr,
-     "print the mods the window lists, a line each: folder, status and\n"
-     "name, separated by tabs",
+     "print the mods the window lists, a line each: folder,\n"
+     "status and name, separated by tabs",
      Effect::Command, Request::List},
     {"--install", nullptr, "MOD",
-     "install the bot into the mod whose folder is MOD (cstrike, ...,\n"
-     "matched ignoring case), with the extras the window ticks; only a\n"
-     "mod whose status is \"not installed\" or \"need upgrade\"",
+     "install the bot into the mod whose folder is MOD (cstrike,\n"
+     "..., matched ignoring case), with the extras the window\n"
+     "ticks: a mod \"not installed\", or in \"need upgrade\", which\n"
+     "it upgrades; one \"installed\" is left as it is, with a note",
      Effect::Command, Request::Install},
     {"--remove", nullptr, "MOD",
-     "remove the bot from the mod whose folder is MOD; only a mod whose\n"
-     "status is \"installed\"",
+     "remove the bot from the mod whose folder is MOD: a mod\n"
+     "\"installed\"; one \"not installed\" is left as it is, with a\n"
+     "note",
      Effect::Command, Request::Remove},
     {"--game-dir", nullptr, "DIR",
-     "the Half-Life folder, holding Veldrin\\veldrinins.ini; when not\n"
-     "given, found as the window finds it",
+     "the Half-Life folder, holding Veldrin\\veldrinins.ini, or\n"
+     "that Veldrin folder itself; when not given, found as the\n"
+     "window finds it",
      Effect::GameDir},
-    {"--porcelain", nullptr, nullptr, "print the status as one word: installed, not-installed, need-upgrade",
+    {"--porcelain", nullptr, nullptr,
+     "with --list, --install and --remove: print the status as\n"
+     "one word, installed, not-installed or need-upgrade",
      Effect::Porcelain},
+    {"--quiet", "-q", nullptr, "print no notes on standard error, only what went wrong", Effect::Quiet},
     {"--no-names", nullptr, nullptr, "with --install: do not copy the names file", Effect::LeaveOut, Request::None,
      &InstallOptions::bCopyNames},
     {"--no-waypoints", nullptr, nullptr, "with --install: do not copy the waypoints", Effect::LeaveOut, Request::None,
@@ -80,44 +88,58 @@ const Option kOptions[] = {
      &InstallOptions::bCopyCfg},
     {"--no-chat", nullptr, nullptr, "with --install: do not copy the chat file", Effect::LeaveOut, Request::None,
      &InstallOptions::bCopyChat},
-    {"--no-wpn-configs", nullptr, nullptr, "with --install: do not copy the weapon configuration (one mod has it)",
+    {"--no-wpn-configs", nullptr, nullptr,
+     "with --install: do not copy the weapon configuration (one\n"
+     "mod has it)",
      Effect::LeaveOut, Request::None, &InstallOptions::bCopyWpnConfigs},
     {"--help", "-h", nullptr, "show this help", Effect::Help},
     {"--version", "-V", nullptr, "show the version", Effect::Version},
 };
 
 // The forms of the command, each after "VeldrinIns ", and what the program
-// does, between them and the options in --help.
+// does, between them and the options in --help. The manual page's SYNOPSIS
+// gives the same forms.
 const char* const kUsage[] = {
-    "--list [--porcelain] [--game-dir DIR]",
-    "--install MOD [--game-dir DIR] [--no-names] [--no-waypoints] [--no-cfg]\n"
-    "[--no-chat] [--no-wpn-configs]",
-    "--remove MOD [--game-dir DIR]",
+    "--list [--porcelain] [--quiet] [--game-dir DIR]",
+    "--install MOD [--porcelain] [--quiet] [--game-dir DIR]\n"
+    "[--no-names] [--no-waypoints] [--no-cfg] [--no-chat]\n"
+    "[--no-wpn-configs]",
+    "--remove MOD [--porcelain] [--quiet] [--game-dir DIR]",
     "-h | --help",
     "-V | --version",
 };
 const char kAbout[] =
     "VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n"
-    "--list, --install and --remove exclude each other: give one of them, and each option at\n"
-    "most once. Without arguments the program opens its window.\n";
+    "--list, --install and --remove exclude each other: give one of them, and each\n"
+    "option at most once; -- ends the options. A mod that is already as asked is\n"
+    "left as it is, with a note, and the status is 0. Without arguments the\n"
+    "program opens its window.\n";
 
-// The exit statuses as --help tells them.
+// The exit statuses as --help tells them; each is the first sentence of the
+// status in the manual page's EXIT STATUS.
 struct ExitStatus {
     CommandLineStatus status;
     const char* help;  // '\n' between its lines
 };
 const ExitStatus kExitStatuses[] = {
-    {kCommandDone, "the mod ended as asked (or the list, help or version was printed)"},
+    {kCommandDone,
+     "the mod ended as asked, or already was so (a note says which); or the list,\n"
+     "the help or the version was printed"},
     {kCommandNotChanged,
-     "the mod could not be changed, or its status does not allow the change, and is left\n"
-     "as it was; or the list could not be written"},
+     "the mod could not be changed and is left as it was: a file could not be\n"
+     "changed, another installer kept the game folder busy, or its status does\n"
+     "not allow the change; or the list could not be written"},
     {kCommandUsage, "a usage error, or a MOD that is not in the list"},
     {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
     {kCommandExtrasNotCopied,
-     "the mod was changed, but some extras could not be copied, or the bot's library\n"
-     "could not be deleted"},
-    {kCommandNoMods, "the game folder holds the package but none of the mods of its catalogue"},
-    {kCommandLinuxServer, "installed, but a Linux server loads the mod's gamedll_linux library, not the bot"},
+     "the mod was changed, but some extras could not be copied, or the bot's\n"
+     "library could not be deleted"},
+    {kCommandNoMods,
+     "--list: the game folder holds the package, but none of the mods of its\n"
+     "catalogue"},
+    {kCommandLinuxServer,
+     "--install: installed, but a Linux server loads the mod's gamedll_linux\n"
+     "library, not the bot"},
 };
 
 // text with indent put before each line after its first, and a line end.
@@ -154,14 +176,58 @@ const Option* FindOption(const std::string& arg) {
     return nullptr;
 }
 
+// name without its hyphens, in small letters: "--gamedir" and "--Game-Dir"
+// alike stand for "gamedir".
+std::string Bare(const std::string& name) {
+    std::string bare;
+    for (char c : name)
+        if (c != '-') bare += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return bare;
+}
+
+// Why arg is no option, with the option it may have meant.
+std::string Unknown(const std::string& arg) {
+    if (arg.empty() || arg[0] != '-') return "unexpected argument '" + arg + "'";
+    for (const Option& option : kOptions)
+        if (Bare(arg) == Bare(option.name)) return "unknown option '" + arg + "' (did you mean '" + option.name + "'?)";
+    return "unknown option '" + arg + "'";
+}
+
+// The folder --game-dir names. In a batch file, "%~dp0" is the batch file's
+// folder with a backslash at its end, which the C runtime reads with the
+// quote after it as a quote of the argument's: the folder arrives with a
+// quote at its end, which is taken as where the folder ends. Sets mistake,
+// on Windows, when a quote stands inside the value, where the arguments
+// after such a quoted folder have been taken into it.
+std::string GameDirOfValue(const std::string& value, std::string& mistake) {
+    std::string dir = value;
+    if (!dir.empty() && dir.back() == '"') dir.pop_back();
+#ifdef _WIN32
+    // No Windows path holds a quote.
+    if (dir.find('"') != std::string::npos)
+        mistake = "the folder of option '--game-dir', '" + value +
+                  "', holds a quote: a quoted folder that ends in a backslash takes the arguments after it with it; "
+                  "give --game-dir last, or its folder without the backslash at its end";
+#else
+    (void)mistake;
+#endif
+    return dir;
+}
+
 // Reads the arguments into request. Returns the mistake in words, or an
 // empty string when there is none.
 std::string Parse(int argc, char** argv, Request& request) {
     request.options = InstallOptions{true, true, true, true, true};
     std::vector<const Option*> seen;
     const Option* leftOut = nullptr;  // a --no-... given, which only --install takes
+    bool optionsEnded = false;        // after "--", every argument is a word, never an option
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (optionsEnded) return "unexpected argument '" + arg + "'";
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::string value;
         bool hasValue = false;
         const size_t equals = arg.find('=');
@@ -174,16 +240,16 @@ std::string Parse(int argc, char** argv, Request& request) {
         if (arg == "/?") arg = "--help";
 #endif
         const Option* option = FindOption(arg);
-        if (option) arg = option->name;
+        if (!option) return Unknown(arg);
+        arg = option->name;
         if (std::find(seen.begin(), seen.end(), option) != seen.end()) return "option '" + arg + "' is given twice";
 
-        const bool takesValue = option && option->value;
+        const bool takesValue = option->value != nullptr;
         if (hasValue && !takesValue) return "option '" + arg + "' takes no value";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) return "option '" + arg + "' needs a " + option->value;
             value = argv[++i];
         }
-        if (!option) return (!arg.empty() && arg[0] == '-' ? "unknown option '" : "unexpected argument '") + arg + "'";
         seen.push_back(option);
 
         switch (option->effect) {
@@ -192,11 +258,15 @@ std::string Parse(int argc, char** argv, Request& request) {
                 request.command = option->command;
                 request.mod = value;
                 break;
-            case Effect::GameDir:
-                request.gameDir = value;
+            case Effect::GameDir: {
+                std::string mistake;
+                request.gameDir = GameDirOfValue(value, mistake);
+                if (!mistake.empty()) return mistake;
                 request.gameDirGiven = true;
                 break;
+            }
             case Effect::Porcelain: request.porcelain = true; break;
+            case Effect::Quiet: request.quiet = true; break;
             case Effect::Help: request.help = true; break;
             case Effect::Version: request.version = true; break;
             case Effect::LeaveOut:
@@ -242,6 +312,12 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
         // "Half-Life/" would put a second separator before every name.
         while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\') && dir[dir.size() - 2] != ':')
             dir.pop_back();
+        // The package folder itself stands for the game folder it lies in, as
+        // it does in the window's Browse.
+        if (!layout::HoldsPackage(dir)) {
+            const std::string parent = layout::GameDirectoryAbovePackage(dir);
+            if (!parent.empty()) dir = parent;
+        }
     } else {
         dir = layout::FindGameDirectory();
         if (dir.empty()) {
@@ -266,6 +342,26 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
     return true;
 }
 
+// Tells a note, a line about what went as asked, unless --quiet.
+void TellNote(const Request& request, const std::string& note) {
+    if (!request.quiet) Tell(note);
+}
+
+// The status a change of the row ends in: "installed" for Install, "not
+// installed" for Remove.
+int AskedStatus(bool install) { return install ? StatusInstalled : StatusNotInstalled; }
+
+// For a mod whose row shows it as the command asks already: prints the row
+// and tells the note that nothing changed. Returns kCommandDone.
+int AlreadySo(const ModRow& row, const InstallerCore& core, const std::string& mod, const Request& request) {
+    PrintRow(row, core, request.porcelain);
+    TellNote(request, std::string("note: ") +
+                          (request.command == Request::Install ? "the bot is already installed in "
+                                                               : "the bot is not installed in ") +
+                          mod + ", whose status is \"" + row.status + "\"; nothing changed");
+    return kCommandDone;
+}
+
 // The change the dialog would offer for the row, as the command line is
 // allowed to make it. Returns false, having told why, when it is not.
 bool Allowed(const ModRow& row, const std::string& mod, bool install) {
@@ -283,22 +379,27 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     const bool install = request.command == Request::Install;
     const int slot = SlotOf(target);
     const std::string mod = core.m_strModFolder[slot] + " (" + core.m_strModName[slot] + ")";
+    // Asked for what already holds, a script has what it wants: nothing to
+    // change, and no failure.
+    if (ItemDataStatus(target.data) == AskedStatus(install)) return AlreadySo(target, core, mod, request);
     if (!Allowed(target, mod, install)) return kCommandNotChanged;
     const ChangeOutcome outcome =
         install ? core.InstallMod(target.data, request.options, list) : core.RemoveMod(target.data, list);
+
+    // The scan after the change has the last word.
+    const ModRow* after = list.ForSlot(slot);
+    const bool asked = after && ItemDataStatus(after->data) == AskedStatus(install);
+    // Another installer or a script made the change between the list and
+    // the lock: the mod is as asked all the same.
+    if (outcome.problem == ChangeProblem::StateChanged && asked) return AlreadySo(*after, core, mod, request);
+
     const std::vector<ChangeNote> notes = ChangeNotes(install ? ChangeAction::Install : ChangeAction::Remove, mod,
                                                       core.m_strModFolder[slot], outcome, kLinuxHost);
     if (!outcome.Done()) {
         for (const ChangeNote& note : notes) Tell(note.text);
         return kCommandNotChanged;
     }
-
-    // The scan after the change has the last word.
-    const ModRow* after = nullptr;
-    for (const ModRow& row : list.rows)
-        if (SlotOf(row) == slot) after = &row;
-    const int asked = install ? StatusInstalled : StatusNotInstalled;
-    if (!after || ItemDataStatus(after->data) != asked) {
+    if (!asked) {
         std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
         Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
              ", but the mod " + shown);
@@ -308,21 +409,23 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
 
     int status = kCommandDone;
     for (const ChangeNote& note : notes) {
-        Tell(note.text);
+        const bool isNote = note.kind == ChangeNote::Note || note.kind == ChangeNote::LinuxServer;
+        if (isNote) TellNote(request, note.text);
+        else Tell(note.text);
         if (note.kind == ChangeNote::NotAllDone) status = kCommandExtrasNotCopied;
         if (note.kind == ChangeNote::LinuxServer && status == kCommandDone) status = kCommandLinuxServer;
     }
     return status;
 }
 
-int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
+int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
     if (rows.rows.empty()) {
         Tell(NoModsLine(g_szGameDir));
         return kCommandNoMods;
     }
     std::string servers;
     for (const ModRow& row : rows.rows) {
-        PrintRow(row, core, porcelain);
+        PrintRow(row, core, request.porcelain);
         if (kLinuxHost && !core.LinuxServerLibrary(SlotOf(row)).empty())
             servers += (servers.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
     }
@@ -331,8 +434,8 @@ int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
         return kCommandNotChanged;
     }
     if (!servers.empty())
-        Tell("note: a Linux server loads the library of the gamedll_linux line, not the bot, in " + servers +
-             ": the package holds no Linux library of the bot");
+        TellNote(request, "note: a Linux server loads the library of the gamedll_linux line, not the bot, in " +
+                              servers + ": the package holds no Linux library of the bot");
     return kCommandDone;
 }
 
@@ -377,7 +480,7 @@ int RunCommandLine(int argc, char** argv) {
     InstallerCore core;
     ModRowList rows;
     if (!ChooseGameDirectory(request, dir) || !core.UseGameDirectory(dir, rows)) return kCommandNoGame;
-    if (request.command == Request::List) return List(core, rows, request.porcelain);
+    if (request.command == Request::List) return List(core, rows, request);
 
     const ModRow* target = RowOfFolder(rows, core, request.mod);
     if (!target) {

@@ -7,7 +7,7 @@
 
 // The exit statuses.
 enum CommandLineStatus {
-    kCommandDone = 0,             // the mod ended as asked; the list, help or version was printed
+    kCommandDone = 0,             // the mod ended as asked, or already was so; the list, help or version was printed
     kCommandNotChanged = 1,       // the mod could not be changed, or its status does not allow it; or no output
     kCommandUsage = 2,            // a usage error, or a mod that is not in the list
     kCommandNoGame = 3,           // no game directory, no catalogue in it, or one too deep for its paths

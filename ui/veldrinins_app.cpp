@@ -1,6 +1,7 @@
 #include "ui/veldrinins_app.h"
 
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 
 #include <cstdio>
@@ -30,6 +31,7 @@ wxEND_EVENT_TABLE()
 
 bool CVeldrinInsApp::OnInit() {
     g_bStarted = true;
+    wxLog::EnableLogging(true);
     // The first installer keeps the game folders to itself while it is open.
     if (!ClaimSingleInstance()) {
         wxMessageBox(kAlreadyRunning, "VeldrinIns", wxOK | wxICON_INFORMATION);
@@ -67,13 +69,16 @@ int CVeldrinInsApp::ExitStatus() {
 // OnInit always returns false, which wxEntry reports as a failed start; the
 // status comes from what OnInit met. With arguments it is the command line,
 // which must run where there is no display: the GUI toolkit is never started
-// then.
+// then. Until OnInit, wx's log is off: a window system that cannot be reached
+// is told by ExitStatus in the program's words, not by the toolkit's own
+// line besides.
 #if defined(__WXMSW__)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     // As wx's own entry points do: a release build reports no assertion to
     // the player, whose program would otherwise stop at a debugger trap.
     wxDISABLE_DEBUG_SUPPORT();
     if (__argc > 1) return RunCommandLine(__argc, __argv);
+    wxLog::EnableLogging(false);
     wxEntry(instance, previous, commandLine, show);
     return CVeldrinInsApp::ExitStatus();
 }
@@ -81,6 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 int main(int argc, char** argv) {
     wxDISABLE_DEBUG_SUPPORT();
     if (argc > 1) return RunCommandLine(argc, argv);
+    wxLog::EnableLogging(false);
     wxEntry(argc, argv);
     return CVeldrinInsApp::ExitStatus();
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program's command line on fresh copies of the sample game folder,
 # with no display: the list, an install and a remove checked on disk, the
-# usage errors, a mod that is not in the list, a read-only liblist.gam,
-# extras that cannot be copied, and no game folder. A Windows program runs
+# usage errors, a mod that is not in the list, a mod already as asked, a
+# read-only liblist.gam, extras that cannot be copied, and no game folder;
+# the help against the manual page. A Windows program runs
 # under the given emulator (Wine) in the caller's Wine prefix, is handed
 # Windows paths, and its console companion VeldrinIns.com, when it lies
 # beside it, is run the way cmd.exe finds it.
@@ -115,6 +116,17 @@ if [ -n "$linux_note" ]; then
 else
     [ -z "$err" ] || fail "list: wrote to standard error: $err"
 fi
+run --list --quiet --game-dir "$(winpath "$game")"
+expect "quiet list" 0
+[ "$out" = "$sample_list" ] && [ -z "$err" ] || fail "quiet list: printed $out; stderr: $err"
+# A quoted folder that ends in a backslash, as a batch file's "%~dp0" is,
+# reaches the program with a quote at its end; the package folder stands for
+# the game folder, as in Browse.
+for dir in "$(winpath "$game")\"" "$(winpath "$game/Veldrin")" "$(winpath "$game/veldrin/")\""; do
+    run --list --quiet --game-dir "$dir"
+    expect "--game-dir $dir" 0
+    [ "$out" = "$sample_list" ] || fail "--game-dir $dir: got $out"
+done
 (cd "$game/Veldrin" && run --list)
 expect "list from the package folder" 0
 [ "$out" = "$sample_list" ] || fail "list from the package folder: got
@@ -154,8 +166,10 @@ frontline${tab}installed" ] || fail "list after install and remove: $out"
 printf '// my tuning\r\n' >>"$game/frontline/Veldrin.cfg"
 tuned=$(cat "$game/frontline/Veldrin.cfg")
 touch -d '2024-06-01 12:00 UTC' "$game/Veldrin/veldrin.dll"
-run --install frontline --game-dir "$(winpath "$game")"
+run --install frontline --porcelain --game-dir "$(winpath "$game")"
 expect upgrade "$installed_status"
+[ "$out" = "frontline${tab}installed${tab}Front Line Force" ] || fail "upgrade: printed $out"
+cmp -s "$game/Veldrin/veldrin.dll" "$game/frontline/dlls/veldrin.dll" || fail "upgrade: not the package's library"
 [ "$(cat "$game/frontline/Veldrin.cfg")" = "$tuned" ] || fail "upgrade: the tuned Veldrin.cfg was replaced"
 cmp -s "$game/Veldrin/Veldrin.cfg" "$game/frontline/Veldrin.cfg.veldrin-new" || fail "upgrade: no package copy beside"
 grep -qF "frontline${sep_help}Veldrin.cfg" <<<"$err" || fail "upgrade: no note of the kept file: $err"
@@ -171,6 +185,40 @@ done
 for option in MOD DIR "exclude each other" "Veldrin$sep_help"; do
     grep -qF -- "$option" <<<"$out" || fail "help: no $option"
 done
+too_wide=$(awk 'length($0) > 80' <<<"$out")
+[ -z "$too_wide" ] || fail "help: wider than 80 columns: $too_wide"
+# The manual page gives the forms of the help in its SYNOPSIS (and the
+# window's bare one), the options of the help in the same order in its
+# OPTIONS, and opens each exit status with the words the help gives it.
+manual=$(dirname "$0")/../../res/VeldrinIns.1
+if command -v man >/dev/null && [ -f "$manual" ]; then
+    LC_ALL=C MANWIDTH=1000 man -l "$manual" 2>/dev/null | col -bx >"$work/man.txt"
+    section() { awk -v s="$1" '/^[A-Z][A-Z ]*$/ { on = ($0 == s); next } on' "$work/man.txt"; }
+    squeeze() { sed 's/^ *//; s/  */ /g; /^$/d'; }
+    help_forms=$(sed -n '1,/^$/s/^Usage://p; 2,/^$/p' <<<"$out" |
+        awk '/^ *VeldrinIns / { if (f) print f; f = $0; next } NF { f = f " " $0 } END { print f }' | squeeze)
+    page_forms=$(section SYNOPSIS | squeeze | grep -vx VeldrinIns)
+    [ -n "$help_forms" ] && [ "$help_forms" = "$page_forms" ] || fail "manual page: SYNOPSIS
+$page_forms
+is not the help's
+$help_forms"
+    help_options=$(awk '/^  -/ { sub(/^  /, ""); sub(/  .*/, ""); print }' <<<"$out")
+    # Each option's tag in OPTIONS, from the page's source: a line after
+    # .TP, its words joined as the fonts join them.
+    page_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH /{/^\.TP/{n;s/^\.[BIR]* //;s/\\-/-/g;p}}' "$manual" |
+        while read -r tag; do xargs printf '%s' <<<"$tag"; echo; done)
+    [ -n "$help_options" ] && [ "$help_options" = "$page_options" ] || fail "manual page: OPTIONS [$(echo $page_options)], not the help's [$(echo $help_options)]"
+    help_statuses=$(sed '1,/^Exit status:/d' <<<"$out" |
+        awk '/^  [0-9]  / { if (e) print e; e = $0; next } { e = e " " $0 } END { print e }' | squeeze)
+    page_statuses=$(section "EXIT STATUS" | awk '/^       [0-9] / { if (e) print e; e = $0; next } { e = e " " $0 } END { print e }' | squeeze)
+    [ -n "$help_statuses" ] && [ "$(cut -c1 <<<"$help_statuses")" = "$(cut -c1 <<<"$page_statuses")" ] ||
+        fail "manual page: exit statuses $(cut -c1 <<<"$page_statuses" | tr '\n' ' '), not the help's"
+    while read -r number words; do
+        opening="$number $(sed 's/^./\u&/' <<<"$words")."
+        grep -qxF -- "$opening" <<<"$(grep "^$number " <<<"$page_statuses" | cut -c1-${#opening})" ||
+            fail "manual page: exit status $number does not open with \"$opening\""
+    done <<<"$help_statuses"
+fi
 run -h
 expect "-h" 0
 run -V
@@ -194,7 +242,10 @@ while IFS='|' read -r case text args; do
     one_line_error "$case" "$text"
 done <<'CASES'
 a value for a switch|option '--help' takes no value|--help=x
-a value for an unknown option|option '--frob' takes no value|--frob=x
+a value for an unknown option|unknown option '--frob'|--frob=x
+a misspelt option with a value|unknown option '--gamedir' (did you mean '--game-dir'?)|--gamedir=/srv/hlds
+a word after --|unexpected argument 'tfc'|--list -- tfc
+an option after --|unexpected argument '--porcelain'|--list -- --porcelain
 no DIR after --game-dir|option '--game-dir' needs a DIR|--list --game-dir
 no MOD after --install|option '--install' needs a MOD|--install
 -h and --help|option '--help' is given twice|-h --help
@@ -205,20 +256,79 @@ CASES
 run --list --game-dir="$(winpath "$game")"
 expect "--game-dir=DIR" 0
 [ "$out" = "$sample_list" ] || fail "--game-dir=DIR: got $out"
+run --list --game-dir "$(winpath "$game")" --
+expect "-- at the end" 0
+[ "$out" = "$sample_list" ] || fail "-- at the end: got $out"
 run --install ricochet --game-dir "$(winpath "$game")"
 expect "mod not in the list" 2
 one_line_error "mod not in the list" ricochet
 expect_changed "usage errors"
 
 # --- The command line changes only what the dialog would: Install for a mod
-# "not installed" or in "need upgrade", Remove for one "installed".
-run --install cstrike --game-dir "$(winpath "$game")"
-expect "install into an installed mod" 1
-one_line_error "install into an installed mod" '"installed"' "nothing changed"
-run --remove tfc --game-dir "$(winpath "$game")"
-expect "remove from a mod not installed" 1
-one_line_error "remove from a mod not installed" '"not installed"' "nothing changed"
+# "not installed" or in "need upgrade", Remove for one "installed". A mod
+# already as asked is success: nothing changes, the row is printed, one note
+# says so, and --quiet leaves the note out.
+while IFS='|' read -r case command mod row; do
+    run "$command" "$mod" --game-dir "$(winpath "$game")"
+    expect "$case" 0
+    [ "$out" = "${row//,/$tab}" ] || fail "$case: printed $out"
+    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -qF "VeldrinIns: note: " <<<"$err" &&
+        grep -qF "$mod (" <<<"$err" && grep -qF "nothing changed" <<<"$err" || fail "$case: not one note: $err"
+    run "$command" "$mod" --quiet --porcelain --game-dir "$(winpath "$game")"
+    expect "$case, quiet" 0
+    [ "$out" = "$(sed 's/not installed/not-installed/' <<<"${row//,/$tab}")" ] && [ -z "$err" ] ||
+        fail "$case, quiet: printed $out; stderr: $err"
+done <<'CASES'
+install into an installed mod|--install|cstrike|cstrike,installed,Counter-Strike
+remove from a mod not installed|--remove|tfc|tfc,not installed,Team Fortress Classic
+CASES
+run --remove dmc --quiet --game-dir "$(winpath "$game")"
+expect "remove from a mod in need of an upgrade" 1
+one_line_error "remove from a mod in need of an upgrade" '"need upgrade"' "nothing changed"
 expect_changed "changes the dialog would not make"
+
+# An admin's script run twice under set -e: the second run changes nothing
+# and succeeds as well. (A Linux server's tree ends an Install with status 6.)
+script() {
+    set -e
+    $without_display $emulator "$program" --install tfc --quiet --game-dir "$(winpath "$game")" || [ $? -eq 6 ]
+    $without_display $emulator "$program" --remove cstrike --quiet --game-dir "$(winpath "$game")"
+}
+for round in first second; do
+    (script) >"$work/out" 2>"$work/err"
+    status=$? err=$(cat "$work/err")
+    expect "the $round run of a script under set -e" 0
+    [ -z "$(tr -d '\r' <"$work/err")" ] || fail "the $round run of a script: stderr $(cat "$work/err")"
+done
+[ "$(gamedll tfc)" = 'gamedll "dlls\veldrin.dll"' ] && [ "$(gamedll cstrike)" = 'gamedll "dlls\mp.dll"' ] ||
+    fail "a script run twice: $(gamedll tfc), $(gamedll cstrike)"
+
+# The change is decided again under the game folder's lock: another
+# installer that made it meanwhile leaves the mod as asked, which is success.
+if [ -z "$emulator" ] && command -v flock >/dev/null; then
+    fresh
+    cp -a "$game" "$work/other"
+    "$program" --remove dod --game-dir "$work/other" >/dev/null 2>&1
+    rm -f "$work/release"
+    flock -o "$game" bash -c 'touch "$1/locked"; while [ ! -e "$1/release" ]; do sleep 0.1; done' _ "$work" &
+    holder=$!
+    while [ ! -e "$work/locked" ] && kill -0 "$holder" 2>/dev/null; do sleep 0.1; done
+    $without_display "$program" --remove dod --game-dir "$game" >"$work/out" 2>"$work/err" &
+    remover=$!
+    sleep 1
+    # Removed as the other installer would, while this one waits.
+    cp "$work/other/dod/liblist.gam" "$game/dod/liblist.gam" && rm "$game/dod/dlls/veldrin.dll"
+    touch "$work/release"
+    wait "$holder"
+    wait "$remover"
+    status=$?
+    out=$(cat "$work/out") err=$(cat "$work/err")
+    expect "removed meanwhile" 0
+    [ "$out" = "dod${tab}not installed${tab}Day of Defeat" ] || fail "removed meanwhile: printed $out"
+    grep -qF "note: the bot is not installed in dod" <<<"$err" || fail "removed meanwhile: no note: $err"
+    rm -rf "$work/other" "$work/locked" "$work/release"
+fi
+fresh
 
 # --- A plug-in loader line longer than a row: Install keeps it whole, Remove
 # gives it back, and the mod's files are as they were, byte for byte.
@@ -279,6 +389,18 @@ one_line_error "game folder without a catalogue" "veldrinins.ini"
 expect "no game folder" 3
 one_line_error "no game folder" "--game-dir"
 
+# Without arguments and without a display: the program's own two lines,
+# nothing of the toolkit's, status 1. (GDK_BACKEND keeps GTK from trying a
+# Wayland display of its own choosing.)
+if [ -z "$emulator" ]; then
+    err=$(env -u DISPLAY -u WAYLAND_DISPLAY GDK_BACKEND=x11 "$program" 2>&1 >/dev/null)
+    status=$?
+    expect "no arguments, no display" 1
+    [ "$err" = "VeldrinIns cannot start: the window system could not be reached (is there a display?).
+Without a window, the command line lists, installs and removes: see VeldrinIns --help." ] ||
+        fail "no arguments, no display: stderr $err"
+fi
+
 # --- Windows: a command typed in cmd.exe runs the console companion, whose
 # output and exit status reach the console.
 companion=${program%.exe}.com
@@ -292,6 +414,24 @@ if [ -n "$emulator" ] && [ -f "$companion" ]; then
         >/dev/null 2>&1)
     status=$?
     [ "$status" -eq 2 ] || fail "cmd.exe: VeldrinIns --remove ricochet gave status $status, not 2"
+    # A batch file's own folder, "%~dp0", quoted: the quote after its closing
+    # backslash reaches the program, and the folder is the game folder or
+    # its package folder.
+    for folder in "$game" "$game/Veldrin"; do
+        printf '@"%s\\VeldrinIns" --list --game-dir "%%~dp0"\r\n@echo status %%ERRORLEVEL%%\r\n' "$dir" \
+            >"$folder/list.bat"
+        out=$(cd "$work" && $without_display $emulator cmd /c "$(winpath "$folder/list.bat")" 2>"$work/err" |
+            tr -d '\r')
+        [ "$out" = "$sample_list
+status 0" ] || fail "batch file in $folder: printed $out; stderr: $(cat "$work/err")"
+    done
+    # Arguments after such a folder are taken into it: a usage error, which
+    # says where to put --game-dir.
+    printf '@"%s\\VeldrinIns" --game-dir "%%~dp0" --list\r\n@echo status %%ERRORLEVEL%%\r\n' "$dir" >"$game/list.bat"
+    out=$(cd "$work" && $without_display $emulator cmd /c "$(winpath "$game/list.bat")" 2>"$work/err" | tr -d '\r')
+    err=$(tr -d '\r' <"$work/err")
+    [ "$out" = "status 2" ] && grep -qF "give --game-dir last" <<<"$err" ||
+        fail "batch file with arguments after its folder: printed $out; stderr: $err"
 fi
 
 [ "$failures" -eq 0 ] && echo "PASS: the command line lists, installs, removes and fails as it should"
