@@ -236,6 +236,21 @@ run --remove tfc --game-dir "$(winpath "$game")"
 expect "remove after a long loader line" 0
 expect_changed "long loader line round trip"
 
+# --- A Linux server's tree: the mod's .so, which gamedll_linux names, and no
+# Windows library. Install and Remove round trip, the Windows line given back.
+rm "$game/cstrike/dlls/mp.dll" "$game/cstrike/dlls/veldrin.dll"
+printf '// Valve Game Info file\r\ngame "Counter-Strike"\r\ngamedll "dlls\\mp.dll"\r\ngamedll_linux "dlls/cs.so"\r\n' \
+    >"$game/cstrike/liblist.gam"
+echo "ELF server library" >"$game/cstrike/dlls/cs.so"
+rm -rf "$work/pristine/Half-Life/cstrike" && cp -a "$game/cstrike" "$work/pristine/Half-Life/"
+run --install cstrike --no-names --no-waypoints --no-cfg --no-chat --game-dir "$(winpath "$game")"
+expect "install into a Linux server's tree" "$installed_status"
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect "remove from a Linux server's tree" 0
+[ "$out" = "cstrike${tab}not installed${tab}Counter-Strike" ] || fail "remove from a Linux server's tree: printed $out"
+expect_changed "Linux server's tree round trip"
+fresh
+
 # --- Failures. A read-only liblist.gam: status 1, the reason in one line,
 # the mod as it was.
 chmod a-w "$game/gearbox/liblist.gam"
