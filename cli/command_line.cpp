@@ -115,7 +115,8 @@ const ExitStatus kExitStatuses[] = {
     {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
     {kCommandExtrasNotCopied,
      "the mod was changed, but some extras could not be copied, or the bot's library\n"
-     "could not be deleted"},
+     "could not be deleted, or the lines liblist.gam.veldrin keeps could not be given\n"
+     "back"},
     {kCommandNoMods, "the game folder holds the package but none of the mods of its catalogue"},
     {kCommandLinuxServer, "installed, but a Linux server loads the mod's gamedll_linux library, not the bot"},
 };

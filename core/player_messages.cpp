@@ -143,7 +143,8 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
                 "behind, named by nothing:\n" +
                 outcome.libraryLeft + "\n\nDelete it once the game or the server that holds it has ended.";
     }
-    report.warning = !text.empty();
+    // Lines not given back leave the mod otherwise than before Install.
+    report.warning = !text.empty() || !outcome.keptLinesNotGivenBack.empty();
     // What the player should know of a change done as asked.
     auto done = [&] {
         if (!text.empty()) return std::string();
@@ -192,10 +193,12 @@ std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod,
         return notes;
     }
 
+    // The mod is not as it was before Install: a script must hear it.
     if (!outcome.keptLinesNotGivenBack.empty())
-        note(ChangeNote::Note,
-             "note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
-                 "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
+        note(ChangeNote::NotAllDone,
+             "removed the bot from " + mod + ", but the mod is back on the library the catalogue names, not on the " +
+                 "lines liblist.gam.veldrin keeps, since the game could not load a library they name (" +
+                 outcome.keptLinesNotGivenBack +
                  "); the file was kept: once that library is there, --install and then --remove give its lines back");
     if (!outcome.keptLinesStay.empty())
         note(ChangeNote::Note,

@@ -48,8 +48,10 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
 // A line of the command line about an Install or Remove, and what it tells.
 struct ChangeNote {
     enum Kind {
-        NotChanged,   // the change was not made: the mod is left as it was
-        NotAllDone,   // made, but extras were not copied, or the bot's library stayed behind
+        NotChanged,  // the change was not made: the mod is left as it was
+        // made, but extras were not copied, the bot's library stayed behind,
+        // or the kept lines could not be given back
+        NotAllDone,
         Note,         // made; something kept, which the player should know of
         LinuxServer,  // an Install made, whose bot a Linux server will not load
     };

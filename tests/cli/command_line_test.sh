@@ -286,6 +286,15 @@ run --remove cstrike --game-dir "$(winpath "$game")"
 expect "kept lines that do not fit" 1
 one_line_error "kept lines that do not fit" "liblist.gam.veldrin" "not a gamedll line" "left as it was"
 
+# A kept line whose library has gone: the catalogue's line goes back, and
+# the mod is not as it was before Install (status 4).
+printf 'gamedll "addons\\gone\\gone.dll"\r\n' >"$game/cstrike/liblist.gam.veldrin"
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect "kept lines not given back" 4
+[ "$out" = "cstrike${tab}not installed${tab}Counter-Strike" ] || fail "kept lines not given back: printed $out"
+grep -qF 'cstrike/addons/gone/gone.dll' <<<"${err//\\//}" || fail "kept lines not given back: not named: $err"
+[ "$(gamedll cstrike)" = 'gamedll "dlls\mp.dll"' ] || fail "kept lines not given back: $(gamedll cstrike)"
+
 # No game folder: one named without the catalogue, none found (status 3).
 run --list --game-dir "$(winpath "$work/empty")"
 expect "game folder without a catalogue" 3
