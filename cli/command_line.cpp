@@ -110,7 +110,7 @@ const ExitStatus kExitStatuses[] = {
     {kCommandDone, "the mod ended as asked (or the list, help or version was printed)"},
     {kCommandNotChanged,
      "the mod could not be changed, or its status does not allow the change, and is left\n"
-     "as it was; or the list could not be written"},
+     "as it was; or the list could not be written, or a mod's liblist.gam read"},
     {kCommandUsage, "a usage error, or a MOD that is not in the list"},
     {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
     {kCommandExtrasNotCopied,
@@ -316,7 +316,19 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     return status;
 }
 
+// The mods of the catalogue whose liblist.gam cannot be read, each told on
+// its own line. Returns true when there were any.
+bool TellUnreadable(const InstallerCore& core) {
+    const std::vector<UnreadableMod> unreadable = UnreadableMods(core);
+    for (const UnreadableMod& mod : unreadable)
+        Tell("cannot read " + mod.detail + "; " + core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
+             ") is left out of the list");
+    return !unreadable.empty();
+}
+
 int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
+    // A list without a mod that is there is not the whole list.
+    if (rows.rows.empty() && TellUnreadable(core)) return kCommandNotChanged;
     if (rows.rows.empty()) {
         Tell(NoModsLine(g_szGameDir));
         return kCommandNoMods;
@@ -334,7 +346,7 @@ int List(InstallerCore& core, const ModRowList& rows, bool porcelain) {
     if (!servers.empty())
         Tell("note: a Linux server loads the library of the gamedll_linux line, not the bot, in " + servers +
              ": the package holds no Linux library of the bot");
-    return kCommandDone;
+    return TellUnreadable(core) ? kCommandNotChanged : kCommandDone;
 }
 
 // Writes text to standard output; status 1 when it cannot be written.
@@ -382,6 +394,15 @@ int RunCommandLine(int argc, char** argv) {
 
     const ModRow* target = RowOfFolder(rows, core, request.mod);
     if (!target) {
+        // A mod that is there but cannot be read is no usage error.
+        for (const UnreadableMod& mod : UnreadableMods(core)) {
+            if (!platform::EqualIgnoringCase(core.m_strModFolder[mod.slot], request.mod)) continue;
+            Tell(std::string("could not ") +
+                 (request.command == Request::Install ? "install the bot into " : "remove the bot from ") +
+                 core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
+                 "), its liblist.gam cannot be read (" + mod.detail + "); the mod is left as it was");
+            return kCommandNotChanged;
+        }
         std::string folders;
         for (const ModRow& row : rows.rows) folders += (folders.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
         Tell("no mod \"" + request.mod + "\" in the list of " + g_szGameDir +

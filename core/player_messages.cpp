@@ -1,5 +1,6 @@
 #include "core/player_messages.h"
 
+#include "core/catalogue.h"
 #include "core/game_folder.h"
 #include "core/paths.h"
 
@@ -80,8 +81,9 @@ const Words kWords[] = {
      "change the game folder, then try again."},
     {ChangeProblem::DiskFull, "the disk is full",
      "The disk is full. Free some space on the disk that holds the game, then try again."},
-    {ChangeProblem::Busy, "another installer is changing this game folder",
-     "Another installer is changing this game folder. Wait until it has finished, then try again."},
+    {ChangeProblem::Busy, "the folder is busy",
+     "Another installer is changing the folder named above: the game folder, or the mod's folder reached from "
+     "another game folder. Wait until that installer has finished, then try again."},
     {ChangeProblem::Failed, "a file could not be changed",
      "Check that the file and its folder are there and may be changed, then try again."},
 };
@@ -228,6 +230,33 @@ std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod,
                                           ", which the gamedll_linux line of " + ModFile(modFolder, "liblist.gam") +
                                           " names, not the bot: the package holds no Linux library of the bot");
     return notes;
+}
+
+std::string UnreadableModsText(const std::vector<std::string>& details) {
+    if (details.empty()) return std::string();
+    std::string text = details.size() == 1 ? "This mod is not in the list: its liblist.gam cannot be read.\n\n"
+                                           : "These mods are not in the list: their liblist.gam cannot be read.\n\n";
+    for (const std::string& detail : details) text += detail + "\n";
+    return text +
+           "\nGive your user the right to read the file (and its folder), or repair the mod, then start VeldrinIns "
+           "again or press Browse and choose the same folder.";
+}
+
+std::vector<UnreadableMod> UnreadableMods(const InstallerCore& core) {
+    std::vector<UnreadableMod> unreadable;
+    for (int slot = 0; slot < core.m_nModCount; ++slot) {
+        layout::PathBuffer path;
+        if (!UsableSlot(core, slot) ||
+            !layout::ComposePath(path, layout::kLibList, g_szGameDir, core.m_strModFolder[slot].c_str()))
+            continue;
+        if (platform::TextFile::Open(path, "r")) continue;
+        const platform::Failure failure = platform::LastFailure();
+        // A mod the game folder lacks is no failure: the catalogue names
+        // every mod the package knows.
+        if (failure.error == platform::FileError::NotFound && !platform::PathExists(path)) continue;
+        unreadable.push_back({slot, layout::ForPlayer(path) + ": " + failure.reason});
+    }
+    return unreadable;
 }
 
 const char* ChooseFolderTitle() { return kChooseFolder; }

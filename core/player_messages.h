@@ -69,6 +69,25 @@ struct ChangeNote {
 std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod, const std::string& modFolder,
                                     const ChangeOutcome& outcome, bool tellLinuxServer);
 
+// A catalogued mod whose liblist.gam is there but cannot be read, which the
+// scan leaves out of the rows.
+struct UnreadableMod {
+    int slot;
+    std::string detail;  // its liblist.gam for the player and the system's reason
+};
+
+// The catalogued mods of the scan's slots whose liblist.gam is there but
+// cannot be read (no permission, a folder of that name, a read error), in
+// catalogue order; a mod without a liblist.gam is not among them, as it is
+// simply not in the game folder. Empty when every mod was read.
+std::vector<UnreadableMod> UnreadableMods(const InstallerCore& core);
+
+// Why catalogued mods are missing from the list: the liblist.gam of each
+// cannot be read, for the reason each detail gives after its file
+// ("tfc/liblist.gam: Permission denied"), and what to do. Empty when
+// details is.
+std::string UnreadableModsText(const std::vector<std::string>& details);
+
 // The title of the box in which the player chooses the game directory.
 const char* ChooseFolderTitle();
 

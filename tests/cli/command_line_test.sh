@@ -261,6 +261,27 @@ expect_changed "read-only liblist.gam"
 run --list --game-dir "$(winpath "$game")"
 [ "$out" = "$sample_list" ] || fail "read-only liblist.gam: the list now reads $out"
 
+# A liblist.gam that cannot be read (a folder at its name; as another user,
+# one without read permission): the list says so and ends with status 1,
+# the change names the file and its reason (status 1, not a usage error).
+mv "$game/tfc/liblist.gam" "$work/liblist.gam" && mkdir "$game/tfc/liblist.gam"
+for unreadable in folder permission; do
+    if [ "$unreadable" = permission ]; then
+        [ -z "$emulator" ] && [ "$(id -u)" -ne 0 ] || continue  # root reads it all the same
+        rmdir "$game/tfc/liblist.gam" && cp "$work/liblist.gam" "$game/tfc/" && chmod 000 "$game/tfc/liblist.gam"
+    fi
+    run --list --porcelain --game-dir "$(winpath "$game")"
+    expect "unreadable liblist.gam ($unreadable): list" 1
+    [ "$(cut -f1 <<<"$out" | tr '\n' ' ')" = "cstrike dmc gearbox dod valve frontline ts " ] ||
+        fail "unreadable liblist.gam ($unreadable): listed $out"
+    grep -qF "cannot read tfc/liblist.gam: " <<<"${err//\\//}" || fail "unreadable liblist.gam ($unreadable): $err"
+    run --install tfc --game-dir "$(winpath "$game")"
+    expect "unreadable liblist.gam ($unreadable): install" 1
+    one_line_error "unreadable liblist.gam ($unreadable): install" "tfc/liblist.gam: " "left as it was"
+done
+chmod u+rw "$game/tfc/liblist.gam" 2>/dev/null
+rm -rf "$game/tfc/liblist.gam" && mv "$work/liblist.gam" "$game/tfc/liblist.gam"
+
 # A maps "folder" that is a file: the mod is installed, its waypoints are
 # not copied and are named (status 4).
 fresh
