@@ -128,12 +128,13 @@ const ExitStatus kExitStatuses[] = {
     {kCommandNotChanged,
      "the mod could not be changed and is left as it was: a file could not be\n"
      "changed, another installer kept the game folder busy, or its status does\n"
-     "not allow the change; or the list could not be written"},
+     "not allow the change; or the list could not be written, or a mod's\n"
+     "liblist.gam could not be read"},
     {kCommandUsage, "a usage error, or a MOD that is not in the list"},
     {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
     {kCommandExtrasNotCopied,
      "the mod was changed, but some extras could not be copied, or the bot's\n"
-     "library could not be deleted"},
+     "library could not be deleted, or the kept lines could not be given back"},
     {kCommandNoMods,
      "--list: the game folder holds the package, but none of the mods of its\n"
      "catalogue"},
@@ -418,7 +419,19 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
     return status;
 }
 
+// The mods of the catalogue whose liblist.gam cannot be read, each told on
+// its own line. Returns true when there were any.
+bool TellUnreadable(const InstallerCore& core) {
+    const std::vector<UnreadableMod> unreadable = UnreadableMods(core);
+    for (const UnreadableMod& mod : unreadable)
+        Tell("cannot read " + mod.detail + "; " + core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
+             ") is left out of the list");
+    return !unreadable.empty();
+}
+
 int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
+    // A list without a mod that is there is not the whole list.
+    if (rows.rows.empty() && TellUnreadable(core)) return kCommandNotChanged;
     if (rows.rows.empty()) {
         Tell(NoModsLine(g_szGameDir));
         return kCommandNoMods;
@@ -436,7 +449,7 @@ int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
     if (!servers.empty())
         TellNote(request, "note: a Linux server loads the library of the gamedll_linux line, not the bot, in " +
                               servers + ": the package holds no Linux library of the bot");
-    return kCommandDone;
+    return TellUnreadable(core) ? kCommandNotChanged : kCommandDone;
 }
 
 // Writes text to standard output; status 1 when it cannot be written.
@@ -484,6 +497,15 @@ int RunCommandLine(int argc, char** argv) {
 
     const ModRow* target = RowOfFolder(rows, core, request.mod);
     if (!target) {
+        // A mod that is there but cannot be read is no usage error.
+        for (const UnreadableMod& mod : UnreadableMods(core)) {
+            if (!platform::EqualIgnoringCase(core.m_strModFolder[mod.slot], request.mod)) continue;
+            Tell(std::string("could not ") +
+                 (request.command == Request::Install ? "install the bot into " : "remove the bot from ") +
+                 core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
+                 "), its liblist.gam cannot be read (" + mod.detail + "); the mod is left as it was");
+            return kCommandNotChanged;
+        }
         std::string folders;
         for (const ModRow& row : rows.rows) folders += (folders.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
         Tell("no mod \"" + request.mod + "\" in the list of " + g_szGameDir +

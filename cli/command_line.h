@@ -11,7 +11,7 @@ enum CommandLineStatus {
     kCommandNotChanged = 1,       // the mod could not be changed, or its status does not allow it; or no output
     kCommandUsage = 2,            // a usage error, or a mod that is not in the list
     kCommandNoGame = 3,           // no game directory, no catalogue in it, or one too deep for its paths
-    kCommandExtrasNotCopied = 4,  // the mod was changed, but some extras were not copied or the library stayed
+    kCommandExtrasNotCopied = 4,  // the mod was changed, but extras not copied, the library stayed, or kept lines
     kCommandNoMods = 5,           // --list: the game folder holds the package but none of its mods
     kCommandLinuxServer = 6       // installed, but a Linux server loads the mod's gamedll_linux library instead
 };

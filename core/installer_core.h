@@ -113,7 +113,7 @@ enum class ChangeProblem {
     InUse,                   // the game or a server has a file open
     AccessDenied,            // a file or folder may not be changed (read-only, permissions)
     DiskFull,                // no room left on the disk
-    Busy,                    // another installer is changing this game folder
+    Busy,                    // another installer is changing the game folder or the mod's (the detail names it)
     Failed                   // anything else; the detail tells
 };
 

@@ -62,6 +62,26 @@ const char* VerdictWords(Verdict verdict) {
     return "";
 }
 
+bool LinuxLibraryPresent(const std::string& folder, const char* libList) {
+    auto file = platform::TextFile::Open(libList, "r");
+    if (!file) return false;
+    platform::RawRow raw;
+    char row[liblist::kRowSize];
+    std::string path, normal;
+    while (file->Rows().NextStartingWith(liblist::kRowSize, 'g', raw)) {
+        raw.Text(row);
+        if (!liblist::LinuxPathOfRow(row, path)) continue;
+        // The server loads the first such line's library, as the game loads
+        // the gamedll line's.
+        layout::PathBuffer library;
+        platform::FileInfo info;
+        return FromGameFolder(folder, path, normal) &&
+               layout::ComposePath(library, layout::kGameFile, g_szGameDir, normal.c_str()) &&
+               platform::ReadableFile(library, &info);
+    }
+    return false;
+}
+
 ModLibraries::ModLibraries(const std::string& folder) : folder_(folder) {
     layout::PathBuffer bot;
     botKnown_ = layout::ComposePath(bot, layout::kInstalledLibrary, g_szGameDir, folder.c_str()) &&

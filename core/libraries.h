@@ -50,6 +50,13 @@ private:
     std::unordered_map<std::string, Judged> kept_;
 };
 
+// True when the liblist.gam at libList, of the mod in folder, has a
+// gamedll_linux line whose library a Linux server would load: a readable
+// regular file inside the game folder, every link followed. False when
+// there is no such line, the file is not there, or liblist.gam cannot be
+// read.
+[[nodiscard]] bool LinuxLibraryPresent(const std::string& folder, const char* libList);
+
 // The words of a verdict's rule for the player: "there is no such file",
 // "it lies outside the game folder", ...; empty for Present.
 [[nodiscard]] const char* VerdictWords(Verdict verdict);

@@ -46,25 +46,46 @@ bool IsPlainName(const std::string& name) {
     return name.find_first_of("\\/:") == std::string::npos;
 }
 
-std::string ForPlayer(const char* path) {
-    std::string text = path ? path : "";
-    const size_t game = std::strlen(g_szGameDir);
-    if (game > 0 && text.compare(0, game, g_szGameDir) == 0 && text.size() > game &&
-        (text[game] == '\\' || text[game] == '/'))
-        text.erase(0, game + 1);
-#if !defined(_WIN32)
+namespace {
+
+// The host's separators throughout.
+void HostSeparators(std::string& text) {
+#if defined(_WIN32)
+    // Steam names its folders with slashes.
+    for (char& c : text)
+        if (c == '/') c = '\\';
+#else
     for (char& c : text)
         if (c == '\\') c = '/';
 #endif
+}
+
+}  // namespace
+
+std::string ForPlayer(const char* path) {
+    std::string text = path ? path : "";
+    std::string game = g_szGameDir;
+    const bool inside = !game.empty() && text.compare(0, game.size(), game) == 0 && text.size() > game.size() &&
+                        (text[game.size()] == '\\' || text[game.size()] == '/');
+#if !defined(_WIN32)
+    // As the disk spells it: the core composes its names ("veldrin",
+    // "dlls") as the catalogue and the templates spell them, and the file
+    // layer matches them ignoring case.
+    if (inside) {
+        text = platform::ResolvePath(text.c_str());
+        game = platform::ResolvePath(game.c_str());
+    }
+#endif
+    HostSeparators(text);
+    HostSeparators(game);
+    if (inside && text.compare(0, game.size(), game) == 0 && text.size() > game.size()) text.erase(0, game.size() + 1);
     return text;
 }
 
 std::string ForPlayerInMod(const std::string& folder, const std::string& path) {
+    if (g_szGameDir[0]) return ForPlayer((std::string(g_szGameDir) + "\\" + folder + "\\" + path).c_str());
     std::string text = folder + "\\" + path;
-#if !defined(_WIN32)
-    for (char& c : text)
-        if (c == '\\') c = '/';
-#endif
+    HostSeparators(text);
     return text;
 }
 

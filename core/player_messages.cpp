@@ -1,5 +1,6 @@
 #include "core/player_messages.h"
 
+#include "core/catalogue.h"
 #include "core/game_folder.h"
 #include "core/paths.h"
 
@@ -80,8 +81,9 @@ const Words kWords[] = {
      "change the game folder, then try again."},
     {ChangeProblem::DiskFull, "the disk is full",
      "The disk is full. Free some space on the disk that holds the game, then try again."},
-    {ChangeProblem::Busy, "another installer is changing this game folder",
-     "Another installer is changing this game folder. Wait until it has finished, then try again."},
+    {ChangeProblem::Busy, "the folder is busy",
+     "Another installer is changing the folder named above: the game folder, or the mod's folder reached from "
+     "another game folder. Wait until that installer has finished, then try again."},
     {ChangeProblem::Failed, "a file could not be changed",
      "Check that the file and its folder are there and may be changed, then try again."},
 };
@@ -143,7 +145,8 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
                 "behind, named by nothing:\n" +
                 outcome.libraryLeft + "\n\nDelete it once the game or the server that holds it has ended.";
     }
-    report.warning = !text.empty();
+    // Lines not given back leave the mod otherwise than before Install.
+    report.warning = !text.empty() || !outcome.keptLinesNotGivenBack.empty();
     // What the player should know of a change done as asked.
     auto done = [&] {
         if (!text.empty()) return std::string();
@@ -192,10 +195,12 @@ std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod,
         return notes;
     }
 
+    // The mod is not as it was before Install: a script must hear it.
     if (!outcome.keptLinesNotGivenBack.empty())
-        note(ChangeNote::Note,
-             "note: " + mod + " is back on the library the catalogue names, not on the lines liblist.gam.veldrin " +
-                 "keeps, since the game could not load a library they name (" + outcome.keptLinesNotGivenBack +
+        note(ChangeNote::NotAllDone,
+             "removed the bot from " + mod + ", but the mod is back on the library the catalogue names, not on the " +
+                 "lines liblist.gam.veldrin keeps, since the game could not load a library they name (" +
+                 outcome.keptLinesNotGivenBack +
                  "); the file was kept: once that library is there, --install and then --remove give its lines back");
     if (!outcome.keptLinesStay.empty())
         note(ChangeNote::Note,
@@ -225,6 +230,33 @@ std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod,
                                           ", which the gamedll_linux line of " + ModFile(modFolder, "liblist.gam") +
                                           " names, not the bot: the package holds no Linux library of the bot");
     return notes;
+}
+
+std::string UnreadableModsText(const std::vector<std::string>& details) {
+    if (details.empty()) return std::string();
+    std::string text = details.size() == 1 ? "This mod is not in the list: its liblist.gam cannot be read.\n\n"
+                                           : "These mods are not in the list: their liblist.gam cannot be read.\n\n";
+    for (const std::string& detail : details) text += detail + "\n";
+    return text +
+           "\nGive your user the right to read the file (and its folder), or repair the mod, then start VeldrinIns "
+           "again or press Browse and choose the same folder.";
+}
+
+std::vector<UnreadableMod> UnreadableMods(const InstallerCore& core) {
+    std::vector<UnreadableMod> unreadable;
+    for (int slot = 0; slot < core.m_nModCount; ++slot) {
+        layout::PathBuffer path;
+        if (!UsableSlot(core, slot) ||
+            !layout::ComposePath(path, layout::kLibList, g_szGameDir, core.m_strModFolder[slot].c_str()))
+            continue;
+        if (platform::TextFile::Open(path, "r")) continue;
+        const platform::Failure failure = platform::LastFailure();
+        // A mod the game folder lacks is no failure: the catalogue names
+        // every mod the package knows.
+        if (failure.error == platform::FileError::NotFound && !platform::PathExists(path)) continue;
+        unreadable.push_back({slot, layout::ForPlayer(path) + ": " + failure.reason});
+    }
+    return unreadable;
 }
 
 const char* ChooseFolderTitle() { return kChooseFolder; }

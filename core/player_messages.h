@@ -48,8 +48,10 @@ ChangeReport ReportChange(ChangeAction action, const std::string& modName, const
 // A line of the command line about an Install or Remove, and what it tells.
 struct ChangeNote {
     enum Kind {
-        NotChanged,   // the change was not made: the mod is left as it was
-        NotAllDone,   // made, but extras were not copied, or the bot's library stayed behind
+        NotChanged,  // the change was not made: the mod is left as it was
+        // made, but extras were not copied, the bot's library stayed behind,
+        // or the kept lines could not be given back
+        NotAllDone,
         Note,         // made; something kept, which the player should know of
         LinuxServer,  // an Install made, whose bot a Linux server will not load
     };
@@ -66,6 +68,25 @@ struct ChangeNote {
 // made with nothing to tell.
 std::vector<ChangeNote> ChangeNotes(ChangeAction action, const std::string& mod, const std::string& modFolder,
                                     const ChangeOutcome& outcome, bool tellLinuxServer);
+
+// A catalogued mod whose liblist.gam is there but cannot be read, which the
+// scan leaves out of the rows.
+struct UnreadableMod {
+    int slot;
+    std::string detail;  // its liblist.gam for the player and the system's reason
+};
+
+// The catalogued mods of the scan's slots whose liblist.gam is there but
+// cannot be read (no permission, a folder of that name, a read error), in
+// catalogue order; a mod without a liblist.gam is not among them, as it is
+// simply not in the game folder. Empty when every mod was read.
+std::vector<UnreadableMod> UnreadableMods(const InstallerCore& core);
+
+// Why catalogued mods are missing from the list: the liblist.gam of each
+// cannot be read, for the reason each detail gives after its file
+// ("tfc/liblist.gam: Permission denied"), and what to do. Empty when
+// details is.
+std::string UnreadableModsText(const std::vector<std::string>& details);
 
 // The title of the box in which the player chooses the game directory.
 const char* ChooseFolderTitle();

@@ -55,7 +55,9 @@ std::string OwnLibraryPath(const std::string& base) {
     return layout::ComposePath(path, layout::kOwnLibraryInMod, base.c_str()) ? path : "";
 }
 
-KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOutcome& outcome) {
+// linuxServes: the mod's gamedll_linux library is there, so a Windows
+// library a line names that is missing breaks nothing a Linux server runs.
+KeptLines ReadKeptLines(const char* stored, const std::string& folder, bool linuxServes, ChangeOutcome& outcome) {
     KeptLines kept;
     auto reader = liblist::KeptLinesReader::Open(stored);
     if (!reader) {
@@ -80,7 +82,8 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOut
         // Judged once a path, in one room: a file may hold millions of lines.
         if (kept.state != KeptLines::State::GiveBack) continue;
         line.PathInto(path);
-        if (judge.Judge(path) != libraries::Verdict::Present) {
+        const libraries::Verdict verdict = judge.Judge(path);
+        if (verdict != libraries::Verdict::Present && !(verdict == libraries::Verdict::Missing && linuxServes)) {
             kept.state = KeptLines::State::Missing;
             judge.Judge(path, &kept.missing, &kept.rule);
         }
@@ -89,7 +92,8 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, ChangeOut
     return kept;
 }
 
-bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept, ChangeOutcome& outcome) {
+bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept, bool linuxServes,
+                     ChangeOutcome& outcome) {
     const std::string& folder = core.m_strModFolder[slot];
     const std::string& base = core.m_strModDll[slot];
     std::string shown, rule;
@@ -97,6 +101,12 @@ bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept,
                                            ? libraries::Verdict::Missing
                                            : libraries::ModLibraries(folder).Judge(OwnLibraryPath(base), &shown, &rule);
     if (verdict == libraries::Verdict::Present) return true;
+    // A Linux server's tree holds the mod's .so library only: the line goes
+    // back for the Windows game, and the server loads its own line's library.
+    if (verdict == libraries::Verdict::Missing && linuxServes) {
+        Trace(core, "The mod's own library %s is missing; its gamedll_linux library is there\n", shown.c_str());
+        return true;
+    }
     Trace(core, "The mod's own library %s cannot be loaded (%s), nothing changed\n", shown.c_str(), rule.c_str());
     outcome.problem =
         verdict == libraries::Verdict::Missing ? ChangeProblem::OwnLibraryMissing : ChangeProblem::OwnLibraryUnusable;
@@ -191,7 +201,8 @@ ChangeOutcome RemoveFromSlot(InstallerCore& core, int slot) {
     // start. Kept lines that do not fit liblist.gam change nothing: they
     // are the player's, and only the player can tell what they meant.
     ChangeOutcome outcome;
-    const KeptLines kept = ReadKeptLines(stored, folder, outcome);
+    const bool linuxServes = libraries::LinuxLibraryPresent(folder, libList);
+    const KeptLines kept = ReadKeptLines(stored, folder, linuxServes, outcome);
     if (!outcome.Done()) return outcome;
     if (kept.state == KeptLines::State::Unfit) {
         Trace(core, "%s does not fit %s, nothing changed\n", stored, libList);
@@ -199,7 +210,8 @@ ChangeOutcome RemoveFromSlot(InstallerCore& core, int slot) {
     }
     if (kept.state == KeptLines::State::Missing)
         Trace(core, "%s names %s: %s\n", stored, kept.missing.c_str(), kept.rule.c_str());
-    if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(core, slot, kept, outcome)) return outcome;
+    if (kept.state != KeptLines::State::GiveBack && !CheckOwnLibrary(core, slot, kept, linuxServes, outcome))
+        return outcome;
     bool allBack = false;
     if (!RestoreLibList(core, slot, libList, stored, kept, allBack, outcome)) return outcome;
 

@@ -385,7 +385,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMillisecon
         if (folder != native::kNoHandle) return std::unique_ptr<FileLock>(new FileLock(folder, now));
         if (!busy) return nullptr;
         if (std::chrono::steady_clock::now() >= deadline) {
-            Fail(FileError::Busy, "another installer is changing this game folder");
+            Fail(FileError::Busy, "another installer holds its lock");
             return nullptr;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -183,7 +183,11 @@ std::string HomeDirectory() {
 std::vector<std::string> SteamRoots() {
     std::string home = HomeDirectory();
     if (home.empty()) return {};
-    return {home + "/.local/share/Steam", home + "/.steam/steam"};
+    // The native Steam's folder and the links it makes to it (a home may
+    // keep only ~/.steam/root), then Flatpak's Steam, which keeps its home
+    // under ~/.var/app.
+    return {home + "/.local/share/Steam", home + "/.steam/steam", home + "/.steam/root",
+            home + "/.var/app/com.valvesoftware.Steam/.local/share/Steam"};
 }
 
 std::string ProgramDirectory() {

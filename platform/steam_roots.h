@@ -8,8 +8,9 @@
 namespace platform {
 
 // The Steam folders of this machine's user, in the order they are looked at
-// (on Linux ~/.local/share/Steam and ~/.steam/steam; on Windows Steam's
-// SteamPath); those that do not exist included.
+// (on Linux ~/.local/share/Steam, ~/.steam/steam, ~/.steam/root and
+// Flatpak's ~/.var/app/com.valvesoftware.Steam/.local/share/Steam; on
+// Windows Steam's SteamPath); those that do not exist included.
 std::vector<std::string> SteamRoots();
 
 }  // namespace platform

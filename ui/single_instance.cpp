@@ -1,6 +1,7 @@
 #include "ui/single_instance.h"
 
 #include <wx/defs.h>
+#include <wx/log.h>
 #include <wx/snglinst.h>
 #include <wx/utils.h>
 
@@ -28,9 +29,15 @@ bool ClaimSingleInstance() {
     if (Checker()) return true;
     AnswerLaterStarts();
     auto checker = std::make_unique<wxSingleInstanceChecker>();
-    // A place that cannot be checked (no home folder to hold it) keeps no
-    // player from the installer.
-    if (checker->Create(SingleInstanceName()) && checker->IsAnotherRunning()) return false;
+    // A place that cannot be checked keeps no player from the installer,
+    // and is no error of the player's to be shown: the toolkit's own box
+    // would tell of a lock file the player never asked for.
+    bool taken = false;
+    {
+        wxLogNull quiet;
+        taken = checker->Create(SingleInstanceName(), SingleInstanceFolder()) && checker->IsAnotherRunning();
+    }
+    if (taken) return false;
     Checker() = std::move(checker);
     // The answer "No" at the start-up question ends the process at once;
     // a lock file left behind would name a process that is gone.

@@ -3,6 +3,8 @@
 // front instead of opening a second.
 #pragma once
 
+#include <string>
+
 // Claims the place for this process. Returns false when another installer
 // of this user holds it. The place is given up when the process ends, however
 // it ends.
@@ -24,3 +26,10 @@ void AnswerLaterStarts();
 
 // The name of the place: one per user, the same in every installer.
 const char* SingleInstanceName();
+
+// Used by ClaimSingleInstance, one per OS: the folder that holds the place's
+// lock file, or an empty string for the toolkit's own choice. On Linux the
+// home folder; without one (a service account's HOME that does not exist),
+// the user's XDG_RUNTIME_DIR, else /tmp, where the lock file is the user's
+// alone (the toolkit refuses one another user owns or may write).
+std::string SingleInstanceFolder();

@@ -4,12 +4,14 @@
 #include "ui/single_instance.h"
 
 #include <wx/app.h>
+#include <wx/filefn.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -38,8 +40,16 @@ void AnswerLaterStarts() {
     if (wxTheApp) wxTheApp->SetSignalHandler(SIGUSR1, RaiseMainWindow);
 }
 
+std::string SingleInstanceFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    for (const std::string& folder :
+         {wxGetHomeDir().ToStdString(), std::string(runtime ? runtime : ""), std::string("/tmp")})
+        if (!folder.empty() && wxDirExists(folder)) return folder;
+    return "/tmp";
+}
+
 bool BringRunningInstanceToFront() {
-    std::ifstream lock(wxGetHomeDir().ToStdString() + "/" + SingleInstanceName(), std::ios::binary);
+    std::ifstream lock(SingleInstanceFolder() + "/" + SingleInstanceName(), std::ios::binary);
     long process = 0;
     if (!(lock >> process) || process <= 0 || process == static_cast<long>(getpid())) return false;
     // The number may have passed to another program since; the signal

@@ -64,3 +64,6 @@ bool BringRunningInstanceToFront() {
     if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
     return ::SetForegroundWindow(window) != FALSE;
 }
+
+// A mutex of the session: no folder.
+std::string SingleInstanceFolder() { return std::string(); }

@@ -166,6 +166,11 @@ void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
 
 std::string CVeldrinInsDlg::StartText(const std::string& dir) const {
     if (!layout::HoldsPackage(dir)) return NoGameFolderText(dir);
+    // Mods that are there but cannot be read are told as they are, not as
+    // absent.
+    std::vector<std::string> unreadable;
+    for (const UnreadableMod& mod : UnreadableMods(*this)) unreadable.push_back(mod.detail);
+    if (!unreadable.empty()) return UnreadableModsText(unreadable);
     if (m_lstMods->GetItemCount() == 0) return NoModsText(dir);
     return std::string();
 }
@@ -405,6 +410,6 @@ void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
     m_btnInstall->Disable();
     m_btnRemove->Disable();
     m_chkCopyWpnConfigs->Hide();
-    if (m_lstMods->GetItemCount() == 0)
-        wxMessageBox(NarrowToWx(NoModsText(folder)), kMessageCaption, wxOK | wxICON_INFORMATION, this);
+    const std::string text = StartText(folder);
+    if (!text.empty()) wxMessageBox(NarrowToWx(text), kMessageCaption, wxOK | wxICON_INFORMATION, this);
 }

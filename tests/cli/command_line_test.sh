@@ -346,6 +346,21 @@ run --remove tfc --game-dir "$(winpath "$game")"
 expect "remove after a long loader line" 0
 expect_changed "long loader line round trip"
 
+# --- A Linux server's tree: the mod's .so, which gamedll_linux names, and no
+# Windows library. Install and Remove round trip, the Windows line given back.
+rm "$game/cstrike/dlls/mp.dll" "$game/cstrike/dlls/veldrin.dll"
+printf '// Valve Game Info file\r\ngame "Counter-Strike"\r\ngamedll "dlls\\mp.dll"\r\ngamedll_linux "dlls/cs.so"\r\n' \
+    >"$game/cstrike/liblist.gam"
+echo "ELF server library" >"$game/cstrike/dlls/cs.so"
+rm -rf "$work/pristine/Half-Life/cstrike" && cp -a "$game/cstrike" "$work/pristine/Half-Life/"
+run --install cstrike --no-names --no-waypoints --no-cfg --no-chat --game-dir "$(winpath "$game")"
+expect "install into a Linux server's tree" "$installed_status"
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect "remove from a Linux server's tree" 0
+[ "$out" = "cstrike${tab}not installed${tab}Counter-Strike" ] || fail "remove from a Linux server's tree: printed $out"
+expect_changed "Linux server's tree round trip"
+fresh
+
 # --- Failures. A read-only liblist.gam: status 1, the reason in one line,
 # the mod as it was.
 chmod a-w "$game/gearbox/liblist.gam"
@@ -355,6 +370,27 @@ one_line_error "read-only liblist.gam" gearbox/liblist.gam "left as it was"
 expect_changed "read-only liblist.gam"
 run --list --game-dir "$(winpath "$game")"
 [ "$out" = "$sample_list" ] || fail "read-only liblist.gam: the list now reads $out"
+
+# A liblist.gam that cannot be read (a folder at its name; as another user,
+# one without read permission): the list says so and ends with status 1,
+# the change names the file and its reason (status 1, not a usage error).
+mv "$game/tfc/liblist.gam" "$work/liblist.gam" && mkdir "$game/tfc/liblist.gam"
+for unreadable in folder permission; do
+    if [ "$unreadable" = permission ]; then
+        [ -z "$emulator" ] && [ "$(id -u)" -ne 0 ] || continue  # root reads it all the same
+        rmdir "$game/tfc/liblist.gam" && cp "$work/liblist.gam" "$game/tfc/" && chmod 000 "$game/tfc/liblist.gam"
+    fi
+    run --list --porcelain --game-dir "$(winpath "$game")"
+    expect "unreadable liblist.gam ($unreadable): list" 1
+    [ "$(cut -f1 <<<"$out" | tr '\n' ' ')" = "cstrike dmc gearbox dod valve frontline ts " ] ||
+        fail "unreadable liblist.gam ($unreadable): listed $out"
+    grep -qF "cannot read tfc/liblist.gam: " <<<"${err//\\//}" || fail "unreadable liblist.gam ($unreadable): $err"
+    run --install tfc --game-dir "$(winpath "$game")"
+    expect "unreadable liblist.gam ($unreadable): install" 1
+    one_line_error "unreadable liblist.gam ($unreadable): install" "tfc/liblist.gam: " "left as it was"
+done
+chmod u+rw "$game/tfc/liblist.gam" 2>/dev/null
+rm -rf "$game/tfc/liblist.gam" && mv "$work/liblist.gam" "$game/tfc/liblist.gam"
 
 # A maps "folder" that is a file: the mod is installed, its waypoints are
 # not copied and are named (status 4).
@@ -380,6 +416,15 @@ printf '// my note\r\n' >"$game/cstrike/liblist.gam.veldrin"
 run --remove cstrike --game-dir "$(winpath "$game")"
 expect "kept lines that do not fit" 1
 one_line_error "kept lines that do not fit" "liblist.gam.veldrin" "not a gamedll line" "left as it was"
+
+# A kept line whose library has gone: the catalogue's line goes back, and
+# the mod is not as it was before Install (status 4).
+printf 'gamedll "addons\\gone\\gone.dll"\r\n' >"$game/cstrike/liblist.gam.veldrin"
+run --remove cstrike --game-dir "$(winpath "$game")"
+expect "kept lines not given back" 4
+[ "$out" = "cstrike${tab}not installed${tab}Counter-Strike" ] || fail "kept lines not given back: printed $out"
+grep -qF 'cstrike/addons/gone/gone.dll' <<<"${err//\\//}" || fail "kept lines not given back: not named: $err"
+[ "$(gamedll cstrike)" = 'gamedll "dlls\mp.dll"' ] || fail "kept lines not given back: $(gamedll cstrike)"
 
 # No game folder: one named without the catalogue, none found (status 3).
 run --list --game-dir "$(winpath "$work/empty")"

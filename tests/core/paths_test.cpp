@@ -26,6 +26,23 @@ TEST_F(LayoutTest, PlainFolderNames) {
         EXPECT_FALSE(layout::IsPlainName(bad)) << bad;
 }
 
+// A path a message names: from the game folder, with the host's separators
+// (Steam writes its folders with slashes on Windows too), and on a
+// case-sensitive disk as the disk spells it, not as it was composed.
+TEST_F(LayoutTest, PathsForThePlayer) {
+    test::WriteBytes(Game("CStrike/DLLs/veldrin.dll"), "bot");
+    const std::string game = g_szGameDir;
+    if (test::HostIsWindows()) {
+        EXPECT_EQ("cstrike\\dlls\\veldrin.dll", layout::ForPlayer((game + "\\cstrike/dlls\\veldrin.dll").c_str()));
+        EXPECT_EQ("C:\\Program Files (x86)\\Steam\\steamapps",
+                  layout::ForPlayer("C:/Program Files (x86)/Steam/steamapps"));
+    } else {
+        EXPECT_EQ("CStrike/DLLs/veldrin.dll", layout::ForPlayer((game + "\\cstrike\\dlls\\veldrin.dll").c_str()));
+        EXPECT_EQ("CStrike/DLLs/gone.dll", layout::ForPlayerInMod("cstrike", "dlls\\gone.dll"));
+        EXPECT_EQ("a/b", layout::ForPlayer("a\\b"));
+    }
+}
+
 TEST_F(LayoutTest, StampIsTheUtcDayOfTheLastWrite) {
     WritePackageLibrary(test::kNoon20240310);
     InstallerCore core;

@@ -64,9 +64,11 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
     struct Case {
         const char* what;
         std::string original;
-        std::string kept;       // liblist.gam.veldrin after the Install; empty: none, as Remove writes it anyway
-        const char* link = "";  // a folder or file of the mod that is a link to a shared one, as on servers
+        std::string kept;         // liblist.gam.veldrin after the Install; empty: none, as Remove writes it anyway
+        const char* link = "";    // a folder or file of the mod that is a link to a shared one, as on servers
+        bool serverOnly = false;  // a Linux server's tree: dlls/cs.so, which gamedll_linux names, and no mp.dll
     };
+    const std::string server = "gamedll_linux \"dlls/cs.so\"\r\n";
     for (const Case& c : {
              Case{"the mod's own library", head + "gamedll \"dlls\\mp.dll\"\r\ntrailing without newline", ""},
              Case{"the mod's own library in a linked dlls folder", head + "gamedll \"dlls\\mp.dll\"\r\n", "", "dlls"},
@@ -82,12 +84,19 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
              Case{"a last line without an end", head + longLoader, longLoader + "\r\n"},
              Case{"a lone CR in the line", head + "gamedll \"dlls\\mp.dll\"\r// note\r\n",
                   "gamedll \"dlls\\mp.dll\"\r// note\r\n"},
+             Case{"a Linux server's tree", head + "gamedll \"dlls\\mp.dll\"\r\n" + server, "", "", true},
+             Case{"a Linux server's tree, its line spelled otherwise", head + "gamedll \"dlls/mp.dll\"\r\n" + server,
+                  "gamedll \"dlls/mp.dll\"\r\n", "", true},
          }) {
         WriteBytes(Game("cstrike/liblist.gam"), c.original);
         WriteBytes(Game("cstrike/addons/loader/dlls/loader.dll"), "loader");
         WriteBytes(Game("cstrike/addons/metamod/dlls/some_really_long_plugin_loader_name_for_testing_purposes.dll"),
                    "metamod");
         fs::remove(Game("cstrike/dlls/veldrin.dll"));
+        if (c.serverOnly) {
+            fs::remove(Game("cstrike/dlls/mp.dll"));
+            WriteBytes(Game("cstrike/dlls/cs.so"), "ELF");
+        }
         const fs::path linked = Game("cstrike") / c.link, shared = Game("shared") / c.link;
         if (*c.link) {
             if (test::HostIsWindows()) continue;  // symbolic links need a privilege players lack
@@ -109,6 +118,10 @@ TEST_F(RemoveTest, InstallThenRemoveGivesTheFileBackByteForByte) {
         if (*c.link) {
             fs::remove(linked);
             fs::rename(shared, linked);
+        }
+        if (c.serverOnly) {
+            fs::remove(Game("cstrike/dlls/cs.so"));
+            WriteBytes(Game("cstrike/dlls/mp.dll"), "the mod's own library");
         }
     }
 }
@@ -354,17 +367,23 @@ TEST_F(RemoveTest, AModChangedSinceTheScanIsDecidedAgain) {
 TEST_F(RemoveTest, AMissingOwnLibraryOrEmptyBaseNameChangesNothingAndTheBotsOwnNameKeepsIt) {
     // The restored line would name a library the mod lacks: the game would
     // no longer start, so nothing changes and the outcome names the library.
-    for (const char* own : {"mp", ""}) {
-        WriteCatalogue({{"Counter-Strike", "cstrike", own}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
-        fs::remove(Game("cstrike/dlls/mp.dll"));
-        core_.ScanMods(sink_);
-        ChangeOutcome outcome = core_.RemoveMod(100, sink_);
-        EXPECT_EQ(ChangeProblem::OwnLibraryMissing, outcome.problem) << own;
-        EXPECT_NE(std::string::npos, outcome.detail.find(*own ? "mp.dll" : "no game library")) << outcome.detail;
-        EXPECT_EQ(kInstalled, ReadBytes(Game("cstrike/liblist.gam")));
-        EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
-        EXPECT_EQ("installed", Status(0));
+    // So it does with a gamedll_linux line whose library is not there either.
+    const std::string server = kInstalled + Crlf("gamedll_linux \"dlls/cs.so\"\n");
+    for (const std::string& libList : {kInstalled, server}) {
+        WriteBytes(Game("cstrike/liblist.gam"), libList);
+        for (const char* own : {"mp", ""}) {
+            WriteCatalogue({{"Counter-Strike", "cstrike", own}, {"Blank", "blank", ""}, {"Self", "self", "veldrin"}});
+            fs::remove(Game("cstrike/dlls/mp.dll"));
+            core_.ScanMods(sink_);
+            ChangeOutcome outcome = core_.RemoveMod(100, sink_);
+            EXPECT_EQ(ChangeProblem::OwnLibraryMissing, outcome.problem) << own;
+            EXPECT_NE(std::string::npos, outcome.detail.find(*own ? "mp.dll" : "no game library")) << outcome.detail;
+            EXPECT_EQ(libList, ReadBytes(Game("cstrike/liblist.gam")));
+            EXPECT_TRUE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
+            EXPECT_EQ("installed", Status(0));
+        }
     }
+    WriteBytes(Game("cstrike/liblist.gam"), kInstalled);
 
     // A catalogue line that climbs out of the game folder names no library
     // the game would load, though a file is there.

@@ -1,4 +1,5 @@
 // The catalogue and the status scan, end to end on real folders.
+#include "core/player_messages.h"
 #include "support/game_folder.h"
 
 using test::Crlf;
@@ -51,6 +52,23 @@ TEST_F(ScanTest, RowsInCatalogueOrderWithStatusAndItemData) {
     EXPECT_EQ(5, core_.m_nModCount);
     EXPECT_EQ("absent", core_.m_strModFolder[1]);
     EXPECT_EQ("hl", core_.m_strModDll[4]);
+    EXPECT_TRUE(UnreadableMods(core_).empty()) << "an absent mod is no failure";
+
+    // A liblist.gam that is there but cannot be read: no row, and its file
+    // and the system's reason for the front ends to tell.
+    platform::SetFaultHook(
+        [](platform::FileOp op, const std::string& path) {
+            return op == platform::FileOp::OpenRead && path.find("dod") != std::string::npos;
+        },
+        platform::FileError::AccessDenied);
+    EXPECT_EQ(3u, Scan().rows.size());
+    const std::vector<UnreadableMod> unreadable = UnreadableMods(core_);
+    platform::SetFaultHook({});
+    ASSERT_EQ(1u, unreadable.size());
+    EXPECT_EQ(2, unreadable[0].slot);
+    EXPECT_EQ(std::string(test::HostIsWindows() ? "dod\\liblist.gam" : "dod/liblist.gam") + ": " +
+                  platform::ReasonText(platform::FileError::AccessDenied),
+              unreadable[0].detail);
 }
 
 TEST_F(ScanTest, SameUtcDayIsNotOlder) {

@@ -107,16 +107,23 @@ TEST_F(GameDirTest, OnlyAPackageFolderTheInstallerCanReachCounts) {
 TEST_F(GameDirTest, FallsBackToSteamAndItsLibraryFolders) {
     EXPECT_EQ("", layout::FindGameDirectory()) << "nothing at all";
 
-    fs::path library = root_ / "games" / "SteamLibrary";
-    fs::path inLibrary = SteamGame(library);
-    test::WriteBytes(root_ / ".steam/steam/steamapps/libraryfolders.vdf",
-                     "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + (root_ / ".steam/steam").string() +
-                         "\"\n\t\t\"label\"\t\t\"\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() +
-                         "\"\n\t}\n}\n");
-    EXPECT_EQ(inLibrary.string(), test::FirstOf(platform::SteamGameDirectories()));
+    // Each Steam folder of a Linux home: the native one's two links, a home
+    // with only ~/.steam/root, and Flatpak's Steam.
+    for (const char* steam : {".steam/steam", ".steam/root", ".var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
+        const fs::path root = root_ / steam;
+        fs::path library = root_ / "games" / "SteamLibrary";
+        fs::path inLibrary = SteamGame(library);
+        test::WriteBytes(root / "steamapps/libraryfolders.vdf",
+                         "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + root.string() +
+                             "\"\n\t\t\"label\"\t\t\"\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() +
+                             "\"\n\t}\n}\n");
+        EXPECT_EQ(inLibrary.string(), test::FirstOf(platform::SteamGameDirectories())) << steam;
 
-    fs::path inHome = SteamGame(root_ / ".steam/steam");
-    EXPECT_EQ(inHome.string(), layout::FindGameDirectory()) << "the installation's own folder first";
+        fs::path inHome = SteamGame(root);
+        EXPECT_EQ(inHome.string(), layout::FindGameDirectory()) << steam << ": the installation's own folder first";
+        fs::remove_all(root_ / fs::path(steam).begin()->string());
+        fs::remove_all(root_ / "games");
+    }
 }
 
 TEST_F(GameDirTest, ReadsTheOlderLibraryListWithNumberedEntries) {

@@ -35,6 +35,7 @@
 #include "core/locks.h"
 #include "core/paths.h"
 #include "core/liblist.h"
+#include "core/player_messages.h"
 #include "support/fault_harness.h"
 #include "support/game_folder.h"
 #include "support/sample_game.h"
@@ -651,6 +652,14 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     ASSERT_TRUE(lock);
     Figures f = RunCase("another installer holds the game folder", ScanInstall);
     EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
+    // The folder is named, and the line says each thing once.
+    EXPECT_EQ(game_.string() + ": another installer holds its lock", kept_.detail);
+    const auto busyLine = [this] {
+        return ChangeNotes(ChangeAction::Install, "cstrike (Counter-Strike)", "cstrike", kept_, false).at(0).text;
+    };
+    EXPECT_EQ("could not install the bot into cstrike (Counter-Strike), the folder is busy (" + game_.string() +
+                  ": another installer holds its lock); the mod is left as it was",
+              busyLine());
     EXPECT_GE(f.seconds, locks::kLockWaitMilliseconds / 1000.0 - 0.1);
     EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
     EXPECT_FALSE(fs::exists(Game("cstrike/dlls/veldrin.dll")));
@@ -666,6 +675,8 @@ TEST_F(FaultTableTest, AnotherInstallerHoldsTheGameFolder) {
     ASSERT_TRUE(modLock);
     f = RunCase("another game folder's installer holds the mod folder", ScanInstall);
     EXPECT_EQ(ChangeProblem::Busy, kept_.problem) << kept_.detail;
+    EXPECT_EQ("cstrike: another installer holds its lock", kept_.detail);
+    EXPECT_EQ(std::string::npos, busyLine().find("game folder")) << busyLine();
     EXPECT_GE(f.seconds, locks::kLockWaitMilliseconds / 1000.0 - 0.1);
     EXPECT_EQ(before, ReadBytes(Game("cstrike/liblist.gam")));
 }

@@ -563,7 +563,10 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
         EXPECT_TRUE(busyCursor);
         EXPECT_FALSE(wxIsBusy());
         ASSERT_EQ(1u, boxes.seen.size());
-        EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find("Another installer is changing this game folder"));
+        const std::string told = boxes.seen[0].message.ToStdString();
+        EXPECT_NE(std::string::npos, told.find(game_.string() + ": another installer holds its lock")) << told;
+        EXPECT_NE(std::string::npos, told.find("Another installer is changing the folder named above")) << told;
+        EXPECT_EQ(told.find("holds its lock"), told.rfind("holds its lock")) << told;
     }
     EXPECT_TRUE(fs::exists(game_ / "dod/dlls/veldrin.dll")) << "Remove kept the library its liblist.gam names";
     EXPECT_TRUE(fs::exists(game_ / "cstrike/dlls/veldrin.dll")) << "a Remove the mod no longer offered was made";
