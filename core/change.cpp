@@ -98,9 +98,21 @@ ChangeOutcome TooLongOutcome(const std::string& folder) {
 }
 
 void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {
-    if (outcome.extrasNotCopied.empty())
-        outcome.detail = layout::ForPlayer(target) + ": " + platform::LastFailure().reason;
-    outcome.extrasNotCopied.push_back(layout::ForPlayer(target));
+    const std::string shown = layout::ForPlayer(target);
+    const std::string& reason = platform::LastFailure().reason;
+    // Each reason told once, with the first extra that failed for it: the
+    // player mends each cause, and a hundred waypoints that failed for one
+    // reason are one line.
+    const std::string told = ": " + reason;
+    bool known = false;
+    for (size_t at = outcome.detail.find(told); at != std::string::npos && !known;
+         at = outcome.detail.find(told, at + 1)) {
+        const size_t end = at + told.size();
+        known = end == outcome.detail.size() || outcome.detail.compare(end, 2, "; ") == 0;
+    }
+    if (outcome.extrasNotCopied.empty()) outcome.detail = shown + told;
+    else if (!known) outcome.detail += "; " + shown + told;
+    outcome.extrasNotCopied.push_back(shown);
 }
 
 }  // namespace change

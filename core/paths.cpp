@@ -50,14 +50,8 @@ namespace {
 
 // The host's separators throughout.
 void HostSeparators(std::string& text) {
-#if defined(_WIN32)
-    // Steam names its folders with slashes.
     for (char& c : text)
-        if (c == '/') c = '\\';
-#else
-    for (char& c : text)
-        if (c == '\\') c = '/';
-#endif
+        if (c == '\\' || c == '/') c = platform::kHostSeparator;
 }
 
 }  // namespace
@@ -67,15 +61,13 @@ std::string ForPlayer(const char* path) {
     std::string game = g_szGameDir;
     const bool inside = !game.empty() && text.compare(0, game.size(), game) == 0 && text.size() > game.size() &&
                         (text[game.size()] == '\\' || text[game.size()] == '/');
-#if !defined(_WIN32)
     // As the disk spells it: the core composes its names ("veldrin",
     // "dlls") as the catalogue and the templates spell them, and the file
     // layer matches them ignoring case.
     if (inside) {
-        text = platform::ResolvePath(text.c_str());
-        game = platform::ResolvePath(game.c_str());
+        text = platform::SpelledOnDisk(text.c_str());
+        game = platform::SpelledOnDisk(game.c_str());
     }
-#endif
     HostSeparators(text);
     HostSeparators(game);
     if (inside && text.compare(0, game.size(), game) == 0 && text.size() > game.size()) text.erase(0, game.size() + 1);

@@ -101,7 +101,8 @@ const std::string& RealFolderOf(const char* within) {
 // once every link is followed; records why not.
 bool InsideFolder(native::Handle file, const char* within) {
     if (native::RealPathInside(native::RealPathOf(file), RealFolderOf(within))) return true;
-    return Fail(FileError::NotFound, "it lies outside " + std::string(within) + ", reached through a link");
+    // The folder as the host spells it, as every path the player reads.
+    return Fail(FileError::NotFound, "it lies outside " + ResolvePath(within) + ", reached through a link");
 }
 
 }  // namespace
@@ -181,6 +182,11 @@ std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetH
         // The temporary is never looked for by name: kept folder listings
         // need not hear of it.
         if (file->file_ != native::kNoHandle) return file;
+        // The file may well be writable: it is its folder that refuses the
+        // new file the change is written to first.
+        if (!taken && LastFailure().error == FileError::AccessDenied)
+            Fail(FileError::AccessDenied,
+                 "its folder does not let new files be made in it (" + LastFailure().reason + ")");
         if (!taken) return nullptr;
     }
     Fail(FileError::Failed, "no free temporary name beside " + file->targetHost_);

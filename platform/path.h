@@ -21,6 +21,19 @@ struct FileDate {
 // Windows the path itself.
 std::string ResolvePath(const char* path);
 
+// The separator of the host's own paths.
+#if defined(_WIN32)
+constexpr char kHostSeparator = '\\';
+#else
+constexpr char kHostSeparator = '/';
+#endif
+
+// A path for the player to read: the host's path, each existing component
+// named as the disk spells it ("Veldrin" for "veldrin", "DLLs" for "dlls"),
+// a missing one and all after it as given. On Windows its separators are
+// made backslashes; the path is not otherwise changed.
+std::string SpelledOnDisk(const char* path);
+
 // ResolvePath, setting exists to false when the path is known to reach
 // nothing (from the kept listings or the look the resolution made anyway),
 // true otherwise.

@@ -322,6 +322,8 @@ std::string ResolvePath(const char* path) { return posix::Resolve(path, nullptr)
 
 std::string ResolvePath(const char* path, bool& exists) { return posix::Resolve(path, &exists); }
 
+std::string SpelledOnDisk(const char* path) { return ResolvePath(path); }
+
 bool PathExists(const char* path) {
     struct stat st;
     return Stat(ResolvePath(path), st);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -30,6 +31,33 @@ std::string ResolvePath(const char* path) { return path ? path : ""; }
 std::string ResolvePath(const char* path, bool& exists) {
     exists = true;  // not known without a look
     return ResolvePath(path);
+}
+
+std::string SpelledOnDisk(const char* path) {
+    std::string text = path ? path : "";
+    for (char& c : text)
+        if (c == '/') c = '\\';
+    // The root ("C:\\", "\\\\server\\share\\") is taken as written; each
+    // component after it as the folder that holds it lists it.
+    size_t start = text.size() > 2 && text[1] == ':' && text[2] == '\\' ? 3 : 0;
+    if (text.compare(0, 2, "\\\\") == 0) {
+        start = text.find('\\', 2);
+        start = start == std::string::npos ? text.size() : text.find('\\', start + 1);
+        start = start == std::string::npos ? text.size() : start + 1;
+    }
+    while (start < text.size()) {
+        size_t end = text.find('\\', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = text.substr(start, end - start);
+        if (part.empty() || part == "." || part == ".." || part.find_first_of("*?") != std::string::npos) break;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(text.substr(0, end).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) break;
+        FindClose(search);
+        if (std::strlen(found.cFileName) == part.size()) text.replace(start, part.size(), found.cFileName);
+        start = end + 1;
+    }
+    return text;
 }
 
 bool PathExists(const char* path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }

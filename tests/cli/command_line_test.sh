@@ -371,6 +371,18 @@ expect_changed "read-only liblist.gam"
 run --list --game-dir "$(winpath "$game")"
 [ "$out" = "$sample_list" ] || fail "read-only liblist.gam: the list now reads $out"
 
+# A writable liblist.gam in a folder that refuses new files (as a user the
+# folder's mode binds): the folder's refusal is told, not the file's.
+chmod u+w "$game/gearbox/liblist.gam" && chmod a-w "$game/gearbox"
+if [ -z "$emulator" ] && [ "$(id -u)" -ne 0 ]; then
+    run --install gearbox --game-dir "$(winpath "$game")"
+    expect "folder that refuses new files" 1
+    one_line_error "folder that refuses new files" \
+        "gearbox/liblist.gam: its folder does not let new files be made in it (" "left as it was"
+    expect_changed "folder that refuses new files"
+fi
+chmod u+w "$game/gearbox" && chmod a-w "$game/gearbox/liblist.gam"
+
 # A liblist.gam that cannot be read (a folder at its name; as another user,
 # one without read permission): the list says so and ends with status 1,
 # the change names the file and its reason (status 1, not a usage error).
@@ -391,6 +403,19 @@ for unreadable in folder permission; do
 done
 chmod u+rw "$game/tfc/liblist.gam" 2>/dev/null
 rm -rf "$game/tfc/liblist.gam" && mv "$work/liblist.gam" "$game/tfc/liblist.gam"
+
+# A maps "folder" that is a file and a package file that links out of the
+# package: each of the two causes is told with its own reason, and once.
+fresh
+rm -r "$game/tfc/maps" && echo "not a folder" >"$game/tfc/maps"
+if [ -z "$emulator" ]; then
+    echo "not the package's" >"$work/secret" && ln -sf "$work/secret" "$game/Veldrin/Veldrin_chat.txt"
+    run --install tfc --game-dir "$(winpath "$game")" --quiet
+    expect "extras not copied for two reasons" 4
+    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -qF "(tfc/maps/2fort.vwp: " <<<"$err" &&
+        grep -qF "; tfc/Veldrin_chat.txt: it lies outside $game/Veldrin, reached through a link)" <<<"$err" &&
+        [ "$(grep -o 'Not a directory' <<<"$err" | wc -l)" -eq 1 ] || fail "extras not copied for two reasons: $err"
+fi
 
 # A maps "folder" that is a file: the mod is installed, its waypoints are
 # not copied and are named (status 4).

@@ -32,13 +32,16 @@ TEST_F(LayoutTest, PlainFolderNames) {
 TEST_F(LayoutTest, PathsForThePlayer) {
     test::WriteBytes(Game("CStrike/DLLs/veldrin.dll"), "bot");
     const std::string game = g_szGameDir;
+    // Each existing folder as the disk spells it, the host's separators, on
+    // either host; a missing name as given.
+    const std::string sep = test::HostIsWindows() ? "\\" : "/";
+    EXPECT_EQ("CStrike" + sep + "DLLs" + sep + "veldrin.dll",
+              layout::ForPlayer((game + "\\cstrike/dlls\\veldrin.dll").c_str()));
+    EXPECT_EQ("CStrike" + sep + "DLLs" + sep + "gone.dll", layout::ForPlayerInMod("cstrike", "dlls\\gone.dll"));
     if (test::HostIsWindows()) {
-        EXPECT_EQ("cstrike\\dlls\\veldrin.dll", layout::ForPlayer((game + "\\cstrike/dlls\\veldrin.dll").c_str()));
         EXPECT_EQ("C:\\Program Files (x86)\\Steam\\steamapps",
                   layout::ForPlayer("C:/Program Files (x86)/Steam/steamapps"));
     } else {
-        EXPECT_EQ("CStrike/DLLs/veldrin.dll", layout::ForPlayer((game + "\\cstrike\\dlls\\veldrin.dll").c_str()));
-        EXPECT_EQ("CStrike/DLLs/gone.dll", layout::ForPlayerInMod("cstrike", "dlls\\gone.dll"));
         EXPECT_EQ("a/b", layout::ForPlayer("a\\b"));
     }
 }
