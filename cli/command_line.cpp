@@ -15,6 +15,7 @@
 #include "core/game_folder.h"
 #include "core/paths.h"
 #include "core/player_messages.h"
+#include "core/translations.h"
 #include "platform/wildcard.h"
 
 #ifndef VELDRIN_VERSION
@@ -56,44 +57,44 @@ struct Option {
 // line of help fits 80 columns after the option's column.
 const Option kOptions[] = {
     {"--list", nullptr, nullptr,
-     "print the mods the window lists, a line each: folder,\n"
-     "status and name, separated by tabs",
+     TrMark("print the mods the window lists, a line each: folder,\n"
+            "status and name, separated by tabs"),
      Effect::Command, Request::List},
     {"--install", nullptr, "MOD",
-     "install the bot into the mod whose folder is MOD (cstrike,\n"
-     "..., matched ignoring case), with the extras the window\n"
-     "ticks: a mod \"not installed\", or in \"need upgrade\", which\n"
-     "it upgrades; one \"installed\" is left as it is, with a note",
+     TrMark("install the bot into the mod whose folder is MOD (cstrike,\n"
+            "..., matched ignoring case), with the extras the window\n"
+            "ticks: a mod \"not installed\", or in \"need upgrade\", which\n"
+            "it upgrades; one \"installed\" is left as it is, with a note"),
      Effect::Command, Request::Install},
     {"--remove", nullptr, "MOD",
-     "remove the bot from the mod whose folder is MOD: a mod\n"
-     "\"installed\"; one \"not installed\" is left as it is, with a\n"
-     "note",
+     TrMark("remove the bot from the mod whose folder is MOD: a mod\n"
+            "\"installed\"; one \"not installed\" is left as it is, with a\n"
+            "note"),
      Effect::Command, Request::Remove},
     {"--game-dir", nullptr, "DIR",
-     "the Half-Life folder, holding Veldrin\\veldrinins.ini, or\n"
-     "that Veldrin folder itself; when not given, found as the\n"
-     "window finds it",
+     TrMark("the Half-Life folder, holding Veldrin\\veldrinins.ini, or\n"
+            "that Veldrin folder itself; when not given, found as the\n"
+            "window finds it"),
      Effect::GameDir},
     {"--porcelain", nullptr, nullptr,
-     "with --list, --install and --remove: print the status as\n"
-     "one word, installed, not-installed or need-upgrade",
+     TrMark("with --list, --install and --remove: print the status as\n"
+            "one word, installed, not-installed or need-upgrade"),
      Effect::Porcelain},
-    {"--quiet", "-q", nullptr, "print no notes on standard error, only what went wrong", Effect::Quiet},
-    {"--no-names", nullptr, nullptr, "with --install: do not copy the names file", Effect::LeaveOut, Request::None,
-     &InstallOptions::bCopyNames},
-    {"--no-waypoints", nullptr, nullptr, "with --install: do not copy the waypoints", Effect::LeaveOut, Request::None,
-     &InstallOptions::bCopyWaypoints},
-    {"--no-cfg", nullptr, nullptr, "with --install: do not copy Veldrin.cfg", Effect::LeaveOut, Request::None,
+    {"--quiet", "-q", nullptr, TrMark("print no notes on standard error, only what went wrong"), Effect::Quiet},
+    {"--no-names", nullptr, nullptr, TrMark("with --install: do not copy the names file"), Effect::LeaveOut,
+     Request::None, &InstallOptions::bCopyNames},
+    {"--no-waypoints", nullptr, nullptr, TrMark("with --install: do not copy the waypoints"), Effect::LeaveOut,
+     Request::None, &InstallOptions::bCopyWaypoints},
+    {"--no-cfg", nullptr, nullptr, TrMark("with --install: do not copy Veldrin.cfg"), Effect::LeaveOut, Request::None,
      &InstallOptions::bCopyCfg},
-    {"--no-chat", nullptr, nullptr, "with --install: do not copy the chat file", Effect::LeaveOut, Request::None,
-     &InstallOptions::bCopyChat},
+    {"--no-chat", nullptr, nullptr, TrMark("with --install: do not copy the chat file"), Effect::LeaveOut,
+     Request::None, &InstallOptions::bCopyChat},
     {"--no-wpn-configs", nullptr, nullptr,
-     "with --install: do not copy the weapon configuration (one\n"
-     "mod has it)",
+     TrMark("with --install: do not copy the weapon configuration (one\n"
+            "mod has it)"),
      Effect::LeaveOut, Request::None, &InstallOptions::bCopyWpnConfigs},
-    {"--help", "-h", nullptr, "show this help", Effect::Help},
-    {"--version", "-V", nullptr, "show the version", Effect::Version},
+    {"--help", "-h", nullptr, TrMark("show this help"), Effect::Help},
+    {"--version", "-V", nullptr, TrMark("show the version"), Effect::Version},
 };
 
 // The forms of the command, each after "VeldrinIns ", and what the program
@@ -108,12 +109,12 @@ const char* const kUsage[] = {
     "-h | --help",
     "-V | --version",
 };
-const char kAbout[] =
+const char kAbout[] = TrMark(
     "VeldrinIns installs the Veldrin bot into a Half-Life mod, or removes it.\n"
     "--list, --install and --remove exclude each other: give one of them, and each\n"
     "option at most once; -- ends the options. A mod that is already as asked is\n"
     "left as it is, with a note, and the status is 0. Without arguments the\n"
-    "program opens its window.\n";
+    "program opens its window.\n");
 
 // The exit statuses as --help tells them; each is the first sentence of the
 // status in the manual page's EXIT STATUS.
@@ -122,25 +123,20 @@ struct ExitStatus {
     const char* help;  // '\n' between its lines
 };
 const ExitStatus kExitStatuses[] = {
-    {kCommandDone,
-     "the mod ended as asked, or already was so (a note says which); or the list,\n"
-     "the help or the version was printed"},
-    {kCommandNotChanged,
-     "the mod could not be changed and is left as it was: a file could not be\n"
-     "changed, another installer kept the game folder busy, or its status does\n"
-     "not allow the change; or the list could not be written, or a mod's\n"
-     "liblist.gam could not be read"},
-    {kCommandUsage, "a usage error, or a MOD that is not in the list"},
-    {kCommandNoGame, "no game folder, no catalogue in it, or a game folder too deep for its paths"},
-    {kCommandExtrasNotCopied,
-     "the mod was changed, but some extras could not be copied, or the bot's\n"
-     "library could not be deleted, or the kept lines could not be given back"},
-    {kCommandNoMods,
-     "--list: the game folder holds the package, but none of the mods of its\n"
-     "catalogue"},
-    {kCommandLinuxServer,
-     "--install: installed, but a Linux server loads the mod's gamedll_linux\n"
-     "library, not the bot"},
+    {kCommandDone, TrMark("the mod ended as asked, or already was so (a note says which); or the list,\n"
+                          "the help or the version was printed")},
+    {kCommandNotChanged, TrMark("the mod could not be changed and is left as it was: a file could not be\n"
+                                "changed, another installer kept the game folder busy, or its status does\n"
+                                "not allow the change; or the list could not be written, or a mod's\n"
+                                "liblist.gam could not be read")},
+    {kCommandUsage, TrMark("a usage error, or a MOD that is not in the list")},
+    {kCommandNoGame, TrMark("no game folder, no catalogue in it, or a game folder too deep for its paths")},
+    {kCommandExtrasNotCopied, TrMark("the mod was changed, but some extras could not be copied, or the bot's\n"
+                                     "library could not be deleted, or the kept lines could not be given back")},
+    {kCommandNoMods, TrMark("--list: the game folder holds the package, but none of the mods of its\n"
+                            "catalogue")},
+    {kCommandLinuxServer, TrMark("--install: installed, but a Linux server loads the mod's gamedll_linux\n"
+                                 "library, not the bot")},
 };
 
 // text with indent put before each line after its first, and a line end.
@@ -150,11 +146,34 @@ std::string Lines(const std::string& text, const std::string& indent) {
     return lines + "\n";
 }
 
+// The columns text takes in a terminal: one for each character of its
+// UTF-8, two for the wide ones of the East Asian scripts.
+size_t Columns(const std::string& text) {
+    size_t columns = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80) continue;
+        unsigned long code = c;
+        if ((c & 0xF0) == 0xE0 && i + 2 < text.size())
+            code = (c & 0x0Ful) << 12 | (static_cast<unsigned char>(text[i + 1]) & 0x3Ful) << 6 |
+                   (static_cast<unsigned char>(text[i + 2]) & 0x3Ful);
+        const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                          (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+                          (code >= 0xFF00 && code <= 0xFF60);
+        columns += wide ? 2 : 1;
+    }
+    return columns;
+}
+
 std::string HelpText() {
     std::string text;
+    const std::string usage = Tr("Usage:");
+    const std::string program = " VeldrinIns ";
+    const size_t indent = Columns(usage) + program.size();
     for (const char* form : kUsage)
-        text += (text.empty() ? "Usage: VeldrinIns " : "       VeldrinIns ") + Lines(form, std::string(18, ' '));
-    text += std::string("\n") + kAbout + "\n";
+        text +=
+            (text.empty() ? usage : std::string(Columns(usage), ' ')) + program + Lines(form, std::string(indent, ' '));
+    text += std::string("\n") + Tr(kAbout) + "\n";
     const size_t column = 18;  // where the options' help starts, after two spaces
     for (const Option& option : kOptions) {
         std::string label = option.shortName ? std::string(option.shortName) + ", " + option.name : option.name;
@@ -162,11 +181,11 @@ std::string HelpText() {
         label.resize(std::max(column, label.size() + 2), ' ');
         // No game directory is chosen yet, so ForPlayer only writes the
         // host's separators.
-        text += "  " + label + Lines(layout::ForPlayer(option.help), std::string(2 + column, ' '));
+        text += "  " + label + Lines(layout::ForPlayer(Tr(option.help)), std::string(2 + column, ' '));
     }
-    text += "\nExit status:\n";
+    text += std::string("\n") + Tr("Exit status:") + "\n";
     for (const ExitStatus& status : kExitStatuses)
-        text += "  " + std::to_string(status.status) + "  " + Lines(status.help, "     ");
+        text += "  " + std::to_string(status.status) + "  " + Lines(Tr(status.help), "     ");
     return text;
 }
 
@@ -188,10 +207,11 @@ std::string Bare(const std::string& name) {
 
 // Why arg is no option, with the option it may have meant.
 std::string Unknown(const std::string& arg) {
-    if (arg.empty() || arg[0] != '-') return "unexpected argument '" + arg + "'";
+    if (arg.empty() || arg[0] != '-') return Fill(Tr("unexpected argument '%s'"), {arg});
     for (const Option& option : kOptions)
-        if (Bare(arg) == Bare(option.name)) return "unknown option '" + arg + "' (did you mean '" + option.name + "'?)";
-    return "unknown option '" + arg + "'";
+        if (Bare(arg) == Bare(option.name))
+            return Fill(Tr("unknown option '%s' (did you mean '%s'?)"), {arg, option.name});
+    return Fill(Tr("unknown option '%s'"), {arg});
 }
 
 // The folder --game-dir names. In a batch file, "%~dp0" is the batch file's
@@ -206,9 +226,10 @@ std::string GameDirOfValue(const std::string& value, std::string& mistake) {
 #ifdef _WIN32
     // No Windows path holds a quote.
     if (dir.find('"') != std::string::npos)
-        mistake = "the folder of option '--game-dir', '" + value +
-                  "', holds a quote: a quoted folder that ends in a backslash takes the arguments after it with it; "
-                  "give --game-dir last, or its folder without the backslash at its end";
+        mistake = Fill(Tr("the folder of option '--game-dir', '%s', holds a quote: a quoted folder that ends in a "
+                          "backslash takes the arguments after it with it; give --game-dir last, or its folder "
+                          "without the backslash at its end"),
+                       {value});
 #else
     (void)mistake;
 #endif
@@ -224,7 +245,7 @@ std::string Parse(int argc, char** argv, Request& request) {
     bool optionsEnded = false;        // after "--", every argument is a word, never an option
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (optionsEnded) return "unexpected argument '" + arg + "'";
+        if (optionsEnded) return Fill(Tr("unexpected argument '%s'"), {arg});
         if (arg == "--") {
             optionsEnded = true;
             continue;
@@ -243,19 +264,20 @@ std::string Parse(int argc, char** argv, Request& request) {
         const Option* option = FindOption(arg);
         if (!option) return Unknown(arg);
         arg = option->name;
-        if (std::find(seen.begin(), seen.end(), option) != seen.end()) return "option '" + arg + "' is given twice";
+        if (std::find(seen.begin(), seen.end(), option) != seen.end())
+            return Fill(Tr("option '%s' is given twice"), {arg});
 
         const bool takesValue = option->value != nullptr;
-        if (hasValue && !takesValue) return "option '" + arg + "' takes no value";
+        if (hasValue && !takesValue) return Fill(Tr("option '%s' takes no value"), {arg});
         if (takesValue && !hasValue) {
-            if (i + 1 >= argc) return "option '" + arg + "' needs a " + option->value;
+            if (i + 1 >= argc) return Fill(Tr("option '%s' needs a %s"), {arg, option->value});
             value = argv[++i];
         }
         seen.push_back(option);
 
         switch (option->effect) {
             case Effect::Command:
-                if (request.command != Request::None) return "--list, --install and --remove exclude each other";
+                if (request.command != Request::None) return Tr("--list, --install and --remove exclude each other");
                 request.command = option->command;
                 request.mod = value;
                 break;
@@ -277,8 +299,8 @@ std::string Parse(int argc, char** argv, Request& request) {
         }
     }
     if (request.help || request.version) return std::string();
-    if (request.command == Request::None) return "give one of --list, --install MOD and --remove MOD";
-    if (leftOut && request.command != Request::Install) return std::string(leftOut->name) + " goes with --install only";
+    if (request.command == Request::None) return Tr("give one of --list, --install MOD and --remove MOD");
+    if (leftOut && request.command != Request::Install) return Fill(Tr("%s goes with --install only"), {leftOut->name});
     return std::string();
 }
 
@@ -302,7 +324,7 @@ std::string Porcelain(const std::string& status) {
 
 void PrintRow(const ModRow& row, const InstallerCore& core, bool porcelain) {
     std::printf("%s\t%s\t%s\n", core.m_strModFolder[SlotOf(row)].c_str(),
-                (porcelain ? Porcelain(row.status) : row.status).c_str(), row.name.c_str());
+                porcelain ? Porcelain(row.status).c_str() : Tr(row.status.c_str()), row.name.c_str());
 }
 
 // The game folder to use: the one given, else the one the dialog would
@@ -323,21 +345,25 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
         dir = layout::FindGameDirectory();
         if (dir.empty()) {
             Tell(
-                "no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
-                "program or the working directory, no Steam Half-Life folder; name one with --game-dir");
+                Tr("no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
+                   "program or the working directory, no Steam Half-Life folder; name one with --game-dir"));
             return false;
         }
     }
     if (dir.size() > layout::MaxGameDirLength()) {
-        Tell("the game folder \"" + dir + "\" is longer than " + std::to_string(layout::MaxGameDirLength()) +
-             " characters, which the installer cannot use");
+        const size_t length = layout::MaxGameDirLength();
+        Tell(Fill(
+            TrPlural("the game folder \"%s\" is longer than %s character, which the installer cannot use",
+                     "the game folder \"%s\" is longer than %s characters, which the installer cannot use", length),
+            {dir, std::to_string(length)}));
         return false;
     }
     if (!layout::HoldsPackage(dir)) {
         // No game directory is chosen yet: ForPlayer only writes the host's
         // separators.
-        Tell("the game folder \"" + dir + "\" holds no " + layout::ForPlayer("Veldrin\\veldrinins.ini") +
-             ": unpack the Veldrin package there, or name another folder with --game-dir");
+        Tell(Fill(Tr("the game folder \"%s\" holds no %s: unpack the Veldrin package there, or name another folder "
+                     "with --game-dir"),
+                  {dir, layout::ForPlayer("Veldrin\\veldrinins.ini")}));
         return false;
     }
     return true;
@@ -356,10 +382,10 @@ int AskedStatus(bool install) { return install ? StatusInstalled : StatusNotInst
 // and tells the note that nothing changed. Returns kCommandDone.
 int AlreadySo(const ModRow& row, const InstallerCore& core, const std::string& mod, const Request& request) {
     PrintRow(row, core, request.porcelain);
-    TellNote(request, std::string("note: ") +
-                          (request.command == Request::Install ? "the bot is already installed in "
-                                                               : "the bot is not installed in ") +
-                          mod + ", whose status is \"" + row.status + "\"; nothing changed");
+    TellNote(request, Fill(request.command == Request::Install
+                               ? Tr("note: the bot is already installed in %s, whose status is \"%s\"; nothing changed")
+                               : Tr("note: the bot is not installed in %s, whose status is \"%s\"; nothing changed"),
+                           {mod, Tr(row.status.c_str())}));
     return kCommandDone;
 }
 
@@ -367,11 +393,11 @@ int AlreadySo(const ModRow& row, const InstallerCore& core, const std::string& m
 // allowed to make it. Returns false, having told why, when it is not.
 bool Allowed(const ModRow& row, const std::string& mod, bool install) {
     if (install ? OffersInstall(row.data) : OffersRemove(row.data)) return true;
-    Tell(std::string("did not ") + (install ? "install the bot into " : "remove the bot from ") + mod +
-         ": its status is \"" + row.status + "\", and " +
-         (install ? "Install is for a mod whose status is \"not installed\" or \"need upgrade\""
-                  : "Remove is for a mod whose status is \"installed\"") +
-         "; nothing changed");
+    Tell(Fill(install ? Tr("did not install the bot into %s: its status is \"%s\", and Install is for a mod whose "
+                           "status is \"not installed\" or \"need upgrade\"; nothing changed")
+                      : Tr("did not remove the bot from %s: its status is \"%s\", and Remove is for a mod whose "
+                           "status is \"installed\"; nothing changed"),
+              {mod, Tr(row.status.c_str())}));
     return false;
 }
 
@@ -401,9 +427,12 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
         return kCommandNotChanged;
     }
     if (!asked) {
-        std::string shown = after ? "still shows as \"" + after->status + "\"" : "is no longer in the list";
-        Tell(std::string(install ? "installed the bot's library into " : "removed the bot from ") + mod +
-             ", but the mod " + shown);
+        const char* format =
+            after ? (install ? Tr("installed the bot's library into %s, but the mod still shows as \"%s\"")
+                             : Tr("removed the bot from %s, but the mod still shows as \"%s\""))
+                  : (install ? Tr("installed the bot's library into %s, but the mod is no longer in the list")
+                             : Tr("removed the bot from %s, but the mod is no longer in the list"));
+        Tell(Fill(format, {mod, after ? Tr(after->status.c_str()) : ""}));
         return kCommandNotChanged;
     }
     PrintRow(*after, core, request.porcelain);
@@ -424,8 +453,8 @@ int Change(InstallerCore& core, ModRowList& list, const ModRow& target, const Re
 bool TellUnreadable(const InstallerCore& core) {
     const std::vector<UnreadableMod> unreadable = UnreadableMods(core);
     for (const UnreadableMod& mod : unreadable)
-        Tell("cannot read " + mod.detail + "; " + core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
-             ") is left out of the list");
+        Tell(Fill(Tr("cannot read %s; %s (%s) is left out of the list"),
+                  {mod.detail, core.m_strModFolder[mod.slot], core.m_strModName[mod.slot]}));
     return !unreadable.empty();
 }
 
@@ -443,12 +472,13 @@ int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
             servers += (servers.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        Tell(std::string("could not write the list: ") + std::strerror(errno));
+        Tell(Fill(Tr("could not write the list: %s"), {std::strerror(errno)}));
         return kCommandNotChanged;
     }
     if (!servers.empty())
-        TellNote(request, "note: a Linux server loads the library of the gamedll_linux line, not the bot, in " +
-                              servers + ": the package holds no Linux library of the bot");
+        TellNote(request, Fill(Tr("note: a Linux server loads the library of the gamedll_linux line, not the bot, in "
+                                  "%s: the package holds no Linux library of the bot"),
+                               {servers}));
     return TellUnreadable(core) ? kCommandNotChanged : kCommandDone;
 }
 
@@ -456,7 +486,7 @@ int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
 int Print(const std::string& text) {
     std::fputs(text.c_str(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        Tell(std::string("could not write to standard output: ") + std::strerror(errno));
+        Tell(Fill(Tr("could not write to standard output: %s"), {std::strerror(errno)}));
         return kCommandNotChanged;
     }
     return kCommandDone;
@@ -483,7 +513,7 @@ int RunCommandLine(int argc, char** argv) {
     Request request;
     const std::string mistake = Parse(argc, argv, request);
     if (!mistake.empty()) {
-        Tell(mistake + "; see 'VeldrinIns --help'");
+        Tell(Fill(Tr("%s; see 'VeldrinIns --help'"), {mistake}));
         return kCommandUsage;
     }
     if (request.help) return Print(HelpText());
@@ -500,16 +530,19 @@ int RunCommandLine(int argc, char** argv) {
         // A mod that is there but cannot be read is no usage error.
         for (const UnreadableMod& mod : UnreadableMods(core)) {
             if (!platform::EqualIgnoringCase(core.m_strModFolder[mod.slot], request.mod)) continue;
-            Tell(std::string("could not ") +
-                 (request.command == Request::Install ? "install the bot into " : "remove the bot from ") +
-                 core.m_strModFolder[mod.slot] + " (" + core.m_strModName[mod.slot] +
-                 "), its liblist.gam cannot be read (" + mod.detail + "); the mod is left as it was");
+            Tell(Fill(request.command == Request::Install
+                          ? Tr("could not install the bot into %s (%s), its liblist.gam cannot be read (%s); the mod "
+                               "is left as it was")
+                          : Tr("could not remove the bot from %s (%s), its liblist.gam cannot be read (%s); the mod is "
+                               "left as it was"),
+                      {core.m_strModFolder[mod.slot], core.m_strModName[mod.slot], mod.detail}));
             return kCommandNotChanged;
         }
         std::string folders;
         for (const ModRow& row : rows.rows) folders += (folders.empty() ? "" : ", ") + core.m_strModFolder[SlotOf(row)];
-        Tell("no mod \"" + request.mod + "\" in the list of " + g_szGameDir +
-             (folders.empty() ? std::string(", which is empty") : "; it lists " + folders) + "; nothing changed");
+        Tell(Fill(folders.empty() ? Tr("no mod \"%s\" in the list of %s, which is empty; nothing changed")
+                                  : Tr("no mod \"%s\" in the list of %s; it lists %s; nothing changed"),
+                  {request.mod, g_szGameDir, folders}));
         return kCommandUsage;
     }
     return Change(core, rows, *target, request);

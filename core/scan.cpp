@@ -6,6 +6,7 @@
 
 #include "core/catalogue.h"
 #include "core/installer_core.h"
+#include "core/translations.h"
 #include "core/liblist.h"
 #include "core/paths.h"
 #include "core/trace.h"
@@ -155,9 +156,9 @@ const ModRowList::Row* ModRowList::ForSlot(int slot) const {
 
 const char* StatusText(int status) {
     switch (status) {
-        case StatusInstalled: return "installed";
-        case StatusNotInstalled: return "not installed";
-        case StatusNeedUpgrade: return "need upgrade";
+        case StatusInstalled: return TrMark("installed");
+        case StatusNotInstalled: return TrMark("not installed");
+        case StatusNeedUpgrade: return TrMark("need upgrade");
         default: return "";
     }
 }

@@ -2,6 +2,10 @@
 
 #include "ui/narrow_text.h"
 
+#include <wx/intl.h>
+
+#include "core/translations.h"
+
 namespace {
 // The control's text buffer holds 80 bytes with the terminating zero.
 constexpr size_t kShownNameLength = 79;
@@ -30,8 +34,8 @@ wxEND_EVENT_TABLE()
 
 void CModListCtrl::SetUpColumns() {
     int w = GetSize().GetWidth() - 4;
-    InsertColumn(0, "Mod name", wxLIST_FORMAT_LEFT, w - w / 3);
-    InsertColumn(1, "Status", wxLIST_FORMAT_LEFT, w / 3);
+    InsertColumn(0, _("Mod name"), wxLIST_FORMAT_LEFT, w - w / 3);
+    InsertColumn(1, _("Status"), wxLIST_FORMAT_LEFT, w / 3);
 }
 
 void CModListCtrl::ClearModRows() {
@@ -47,7 +51,9 @@ void CModListCtrl::InsertModRow(int row, const std::string& name) { InsertItem(r
 
 void CModListCtrl::SetModRowData(int row, int32_t itemData) { SetItemPtrData(row, itemData); }
 
-void CModListCtrl::SetModRowStatus(int row, const std::string& statusText) { SetItem(row, 1, NarrowToWx(statusText)); }
+void CModListCtrl::SetModRowStatus(int row, const std::string& statusText) {
+    SetItem(row, 1, NarrowToWx(Tr(statusText.c_str())));
+}
 
 wxIntPtr CModListCtrl::SelectedItemData() const {
     if (m_nSelectionMark < 0 || m_nSelectionMark >= GetItemCount()) return 0;

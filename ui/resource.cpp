@@ -2,11 +2,20 @@
 
 #include "ui/toolkit_style.h"
 
+#include <clocale>
+#include <string>
+#include <vector>
+
 #include <wx/dialog.h>
 #include <wx/fontenum.h>
 #include <wx/image.h>
+#include <wx/translation.h>
+#include <wx/uilocale.h>
 #include <wx/xml/xml.h>
 #include <wx/xrc/xmlres.h>
+
+#include "core/translations.h"
+#include "platform/language.h"
 
 // Made by wxrc from res/veldrinins_main.xrc at build time.
 extern void InitVeldrinInsXmlResource();
@@ -64,9 +73,41 @@ const char* LoadResourceString(int id) {
     // The same texts as res/veldrinins.rc's string table, which Windows
     // programs carry; XRC has no strings of its own.
     switch (id) {
-        case IDS_ABOUTBOX: return "&About VeldrinIns...";
+        case IDS_ABOUTBOX: return Tr("&About VeldrinIns...");
         default: return "";
     }
+}
+
+void UsePlayersLanguage(const std::vector<std::string>& languages) {
+    static bool localeSet = false;
+    if (!localeSet) {
+        localeSet = true;
+        // The system's locale, so that GTK's own dialogs (the folder
+        // chooser) speak the player's language; numbers keep C's form, as
+        // the files and the log are written in it.
+        (void)wxUILocale::UseDefault();
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    translations::UseLanguages(languages);
+    auto* catalogues = new wxTranslations;
+    wxTranslations::Set(catalogues);
+#ifdef __WXMSW__
+    catalogues->SetLoader(new wxResourceTranslationsLoader);
+#else
+    static bool prefixesAdded = false;
+    if (!prefixesAdded) {
+        prefixesAdded = true;
+        for (const std::string& folder : platform::CatalogueFolders())
+            wxFileTranslationsLoader::AddCatalogLookupPathPrefix(wxString::FromUTF8(folder));
+    }
+#endif
+    // The core's choice holds for wx's catalogues too: a language the
+    // program has no catalogue of is English throughout, not English
+    // buttons' words in another language.
+    const std::string& language = translations::Language();
+    catalogues->SetLanguage(language.empty() ? wxString("en") : wxString::FromUTF8(language));
+    (void)catalogues->AddCatalog("veldrinins", wxLANGUAGE_ENGLISH_US);
+    (void)catalogues->AddStdCatalog();
 }
 
 bool LoadVeldrinInsResources() {

@@ -5,6 +5,9 @@
 // RegisterResourceIds gives every name its number before a template is loaded.
 #pragma once
 
+#include <string>
+#include <vector>
+
 class wxDialog;
 class wxSize;
 class wxWindow;
@@ -30,8 +33,15 @@ constexpr int IDC_COPY_WPN_CONFIGS = 1012;
 constexpr int IDC_DUMPING = 1013;
 constexpr int IDC_BROWSE = 1014;
 
-// The string table. Returns the text of string id, or an empty string for an
-// id the table lacks.
+// Uses the first of languages that the program has a catalogue of (on Linux
+// the system's names, "de_DE.UTF-8"; empty: the system's languages) for
+// the program's texts, the dialog templates' and wxWidgets' own; English
+// when there is none. The first call also sets the process's locale to the
+// system's (numbers aside), for the toolkit's own dialogs.
+void UsePlayersLanguage(const std::vector<std::string>& languages = {});
+
+// The string table. Returns the text of string id in the player's language
+// (UTF-8), or an empty string for an id the table lacks.
 const char* LoadResourceString(int id);
 
 // Gives each control name of the templates its number and loads the compiled

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "cli/command_line.h"
+#include "core/translations.h"
 #include "ui/resource.h"
 #include "ui/single_instance.h"
 #include "ui/veldrinins_dlg.h"
@@ -15,9 +16,9 @@ wxIMPLEMENT_APP_NO_MAIN(CVeldrinInsApp);
 
 namespace {
 
-const char kAlreadyRunning[] =
+const char kAlreadyRunning[] = wxTRANSLATE(
     "VeldrinIns is already running.\n\n"
-    "Only one installer at a time may change the game's mods. Its window comes to the front when you press OK.";
+    "Only one installer at a time may change the game's mods. Its window comes to the front when you press OK.");
 
 int g_nExitStatus = CVeldrinInsApp::kStartFailed;
 // Stays false when wxWidgets could not start the window system.
@@ -32,15 +33,17 @@ wxEND_EVENT_TABLE()
 bool CVeldrinInsApp::OnInit() {
     g_bStarted = true;
     wxLog::EnableLogging(true);
+    UsePlayersLanguage();
     // The first installer keeps the game folders to itself while it is open.
     if (!ClaimSingleInstance()) {
-        wxMessageBox(kAlreadyRunning, "VeldrinIns", wxOK | wxICON_INFORMATION);
+        wxMessageBox(wxGetTranslation(kAlreadyRunning), "VeldrinIns", wxOK | wxICON_INFORMATION);
         BringRunningInstanceToFront();
         g_nExitStatus = 0;
         return false;
     }
     if (!LoadVeldrinInsResources()) {
-        std::fputs("VeldrinIns cannot start: its dialog templates are missing from the program's resources.\n", stderr);
+        std::fputs(Tr("VeldrinIns cannot start: its dialog templates are missing from the program's resources.\n"),
+                   stderr);
         g_nExitStatus = kStartFailed;
         return false;
     }
@@ -59,10 +62,9 @@ void CVeldrinInsApp::OnHelp(wxHelpEvent&) {}
 
 int CVeldrinInsApp::ExitStatus() {
     if (!g_bStarted)
-        std::fputs(
-            "VeldrinIns cannot start: the window system could not be reached (is there a display?).\n"
-            "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n",
-            stderr);
+        std::fputs(Tr("VeldrinIns cannot start: the window system could not be reached (is there a display?).\n"
+                      "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n"),
+                   stderr);
     return g_nExitStatus;
 }
 

@@ -23,6 +23,7 @@
 #include "ui/about_dlg.h"
 #include "ui/admin_restart.h"
 #include "core/player_messages.h"
+#include "core/translations.h"
 #include "ui/resource.h"
 #include "ui/single_instance.h"
 #include "ui/toolkit_style.h"
@@ -30,12 +31,12 @@
 
 namespace {
 
-const char kStartQuestion[] =
+const char kStartQuestion[] = wxTRANSLATE(
     "\nBrowse to your <steam>\\<email>\\counter-strike\\ folder if you install in CS 1.6\n\n"
     "You are using this program at you own risk!\n"
     "Make sure to backup any important files and read the readme file.\n"
-    "Do you wish to continue?";
-const char kStartCaption[] = "Are you sure?";
+    "Do you wish to continue?");
+const char kStartCaption[] = wxTRANSLATE("Are you sure?");
 const char kMessageCaption[] = "VeldrinIns";
 
 // Template 102's client size, in dialog units.
@@ -76,7 +77,8 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
     m_fnChooseFolder = [this](const wxString& start) {
-        wxDirDialog chooser(this, ChooseFolderTitle(), start, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+        wxDirDialog chooser(this, wxString::FromUTF8(ChooseFolderTitle()), start,
+                            wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
         return chooser.ShowModal() == wxID_OK ? chooser.GetPath() : wxString();
     };
 }
@@ -176,7 +178,8 @@ std::string CVeldrinInsDlg::StartText(const std::string& dir) const {
 }
 
 void CVeldrinInsDlg::ConfirmStartOrExit() {
-    int answer = wxMessageBox(kStartQuestion, kStartCaption, wxYES_NO | wxICON_EXCLAMATION, this);
+    int answer = wxMessageBox(wxGetTranslation(kStartQuestion), wxGetTranslation(kStartCaption),
+                              wxYES_NO | wxICON_EXCLAMATION, this);
     if (answer == wxYES) return;
 #ifdef __WXMSW__
     // Windows' box has no way to close it but its two buttons: any other
@@ -187,10 +190,9 @@ void CVeldrinInsDlg::ConfirmStartOrExit() {
     const bool shown = true;
 #endif
     if (shown) std::exit(0);
-    std::fputs(
-        "VeldrinIns cannot start: its start-up question could not be shown (is there a display?).\n"
-        "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n",
-        stderr);
+    std::fputs(Tr("VeldrinIns cannot start: its start-up question could not be shown (is there a display?).\n"
+                  "Without a window, the command line lists, installs and removes: see VeldrinIns --help.\n"),
+               stderr);
     std::exit(1);
 }
 
@@ -202,7 +204,7 @@ void CVeldrinInsDlg::AddAboutToSystemMenu() {
         m_mnuWindow = std::make_unique<wxMenu>();
         pSysMenu = m_mnuWindow.get();
     }
-    wxString strAboutMenu = LoadResourceString(IDS_ABOUTBOX);
+    wxString strAboutMenu = wxString::FromUTF8(LoadResourceString(IDS_ABOUTBOX));
     if (strAboutMenu.empty()) return;
     // A separator would open the stand-in menu with an empty line.
     if (!m_mnuWindow) pSysMenu->AppendSeparator();

@@ -17,6 +17,8 @@ mkdir -p "$work/empty"
 if [ -z "$emulator" ]; then
     # Nothing of the machine's own Half-Life: no Wine registry, no Steam.
     export HOME=$work/empty WINEPREFIX=$work/empty
+    # The English texts, whatever language the caller's system speaks.
+    unset LANGUAGE LC_ALL LC_MESSAGES LANG
 fi
 game=$work/game/Half-Life
 
@@ -134,6 +136,17 @@ $out"
 run --list --porcelain --game-dir "$(winpath "$game")"
 [ "$(cut -f2 <<<"$out" | sort -u | tr '\n' ' ')" = "installed need-upgrade not-installed " ] ||
     fail "porcelain list: got $out"
+# In the test language (tests/support/test_language.po), whose catalogue
+# the build puts where the program finds it: the human list shows its
+# status words, --porcelain the same words as in English.
+if [ -z "$emulator" ]; then
+    english_porcelain=$out
+    LANGUAGE=qaa run --list --porcelain --game-dir "$game"
+    [ "$out" = "$english_porcelain" ] || fail "porcelain list in the test language: got $out"
+    LANGUAGE=qaa run --list --quiet --game-dir "$game"
+    grep -qP '\tinstalléré\t' <<<"$out" && ! grep -qP '\tinstalled\t' <<<"$out" ||
+        fail "list in the test language: got $out"
+fi
 if [ -z "$emulator" ]; then
     $without_display "$program" --list --game-dir "$game" >/dev/full 2>"$work/err"
     status=$?
@@ -179,6 +192,22 @@ grep -qF "frontline${sep_help}Veldrin.cfg" <<<"$err" || fail "upgrade: no note o
 fresh
 run --help
 expect help 0
+if [ -z "$emulator" ]; then
+    # A language the program has no catalogue of is English, byte for byte;
+    # the test language's words replace the English ones.
+    english_help=$out
+    for language in xx xx_YY.UTF-8@euro C; do
+        LANGUAGE=$language run --help
+        [ "$out" = "$english_help" ] || fail "help with LANGUAGE=$language is not the English one: $out"
+    done
+    # A region the catalogues lack falls back to its language; LANGUAGE's
+    # list is tried in order.
+    for languages in "LANG=qaa_YY.UTF-8" "LANGUAGE=xx:qaa"; do
+        env "$languages" $without_display "$program" --help >"$work/out" 2>&1
+        [ "$(head -c 10 "$work/out")" = "Gebrauch: " ] || fail "help with $languages: $(head -1 "$work/out")"
+    done
+    out=$english_help
+fi
 for option in list install remove game-dir no-names no-waypoints no-cfg no-chat no-wpn-configs help version; do
     grep -q -- "--$option" <<<"$out" || fail "help: no --$option"
 done

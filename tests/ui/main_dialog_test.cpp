@@ -173,6 +173,20 @@ TEST_F(DialogTest, StartsWithTheDefaultsAndTheModsOfTheGameFolderFoundAboveThePa
     EXPECT_EQ(w / 3, List().GetColumnWidth(1));
     EXPECT_FALSE(fs::exists(root_ / "Veldrin.log"));
     EXPECT_FALSE(fs::exists(game_ / "Veldrin" / "Veldrin.log"));
+
+    // In the test language (tests/support/test_language.po) the template's
+    // labels, the column titles and the status words are its own; the
+    // English comes back with the English.
+    dlg_->Hide();
+    dlg_.reset();
+    UsePlayersLanguage({"xx", "qaa_YY.UTF-8"});
+    Start();
+    UsePlayersLanguage({"C"});
+    EXPECT_EQ(wxString::FromUTF8("&Installér"), dlg_->m_btnInstall->GetLabel());
+    List().GetColumn(0, column);
+    EXPECT_EQ("Mod-Name", column.GetText());
+    EXPECT_EQ(wxString::FromUTF8("installéré"), List().GetItemText(RowOfSlot(0), 1));
+    EXPECT_EQ("not installed", List().GetItemText(RowOfSlot(1), 1)) << "a text the catalogue lacks stays English";
 }
 
 TEST_F(DialogTest, ReadsTheGameDirectoryFromTheWineRegistryThroughItsDriveLetter) {

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "ui/resource.h"
+
 namespace {
 
 // A failed wxWidgets check is a failure of the test that met it, told with
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "wxWidgets could not start: is there a display?\n");
         return 2;
     }
+    // The tests read the English texts, whatever the system's language.
+    UsePlayersLanguage({"C"});
     int result;
     {
         // No main loop runs while the tests do; they let the window system
