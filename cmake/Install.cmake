@@ -40,6 +40,11 @@ if(CMAKE_STRIP)
       endif()
     endif()")
 endif()
+# The catalogues of po/LINGUAS, compiled by po/CMakeLists.txt.
+foreach(lang IN LISTS VELDRIN_LANGUAGES)
+  install(FILES ${PROJECT_BINARY_DIR}/po/${lang}/LC_MESSAGES/veldrinins.mo
+          DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${lang}/LC_MESSAGES)
+endforeach()
 install(FILES ${VELDRIN_RES_DIR}/veldrinins.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VELDRIN_RES_DIR}/${VELDRIN_APP_ID}.metainfo.xml
@@ -121,12 +126,15 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS hicolor-icon-theme)
 
 # dpkg-shlibdeps (from dpkg-dev) names the exact libraries the program links;
 # without it, the wxWidgets GTK runtime that the program is built against.
+# wx3.2-i18n: wxWidgets' own catalogues (wxstd), for its buttons' words in
+# the player's language.
 find_program(VELDRIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VELDRIN_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "wx3.2-i18n")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libwxgtk3.2-1 (>= 3.2.0), libwxbase3.2-1 (>= 3.2.0), libstdc++6, libc6")
+      "libwxgtk3.2-1 (>= 3.2.0), libwxbase3.2-1 (>= 3.2.0), libstdc++6, libc6, wx3.2-i18n")
 endif()
 
 include(CPack)
