@@ -106,8 +106,11 @@ void UsePlayersLanguage(const std::vector<std::string>& languages) {
     // buttons' words in another language.
     const std::string& language = translations::Language();
     catalogues->SetLanguage(language.empty() ? wxString("en") : wxString::FromUTF8(language));
-    (void)catalogues->AddCatalog("veldrinins", wxLANGUAGE_ENGLISH_US);
+    // wx looks in the catalogue added last first: ours goes after wx's own,
+    // so that our words for "OK", "Browse" or "&About", chosen to fit their
+    // buttons, win over the toolkit's.
     (void)catalogues->AddStdCatalog();
+    (void)catalogues->AddCatalog("veldrinins", wxLANGUAGE_ENGLISH_US);
 }
 
 bool LoadVeldrinInsResources() {
