@@ -252,3 +252,21 @@ std::string NoModsLine(const std::string& gameDir) {
            "\": the package belongs in the Half-Life folder, beside the mods' folders; name that folder with "
            "--game-dir";
 }
+
+std::string UnheldFolderText(const std::string& folder, const std::string& characters, int codePage) {
+    return "The folder\n" + folder + "\ncannot be used: its name holds \"" + characters +
+           "\", which this Windows' code page for programs that are not Unicode (code page " +
+           std::to_string(codePage) +
+           ") cannot hold.\n\nWindows 10 version 1903 and later run VeldrinIns in Unicode, where every folder name "
+           "works. Here, choose a folder whose path has only letters of that code page (move the game there), or set "
+           "the language for programs that are not Unicode (Region settings, Administrative) to one that has these "
+           "letters.";
+}
+
+std::string UnheldFolderLine(const std::string& folder, const std::string& characters, int codePage) {
+    return "the game folder \"" + folder + "\" cannot be used: its name holds \"" + characters +
+           "\", which this Windows' code page for programs that are not Unicode (code page " +
+           std::to_string(codePage) +
+           ") cannot hold; move the game to a folder whose path has only letters of that code page, or set the "
+           "language for programs that are not Unicode to one that has them";
+}
