@@ -70,6 +70,8 @@ void NoteUnheldPath(const NarrowPath& path) {
     Unheld().push_back(path);
 }
 
+void ForgetUnheldPaths() { Unheld().clear(); }
+
 std::vector<std::string> SteamGameDirectories() {
     std::vector<std::string> found;
     const std::vector<std::string> roots = SteamRoots();

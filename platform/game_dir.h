@@ -33,13 +33,14 @@ std::vector<std::string> RegistryGameDirectories();
 // steamapps\libraryfolders.vdf lists.
 std::vector<std::string> SteamGameDirectories();
 
-// The places the registry and Steam named, since the program started, whose
+// The places the registry and Steam named, since ForgetUnheldPaths, whose
 // paths the ANSI code page of an older Windows cannot hold: the lookups
 // above leave them out. Empty where the code page is UTF-8, and on Linux.
 std::vector<NarrowPath> UnheldGameDirectories();
 
-// Adds a place to UnheldGameDirectories(), once.
+// Adds a place to UnheldGameDirectories(), once; empties the list.
 void NoteUnheldPath(const NarrowPath& path);
+void ForgetUnheldPaths();
 
 // The folder holding the running program; empty if it cannot be told.
 std::string ProgramDirectory();

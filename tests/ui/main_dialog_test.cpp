@@ -218,6 +218,34 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
         dlg_.reset();
         fs::remove_all(root_ / ".local");
     }
+#ifdef __WXMSW__
+    else {
+        // The registry names a folder in Chinese, which the code page of an
+        // older Windows, or of this test program (which asks for no UTF-8),
+        // may lack: the field shows it exactly, and the box tells why it
+        // cannot be used rather than calling it a folder without the package.
+        const std::wstring folder = L"C:\\\u6E38\u620F\\Half-Life";
+        const wchar_t* key = L"Software\\Sierra OnLine\\Setup\\HALFLIFE";
+        HKEY handle = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
+                                                 nullptr, &handle, nullptr));
+        RegSetValueExW(handle, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+        if (!PathToNarrow(folder).unheld.empty()) {
+            MessageBoxes boxes;
+            StartFromHere();
+            ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
+            EXPECT_TRUE(boxes.seen[0].message.StartsWith("The folder\n" + folder + "\ncannot be used: its name holds \"" +
+                                                         std::wstring(L"\u6E38\u620F") + "\""))
+                << boxes.seen[0].message;
+            EXPECT_EQ(folder, dlg_->m_edtGameDir->GetValue().ToStdWstring()) << "the field shows the path exactly";
+            EXPECT_EQ("", std::string(g_szGameDir));
+            dlg_.reset();
+        }
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+    }
+#endif
 
     MessageBoxes boxes;
     StartFromHere();
