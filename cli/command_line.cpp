@@ -54,8 +54,8 @@ struct Request {
     std::string mod;
     std::string gameDir;
     bool gameDirGiven = false;
-    int gameDirArgument = 0;      // the argument that holds --game-dir's folder
-    bool gameDirJoined = false;   // given as --game-dir=FOLDER
+    int gameDirArgument = 0;     // the argument that holds --game-dir's folder
+    bool gameDirJoined = false;  // given as --game-dir=FOLDER
     bool porcelain = false;
     bool quiet = false;
     bool help = false;

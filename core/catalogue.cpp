@@ -43,7 +43,8 @@ void InstallerCore::LoadCatalogue() {
         DropNewline(library);
         // A file saved as UTF-8 by Notepad starts with a byte-order mark,
         // which is no part of the first mod's name.
-        if (first && std::strncmp(name, "\xEF\xBB\xBF", 3) == 0) std::memmove(name, name + 3, std::strlen(name + 3) + 1);
+        if (first && std::strncmp(name, "\xEF\xBB\xBF", 3) == 0)
+            std::memmove(name, name + 3, std::strlen(name + 3) + 1);
         first = false;
         if (name[0] == '\0') continue;
         if (m_nModCount == MAX_MODS) {

@@ -9,6 +9,9 @@ namespace platform {
 
 namespace {
 
+// Eight bytes a row: 0x80 to 0x87, 0x88 to 0x8F, ...; U+FFFD for a byte
+// the code page leaves undefined.
+// clang-format off
 // Windows-1250, bytes 0x80 to 0xFF.
 constexpr char16_t kWindows1250[128] = {
     0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -88,6 +91,8 @@ constexpr char16_t kWindows1254[128] = {
     0x011F, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,
     0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0131, 0x015F, 0x00FF,
 };
+
+// clang-format on
 
 const char16_t* TableOf(int codePage) {
     switch (codePage) {

@@ -114,7 +114,10 @@ TEST_F(ScanTest, NamesAreShownAsUtf8WhateverCodePageTheyAreWrittenIn) {
         {"pl_PL.UTF-8", 1250, "Wojna \xB9\x9C\xE6", "Wojna ąść"},
         {"tr_TR.UTF-8", 1254, "Sava\xFE \xDDzmir", "Savaş İzmir"},
         {"zh_CN.UTF-8", 936, "\xD3\xCE\xCF\xB7", "游戏"},
-        {"de_DE.UTF-8", 1252, "Stra\xDF" "e", "Straße"},
+        {"de_DE.UTF-8", 1252,
+         "Stra\xDF"
+         "e",
+         "Straße"},
         {"", 1252, "Condici\xF3n", "Condición"},
         // Not UTF-8: an overlong form, a surrogate, a character cut short.
         {"", 1252, "\xC0\xAF", "À¯"},
@@ -136,7 +139,8 @@ TEST_F(ScanTest, NamesAreShownAsUtf8WhateverCodePageTheyAreWrittenIn) {
     // Notepad's byte-order mark starts the file, and no name; the folders
     // and libraries stay the bytes they are.
     WriteBytes(Game("Veldrin/veldrinins.ini"),
-               Crlf("\xEF\xBB\xBF" "Counter-Strike\ncstrike\nmp\n\xEF\xBB\xBFSecond\n\xF3mod\n\xF3lib\n"));
+               Crlf("\xEF\xBB\xBF"
+                    "Counter-Strike\ncstrike\nmp\n\xEF\xBB\xBFSecond\n\xF3mod\n\xF3lib\n"));
     Scan();
     ASSERT_EQ(2, core_.m_nModCount);
     EXPECT_EQ("Counter-Strike", core_.m_strModName[0]);

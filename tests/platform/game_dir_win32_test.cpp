@@ -75,13 +75,14 @@ TEST_F(Win32GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
 // otherwise left out and noted with the letters it lacks, never turned
 // into look-alikes or question marks that could name another folder.
 TEST_F(Win32GameDirTest, AValueTheCodePageCannotHoldIsNotedNotGarbled) {
-    for (const std::wstring& name : {std::wstring(L"C:\\\u0418\u0433\u0440\u044B\\Half-Life"),
-                                     std::wstring(L"C:\\\u6E38\u620F\\Half-Life")}) {
+    for (const std::wstring& name :
+         {std::wstring(L"C:\\\u0418\u0433\u0440\u044B\\Half-Life"), std::wstring(L"C:\\\u6E38\u620F\\Half-Life")}) {
         HKEY key = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Sierra OnLine\\Setup\\HALFLIFE", 0,
                                                  nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
-                                                static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(key, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                 static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))));
         RegCloseKey(key);
         const platform::NarrowPath path = platform::NarrowPathOfWide(name);
         SCOPED_TRACE(path.utf8);

@@ -236,8 +236,8 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
             MessageBoxes boxes;
             StartFromHere();
             ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
-            EXPECT_TRUE(boxes.seen[0].message.StartsWith("The folder\n" + folder + "\ncannot be used: its name holds \"" +
-                                                         std::wstring(L"\u6E38\u620F") + "\""))
+            EXPECT_TRUE(boxes.seen[0].message.StartsWith(
+                "The folder\n" + folder + "\ncannot be used: its name holds \"" + std::wstring(L"\u6E38\u620F") + "\""))
                 << boxes.seen[0].message;
             EXPECT_EQ(folder, dlg_->m_edtGameDir->GetValue().ToStdWstring()) << "the field shows the path exactly";
             EXPECT_EQ("", std::string(g_szGameDir));
@@ -852,7 +852,7 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
             ASSERT_EQ(1u, boxes.seen.size());
             EXPECT_EQ(wxICON_WARNING, boxes.seen[0].icon);
             EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(answer + "\ncannot be used: its name holds \"" +
-                                                                 wxString::FromUTF8(name) + "\""))
+                                                              wxString::FromUTF8(name) + "\""))
                 << boxes.seen[0].message;
             EXPECT_EQ(used, g_szGameDir) << "the game folder stays";
         }
