@@ -8,6 +8,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <io.h>  // _get_osfhandle
 #include <windows.h>
 #include <shellapi.h>  // CommandLineToArgvW
 #endif
@@ -31,7 +32,9 @@ namespace {
 // UTF-8; elsewhere the text's bytes, UTF-8 as the terminal reads them.
 void Write(std::FILE* stream, const std::string& text) {
 #ifdef _WIN32
-    HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    // The stream's own handle: the windowed program's streams may have been
+    // opened on the parent's console after start-up (UseParentConsole).
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
         std::fflush(stream);
