@@ -8,7 +8,9 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <io.h>  // _get_osfhandle
 #include <windows.h>
+#include <shellapi.h>  // CommandLineToArgvW
 #endif
 
 #include "core/installer_core.h"
@@ -16,6 +18,8 @@
 #include "core/paths.h"
 #include "core/player_messages.h"
 #include "core/translations.h"
+#include "platform/game_dir.h"
+#include "platform/text_encoding.h"
 #include "platform/wildcard.h"
 
 #ifndef VELDRIN_VERSION
@@ -24,7 +28,29 @@
 
 namespace {
 
-void Tell(const std::string& message) { std::fprintf(stderr, "VeldrinIns: %s\n", message.c_str()); }
+// Writes text in the terminal's encoding. On Windows a console takes UTF-16
+// (its own code page would garble what it lacks), and a file or pipe gets
+// UTF-8; elsewhere the text's bytes, UTF-8 as the terminal reads them.
+void Write(std::FILE* stream, const std::string& text) {
+#ifdef _WIN32
+    // The stream's own handle: the windowed program's streams may have been
+    // opened on the parent's console after start-up (UseParentConsole).
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = platform::WideOfNarrow(text);
+        DWORD written = 0;
+        if (!wide.empty() && WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr))
+            return;
+    }
+    std::fputs(platform::NarrowToUtf8(text).c_str(), stream);
+#else
+    std::fputs(text.c_str(), stream);
+#endif
+}
+
+void Tell(const std::string& message) { Write(stderr, "VeldrinIns: " + message + "\n"); }
 
 // What the command line asks for.
 struct Request {
@@ -32,6 +58,8 @@ struct Request {
     std::string mod;
     std::string gameDir;
     bool gameDirGiven = false;
+    int gameDirArgument = 0;     // the argument that holds --game-dir's folder
+    bool gameDirJoined = false;  // given as --game-dir=FOLDER
     bool porcelain = false;
     bool quiet = false;
     bool help = false;
@@ -286,6 +314,8 @@ std::string Parse(int argc, char** argv, Request& request) {
                 request.gameDir = GameDirOfValue(value, mistake);
                 if (!mistake.empty()) return mistake;
                 request.gameDirGiven = true;
+                request.gameDirArgument = i;
+                request.gameDirJoined = hasValue;
                 break;
             }
             case Effect::Porcelain: request.porcelain = true; break;
@@ -323,8 +353,8 @@ std::string Porcelain(const std::string& status) {
 }
 
 void PrintRow(const ModRow& row, const InstallerCore& core, bool porcelain) {
-    std::printf("%s\t%s\t%s\n", core.m_strModFolder[SlotOf(row)].c_str(),
-                porcelain ? Porcelain(row.status).c_str() : Tr(row.status.c_str()), row.name.c_str());
+    Write(stdout, core.m_strModFolder[SlotOf(row)] + "\t" + (porcelain ? Porcelain(row.status) : Tr(row.status.c_str())) +
+                      "\t" + row.name + "\n");
 }
 
 // The game folder to use: the one given, else the one the dialog would
@@ -343,6 +373,13 @@ bool ChooseGameDirectory(const Request& request, std::string& dir) {
         }
     } else {
         dir = layout::FindGameDirectory();
+        // The registry or Steam named a folder this Windows' code page
+        // cannot reach: that, not a missing package, is what to tell.
+        const std::vector<platform::NarrowPath> unheld = platform::UnheldGameDirectories();
+        if (!layout::HoldsPackage(dir) && !unheld.empty()) {
+            Tell(UnheldFolderLine(unheld.front().utf8, unheld.front().unheld, platform::AnsiCodePage()));
+            return false;
+        }
         if (dir.empty()) {
             Tell(
                 Tr("no game folder found: no Half-Life key in the registry, no Veldrin package folder holding the "
@@ -484,7 +521,7 @@ int List(InstallerCore& core, const ModRowList& rows, const Request& request) {
 
 // Writes text to standard output; status 1 when it cannot be written.
 int Print(const std::string& text) {
-    std::fputs(text.c_str(), stdout);
+    Write(stdout, text);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         Tell(Fill(Tr("could not write to standard output: %s"), {std::strerror(errno)}));
         return kCommandNotChanged;
@@ -502,6 +539,22 @@ void UseParentConsole() {
     if (outLost) std::freopen("CONOUT$", "w", stdout);
     if (errLost) std::freopen("CONOUT$", "w", stderr);
 }
+
+// The arguments as Windows holds them, in UTF-16, each in the file layer's
+// narrow form; empty when they are not the ones argv holds. The C runtime
+// gives argv in the ANSI code page, with a look-alike or '?' for a
+// character that lacks, which could name another folder and hides that
+// one was lost.
+std::vector<platform::NarrowPath> WideArguments(int argc) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<platform::NarrowPath> arguments;
+    if (!wide) return arguments;
+    if (count == argc)
+        for (int i = 0; i < count; ++i) arguments.push_back(platform::NarrowPathOfWide(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
 #endif
 
 }  // namespace
@@ -509,6 +562,14 @@ void UseParentConsole() {
 int RunCommandLine(int argc, char** argv) {
 #ifdef _WIN32
     UseParentConsole();
+    const std::vector<platform::NarrowPath> wide = WideArguments(argc);
+    std::vector<std::string> narrow(wide.size());
+    std::vector<char*> arguments(argv, argv + argc);
+    for (size_t i = 1; i < wide.size(); ++i) {
+        narrow[i] = wide[i].narrow;
+        arguments[i] = narrow[i].data();
+    }
+    argv = arguments.data();
 #endif
     Request request;
     const std::string mistake = Parse(argc, argv, request);
@@ -516,6 +577,16 @@ int RunCommandLine(int argc, char** argv) {
         Tell(Fill(Tr("%s; see 'VeldrinIns --help'"), {mistake}));
         return kCommandUsage;
     }
+#ifdef _WIN32
+    if (request.gameDirGiven && static_cast<size_t>(request.gameDirArgument) < wide.size() &&
+        !wide[request.gameDirArgument].unheld.empty()) {
+        std::string folder = wide[request.gameDirArgument].utf8;
+        if (request.gameDirJoined) folder.erase(0, folder.find('=') + 1);
+        if (!folder.empty() && folder.back() == '"') folder.pop_back();
+        Tell(UnheldFolderLine(folder, wide[request.gameDirArgument].unheld, platform::AnsiCodePage()));
+        return kCommandNoGame;
+    }
+#endif
     if (request.help) return Print(HelpText());
     if (request.version) return Print(std::string("VeldrinIns ") + VELDRIN_VERSION + "\n");
 

@@ -7,6 +7,7 @@
 #include "core/paths.h"
 #include "core/trace.h"
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -34,11 +35,17 @@ void InstallerCore::LoadCatalogue() {
     char name[kCatalogueLineLimit + 1];
     char folder[kCatalogueLineLimit + 1];
     char library[kCatalogueLineLimit + 1];
+    bool first = true;
     while (file->ReadRow(name, kCatalogueLineLimit) && file->ReadRow(folder, kCatalogueLineLimit) &&
            file->ReadRow(library, kCatalogueLineLimit)) {
         DropNewline(name);
         DropNewline(folder);
         DropNewline(library);
+        // A file saved as UTF-8 by Notepad starts with a byte-order mark,
+        // which is no part of the first mod's name.
+        if (first && std::strncmp(name, "\xEF\xBB\xBF", 3) == 0)
+            std::memmove(name, name + 3, std::strlen(name + 3) + 1);
+        first = false;
         if (name[0] == '\0') continue;
         if (m_nModCount == MAX_MODS) {
             // The table has no room; the rest of the file is not read.
@@ -46,7 +53,10 @@ void InstallerCore::LoadCatalogue() {
             break;
         }
         m_strModFolder[m_nModCount] = folder;
-        m_strModName[m_nModCount] = name;
+        // The name is only shown: in whatever code page the package's
+        // author wrote it, it is held as UTF-8. The folder and the library
+        // name files, and stay the bytes they are.
+        m_strModName[m_nModCount] = platform::PackageTextToUtf8(name);
         m_strModDll[m_nModCount] = library;
         Trace(*this, "Found MOD name:   %s\n", name);
         Trace(*this, "Found MOD folder: %s\n", folder);

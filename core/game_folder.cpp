@@ -51,6 +51,8 @@ std::vector<std::string> GameDirectoryCandidates() {
         if (dir.empty() || std::find(candidates.begin(), candidates.end(), dir) != candidates.end()) return;
         candidates.push_back(dir);
     };
+    // Each lookup tells of the places it could not reach.
+    platform::ForgetUnheldPaths();
     for (const std::string& dir : platform::RegistryGameDirectories()) add(dir);
     const std::string working = platform::WorkingDirectory();
     for (const std::string& folder : {platform::ProgramDirectory(), working})

@@ -27,6 +27,8 @@ std::string GameDirectoryAbovePackage(const std::string& folder);
 //  3. the working directory itself;
 //  4. the Half-Life folders of the Steam installations.
 // Each once, those that name nothing left out.
+// The places left out because the ANSI code page of an older Windows cannot
+// hold their paths are then platform::UnheldGameDirectories().
 std::vector<std::string> GameDirectoryCandidates();
 
 // The game directory to use: the first candidate that holds the package;

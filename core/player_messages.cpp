@@ -318,3 +318,20 @@ std::string NoModsLine(const std::string& gameDir) {
                    "the Half-Life folder, beside the mods' folders; name that folder with --game-dir"),
                 {gameDir});
 }
+
+std::string UnheldFolderText(const std::string& folder, const std::string& characters, int codePage) {
+    return Fill(Tr("The folder\n%s\ncannot be used: its name holds \"%s\", which this Windows' code page for programs "
+                   "that are not Unicode (code page %s) cannot hold.\n\nWindows 10 version 1903 and later run "
+                   "VeldrinIns in Unicode, where every folder name works. Here, choose a folder whose path has only "
+                   "letters of that code page (move the game there), or set the language for programs that are not "
+                   "Unicode (Region settings, Administrative) to one that has these letters."),
+                {folder, characters, std::to_string(codePage)});
+}
+
+std::string UnheldFolderLine(const std::string& folder, const std::string& characters, int codePage) {
+    return Fill(Tr("the game folder \"%s\" cannot be used: its name holds \"%s\", which this Windows' code page for "
+                   "programs that are not Unicode (code page %s) cannot hold; move the game to a folder whose path "
+                   "has only letters of that code page, or set the language for programs that are not Unicode to one "
+                   "that has them"),
+                {folder, characters, std::to_string(codePage)});
+}

@@ -105,3 +105,10 @@ std::string NoGameFolderText(const std::string& gameDir);
 // catalogue names: the dialog's box, and the command line's line.
 std::string NoModsText(const std::string& gameDir);
 std::string NoModsLine(const std::string& gameDir);
+
+// For a folder whose name holds characters that the ANSI code page
+// (codePage) of an older Windows cannot hold, so that the file layer cannot
+// reach it: folder and characters as UTF-8. The dialog's box, and the
+// command line's line.
+std::string UnheldFolderText(const std::string& folder, const std::string& characters, int codePage);
+std::string UnheldFolderLine(const std::string& folder, const std::string& characters, int codePage);

@@ -55,7 +55,22 @@ std::string HalfLifeIn(const std::string& library) {
     return ResolvePath(dir.c_str());
 }
 
+std::vector<NarrowPath>& Unheld() {
+    static std::vector<NarrowPath> unheld;
+    return unheld;
+}
+
 }  // namespace
+
+std::vector<NarrowPath> UnheldGameDirectories() { return Unheld(); }
+
+void NoteUnheldPath(const NarrowPath& path) {
+    for (const NarrowPath& known : Unheld())
+        if (known.utf8 == path.utf8) return;
+    Unheld().push_back(path);
+}
+
+void ForgetUnheldPaths() { Unheld().clear(); }
 
 std::vector<std::string> SteamGameDirectories() {
     std::vector<std::string> found;
@@ -69,8 +84,12 @@ std::vector<std::string> SteamGameDirectories() {
     for (const std::string& root : roots) add(HalfLifeIn(root));
     for (const std::string& root : roots)
         for (const std::string& library :
-             SteamLibraries(ResolvePath((root + "\\steamapps\\libraryfolders.vdf").c_str())))
-            add(HalfLifeIn(library));
+             SteamLibraries(ResolvePath((root + "\\steamapps\\libraryfolders.vdf").c_str()))) {
+            // Steam writes its list in UTF-8.
+            const NarrowPath path = NarrowPathOfUtf8(library);
+            if (path.unheld.empty()) add(HalfLifeIn(path.narrow));
+            else NoteUnheldPath(path);
+        }
     return found;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 namespace platform {
 
 // The longest registry value the lookup takes: it is read into 256 bytes,
@@ -30,6 +32,15 @@ std::vector<std::string> RegistryGameDirectories();
 // folder's own library first, then the libraries its
 // steamapps\libraryfolders.vdf lists.
 std::vector<std::string> SteamGameDirectories();
+
+// The places the registry and Steam named, since ForgetUnheldPaths, whose
+// paths the ANSI code page of an older Windows cannot hold: the lookups
+// above leave them out. Empty where the code page is UTF-8, and on Linux.
+std::vector<NarrowPath> UnheldGameDirectories();
+
+// Adds a place to UnheldGameDirectories(), once; empties the list.
+void NoteUnheldPath(const NarrowPath& path);
+void ForgetUnheldPaths();
 
 // The folder holding the running program; empty if it cannot be told.
 std::string ProgramDirectory();

@@ -2,6 +2,7 @@
 // registry, Steam's folder, and the program's own.
 #include "platform/game_dir.h"
 #include "platform/steam_roots.h"
+#include "platform/text_encoding.h"
 
 #include <windows.h>
 
@@ -12,21 +13,31 @@ namespace platform {
 
 namespace {
 
-// A string value read into a 256-byte buffer. A value that does not fit with
-// its terminating zero is treated as missing rather than cut.
-std::string ReadStringValue(HKEY root, const char* key, const char* value, REGSAM view) {
+// A string value, in the file layer's narrow form. A value whose narrow
+// form does not fit 256 bytes with its terminating zero is treated as
+// missing rather than cut; one the ANSI code page cannot hold is noted as
+// such and is missing too.
+std::string ReadStringValue(HKEY root, const wchar_t* key, const wchar_t* value, REGSAM view) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return std::string();
-    char buffer[256] = {};
+    if (RegOpenKeyExW(root, key, 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return std::string();
+    // Read in UTF-16, whatever the ANSI code page: only so can a name it
+    // lacks be told from one it holds.
+    wchar_t buffer[1024] = {};
     DWORD type = 0, size = sizeof buffer;
-    LONG result = RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    LONG result = RegQueryValueExW(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(handle);
     if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
-    // The stored text may or may not carry its zero; without one, a full
-    // buffer means the text itself is 256 bytes or longer.
-    if (size > 0 && buffer[size - 1] == '\0') --size;
-    if (size >= sizeof buffer) return std::string();
-    return std::string(buffer, size);
+    // The stored text may or may not carry its zero.
+    size_t length = size / sizeof(wchar_t);
+    if (length > 0 && buffer[length - 1] == L'\0') --length;
+    if (length >= sizeof buffer / sizeof buffer[0]) return std::string();
+    const NarrowPath path = NarrowPathOfWide(std::wstring(buffer, length));
+    if (!path.unheld.empty()) {
+        NoteUnheldPath(path);
+        return std::string();
+    }
+    if (path.narrow.size() > kMaxRegistryValueLength) return std::string();
+    return path.narrow;
 }
 
 }  // namespace
@@ -44,7 +55,7 @@ std::vector<std::string> RegistryGameDirectories() {
     std::vector<std::string> found;
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         std::string dir =
-            ReadStringValue(HKEY_LOCAL_MACHINE, "Software\\Sierra OnLine\\Setup\\HALFLIFE", "directory", view);
+            ReadStringValue(HKEY_LOCAL_MACHINE, L"Software\\Sierra OnLine\\Setup\\HALFLIFE", L"directory", view);
         if (dir.empty() || (!found.empty() && found.back() == dir)) continue;
         found.push_back(dir);
     }
@@ -58,7 +69,7 @@ std::string HomeDirectory() {
 }
 
 std::vector<std::string> SteamRoots() {
-    std::string steam = ReadStringValue(HKEY_CURRENT_USER, "Software\\Valve\\Steam", "SteamPath", 0);
+    std::string steam = ReadStringValue(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", 0);
     if (steam.empty()) return {};
     return {steam};
 }

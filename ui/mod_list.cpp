@@ -7,7 +7,9 @@
 #include "core/translations.h"
 
 namespace {
-// The control's text buffer holds 80 bytes with the terminating zero.
+// The control's text buffer held 80 characters of the code page with the
+// terminating zero; a name is held as UTF-8 now, where a letter may take
+// up to four bytes.
 constexpr size_t kShownNameLength = 79;
 }  // namespace
 
@@ -22,7 +24,14 @@ int wxCALLBACK CompareByStatus(wxIntPtr itemData1, wxIntPtr itemData2, wxIntPtr 
     }
 }
 
-std::string ShownModName(const std::string& name) { return name.substr(0, kShownNameLength); }
+std::string ShownModName(const std::string& name) {
+    size_t characters = 0, end = 0;
+    for (; end < name.size(); ++end) {
+        // A character starts at every byte but UTF-8's continuation bytes.
+        if ((static_cast<unsigned char>(name[end]) & 0xC0) != 0x80 && characters++ == kShownNameLength) break;
+    }
+    return name.substr(0, end);
+}
 
 wxIMPLEMENT_DYNAMIC_CLASS(CModListCtrl, wxListCtrl);
 

@@ -164,9 +164,16 @@ void CVeldrinInsDlg::SetGameDirectory(const std::string& dir) {
     // The empty directory always fits: no rows, no package library.
     if (!UseGameDirectory(dir, *m_lstMods)) (void)UseGameDirectory(std::string(), *m_lstMods);
     m_edtGameDir->ChangeValue(NarrowToWx(dir));
+    // Nothing else found: the field shows the place the registry or Steam
+    // named that this Windows' code page cannot reach, as the box tells.
+    const std::vector<platform::NarrowPath> unheld = platform::UnheldGameDirectories();
+    if (dir.empty() && !unheld.empty()) m_edtGameDir->ChangeValue(wxString::FromUTF8(unheld.front().utf8));
 }
 
 std::string CVeldrinInsDlg::StartText(const std::string& dir) const {
+    const std::vector<platform::NarrowPath> unheld = platform::UnheldGameDirectories();
+    if (!layout::HoldsPackage(dir) && !unheld.empty())
+        return UnheldFolderText(unheld.front().utf8, unheld.front().unheld, platform::AnsiCodePage());
     if (!layout::HoldsPackage(dir)) return NoGameFolderText(dir);
     // Mods that are there but cannot be read are told as they are, not as
     // absent.
@@ -387,7 +394,7 @@ void CVeldrinInsDlg::OnShow(wxShowEvent& event) {
 wxString CVeldrinInsDlg::BrowseStart() const {
     // A real folder, where a path typed in the chooser is taken: the game
     // directory, else where the installer was started, else home.
-    for (const std::string& folder : {std::string(g_szGameDir), PathToNarrow(m_edtGameDir->GetValue()),
+    for (const std::string& folder : {std::string(g_szGameDir), PathToNarrow(m_edtGameDir->GetValue()).narrow,
                                       m_strStartFolder, platform::HomeDirectory()})
         if (!folder.empty() && platform::IsDirectory(folder.c_str())) return NarrowToWx(folder);
     return wxString();
@@ -396,7 +403,15 @@ wxString CVeldrinInsDlg::BrowseStart() const {
 void CVeldrinInsDlg::OnBrowse(wxCommandEvent&) {
     wxString chosen = m_fnChooseFolder(BrowseStart());
     if (chosen.empty()) return;
-    std::string folder = PathToNarrow(chosen);
+    const platform::NarrowPath path = PathToNarrow(chosen);
+    // A folder this Windows' code page cannot name: said as it is, rather
+    // than as a folder without the package.
+    if (!path.unheld.empty()) {
+        wxMessageBox(wxString::FromUTF8(UnheldFolderText(path.utf8, path.unheld, platform::AnsiCodePage())),
+                     kMessageCaption, wxOK | wxICON_WARNING, this);
+        return;
+    }
+    std::string folder = path.narrow;
     // The package folder itself stands for the game folder it lies in.
     if (!layout::HoldsPackage(folder)) {
         const std::string parent = layout::GameDirectoryAbovePackage(folder);

@@ -153,6 +153,34 @@ if [ -z "$emulator" ]; then
     [ "$status" -eq 1 ] || fail "list into a full disk: status $status, not 1"
 fi
 
+# Game folders named in Cyrillic and in Chinese: listed, or, on a Windows
+# whose code page cannot hold the name, refused with that reason, the
+# folder named exactly. A catalogue in Windows-1251 is shown in the Russian
+# player's code page, one saved as UTF-8 keeps its names and loses its
+# byte-order mark; either way the list prints UTF-8.
+for name in Игры 游戏; do
+    mkdir -p "$work/$name" && cp -a "$game" "$work/$name/"
+    run --list --quiet --game-dir "$(winpath "$work/$name/Half-Life")"
+    if [ "$status" -eq 3 ] && [ -n "$emulator" ]; then
+        one_line_error "--game-dir $name" "the game folder \"Z:$work/$name/Half-Life\" cannot be used: its name holds \"$name\""
+    else
+        expect "--game-dir $name" 0
+        [ "$out" = "$sample_list" ] || fail "--game-dir $name: got $out"
+    fi
+    rm -rf "${work:?}/$name"
+done
+catalogue=$game/Veldrin/veldrinins.ini
+cp "$catalogue" "$work/catalogue"
+printf '\xc4\xe5\xed\xfc \xcf\xee\xe1\xe5\xe4\xfb\r\ncstrike\r\nmp\r\n' >"$catalogue"
+# (Wine takes the Windows locale from LC_ALL even where the host lacks it.)
+out=$($without_display LC_ALL=ru_RU.UTF-8 $emulator "$program" --list --quiet --game-dir "$(winpath "$game")" \
+    2>"$work/err" | tr -d '\r')
+[ "$out" = "cstrike${tab}installed${tab}День Победы" ] || fail "Windows-1251 catalogue under ru_RU: got $out"
+printf '\xef\xbb\xbfCondici\xc3\xb3n Zero\r\ncstrike\r\nmp\r\n' >"$catalogue"
+run --list --quiet --game-dir "$(winpath "$game")"
+[ "$out" = "cstrike${tab}installed${tab}Condición Zero" ] || fail "UTF-8 catalogue with a byte-order mark: got $out"
+cp "$work/catalogue" "$catalogue"
+
 # --- Install, MOD matched ignoring case, one extra left out; then Remove.
 # Exactly the mod's files change, and the list shows it.
 run --install FrontLine --no-chat --game-dir "$(winpath "$game")"

@@ -1,6 +1,9 @@
 // The catalogue and the status scan, end to end on real folders.
 #include "core/player_messages.h"
 #include "support/game_folder.h"
+#include "support/host.h"
+
+#include "platform/text_encoding.h"
 
 using test::Crlf;
 using test::kDay;
@@ -110,6 +113,58 @@ TEST_F(ScanTest, EmptyNamesAreSkippedAndShortRecordsDropped) {
     EXPECT_EQ("Second", core_.m_strModName[0]);
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ(200, rows[0].data);
+}
+
+TEST_F(ScanTest, NamesAreShownAsUtf8WhateverCodePageTheyAreWrittenIn) {
+    // Each name is kept when it is UTF-8, otherwise read in the code page of
+    // the player's language: on POSIX the language the locale variables
+    // name; on Windows the user's locale, which the test run sets (a case
+    // runs only when it is the locale's).
+    struct Case {
+        const char* lang;
+        int codePage;
+        std::string bytes;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", 1251, "\xC4\xE5\xED\xFC \xCF\xEE\xE1\xE5\xE4\xFB", "День Победы"},
+        {"ru_RU.UTF-8", 1251, "Condici\xC3\xB3n", "Condición"},  // UTF-8 stays UTF-8
+        {"pl_PL.UTF-8", 1250, "Wojna \xB9\x9C\xE6", "Wojna ąść"},
+        {"tr_TR.UTF-8", 1254, "Sava\xFE \xDDzmir", "Savaş İzmir"},
+        {"zh_CN.UTF-8", 936, "\xD3\xCE\xCF\xB7", "游戏"},
+        {"de_DE.UTF-8", 1252,
+         "Stra\xDF"
+         "e",
+         "Straße"},
+        {"", 1252, "Condici\xF3n", "Condición"},
+        // Not UTF-8: an overlong form, a surrogate, a character cut short.
+        {"", 1252, "\xC0\xAF", "À¯"},
+        {"", 1252, "\xED\xA0\x80", "í\xC2\xA0€"},
+        {"", 1252, "x\xE2\x82", "xâ‚"},
+    };
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES"}) test::UnsetEnv(variable);
+    for (const Case& c : cases) {
+        if (test::HostIsWindows() && platform::PlayerCodePage() != c.codePage) continue;
+        SCOPED_TRACE(std::string(c.lang) + ": " + c.shown);
+        test::SetEnv("LANG", c.lang);
+        WriteCatalogue({{c.bytes, "mod", "mp"}});
+        Scan();
+        ASSERT_EQ(1, core_.m_nModCount);
+        EXPECT_EQ(c.shown, core_.m_strModName[0]);
+    }
+    test::UnsetEnv("LANG");
+
+    // Notepad's byte-order mark starts the file, and no name; the folders
+    // and libraries stay the bytes they are.
+    WriteBytes(Game("Veldrin/veldrinins.ini"),
+               Crlf("\xEF\xBB\xBF"
+                    "Counter-Strike\ncstrike\nmp\n\xEF\xBB\xBFSecond\n\xF3mod\n\xF3lib\n"));
+    Scan();
+    ASSERT_EQ(2, core_.m_nModCount);
+    EXPECT_EQ("Counter-Strike", core_.m_strModName[0]);
+    EXPECT_EQ("\xEF\xBB\xBFSecond", core_.m_strModName[1]);
+    EXPECT_EQ("\xF3mod", core_.m_strModFolder[1]);
+    EXPECT_EQ("\xF3lib", core_.m_strModDll[1]);
 }
 
 TEST_F(ScanTest, OverLongCatalogueLinesShiftTheFields) {

@@ -15,6 +15,7 @@
 #include "fuzz_support.h"
 #include "support/recording_sink.h"
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -34,7 +35,12 @@ std::vector<Record> ExpectedRecords(const std::string& bytes) {
     };
     for (size_t i = 0; i + 3 <= lines.size() && records.size() < MAX_MODS; i += 3) {
         Record r{field(lines[i]), field(lines[i + 1]), field(lines[i + 2])};
-        if (!r.name.empty()) records.push_back(r);
+        // The byte-order mark of a file saved as UTF-8 is no part of a name.
+        if (i == 0 && r.name.compare(0, 3, "\xEF\xBB\xBF") == 0) r.name.erase(0, 3);
+        if (r.name.empty()) continue;
+        // A name is shown, so held as UTF-8; folders and libraries stay bytes.
+        r.name = platform::PackageTextToUtf8(r.name);
+        records.push_back(r);
     }
     return records;
 }
@@ -80,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(core.m_nModCount == static_cast<int32_t>(expected.size()));
     for (int slot = 0; slot < core.m_nModCount; ++slot) {
         FUZZ_CHECK(core.m_strModName[slot] == expected[slot].name);
+        FUZZ_CHECK(platform::IsUtf8(core.m_strModName[slot]));
         FUZZ_CHECK(core.m_strModFolder[slot] == expected[slot].folder);
         FUZZ_CHECK(core.m_strModDll[slot] == expected[slot].library);
     }

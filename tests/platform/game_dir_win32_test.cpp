@@ -70,6 +70,38 @@ TEST_F(Win32GameDirTest, AValueThatDoesNotFit256BytesIsMissingNotCut) {
     EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));
 }
 
+// A folder named in letters of another script: read as it is where the
+// ANSI code page holds them (UTF-8, or the script's own code page), and
+// otherwise left out and noted with the letters it lacks, never turned
+// into look-alikes or question marks that could name another folder.
+TEST_F(Win32GameDirTest, AValueTheCodePageCannotHoldIsNotedNotGarbled) {
+    for (const std::wstring& name :
+         {std::wstring(L"C:\\\u0418\u0433\u0440\u044B\\Half-Life"), std::wstring(L"C:\\\u6E38\u620F\\Half-Life")}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Sierra OnLine\\Setup\\HALFLIFE", 0,
+                                                 nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(key, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                 static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))));
+        RegCloseKey(key);
+        const platform::NarrowPath path = platform::NarrowPathOfWide(name);
+        SCOPED_TRACE(path.utf8);
+        const std::vector<std::string> found = platform::RegistryGameDirectories();
+        if (path.unheld.empty()) {
+            EXPECT_EQ(path.narrow, test::FirstOf(found));
+            wchar_t back[64] = {};
+            MultiByteToWideChar(CP_ACP, 0, path.narrow.c_str(), -1, back, 64);
+            EXPECT_EQ(name, std::wstring(back)) << "the narrow form names the same folder";
+        } else {
+            EXPECT_TRUE(found.empty());
+            const std::vector<platform::NarrowPath> unheld = platform::UnheldGameDirectories();
+            ASSERT_FALSE(unheld.empty());
+            EXPECT_EQ(path.utf8, unheld.back().utf8);
+            EXPECT_EQ(path.utf8.substr(3, path.utf8.find('\\', 3) - 3), unheld.back().unheld);
+        }
+    }
+}
+
 TEST_F(Win32GameDirTest, AValueOfAnotherTypeIsMissing) {
     WriteGameValue(KEY_WOW64_32KEY, "C:\\Sierra\\Half-Life", REG_BINARY);
     EXPECT_EQ("", test::FirstOf(platform::RegistryGameDirectories()));

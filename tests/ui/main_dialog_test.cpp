@@ -29,6 +29,7 @@
 #include "core/game_folder.h"
 #include "platform/game_dir.h"
 #include "ui/admin_restart.h"
+#include "ui/narrow_text.h"
 #include "ui/resource.h"
 
 namespace {
@@ -231,6 +232,34 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
         dlg_.reset();
         fs::remove_all(root_ / ".local");
     }
+#ifdef __WXMSW__
+    else {
+        // The registry names a folder in Chinese, which the code page of an
+        // older Windows, or of this test program (which asks for no UTF-8),
+        // may lack: the field shows it exactly, and the box tells why it
+        // cannot be used rather than calling it a folder without the package.
+        const std::wstring folder = L"C:\\\u6E38\u620F\\Half-Life";
+        const wchar_t* key = L"Software\\Sierra OnLine\\Setup\\HALFLIFE";
+        HKEY handle = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
+                                                 nullptr, &handle, nullptr));
+        RegSetValueExW(handle, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+        if (!PathToNarrow(folder).unheld.empty()) {
+            MessageBoxes boxes;
+            StartFromHere();
+            ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
+            EXPECT_TRUE(boxes.seen[0].message.StartsWith(
+                "The folder\n" + folder + "\ncannot be used: its name holds \"" + std::wstring(L"\u6E38\u620F") + "\""))
+                << boxes.seen[0].message;
+            EXPECT_EQ(folder, dlg_->m_edtGameDir->GetValue().ToStdWstring()) << "the field shows the path exactly";
+            EXPECT_EQ("", std::string(g_szGameDir));
+            dlg_.reset();
+        }
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+    }
+#endif
 
     MessageBoxes boxes;
     StartFromHere();
@@ -818,6 +847,33 @@ TEST_F(DialogTest, BrowseTakesAFolderHoldingThePackageAndRefusesAnyOther) {
     EXPECT_TRUE(noMods.seen[0].message.StartsWith("None of the mods of the Veldrin package's catalogue is in"))
         << noMods.seen[0].message;
     EXPECT_NE(wxNOT_FOUND, noMods.seen[0].message.Find("Press Browse")) << noMods.seen[0].message;
+
+    // Game folders named in Cyrillic and in Chinese: taken, the field
+    // showing the path exactly; or, where the code page of an older Windows
+    // (or of this test program, which asks for no UTF-8) cannot hold the
+    // name, refused with that reason, the folder named exactly.
+    for (const char* name : {"Игры", "游戏"}) {
+        const fs::path folder = root_ / fs::u8path(name) / "Half-Life";
+        ASSERT_TRUE(test::CopySampleGame(folder));
+        SCOPED_TRACE(folder.u8string());
+        answer = wxString::FromUTF8(folder.u8string());
+        const bool held = PathToNarrow(answer).unheld.empty();
+        const std::string used = g_szGameDir;
+        MessageBoxes boxes;
+        ClickButton(browse);
+        if (held) {
+            EXPECT_TRUE(boxes.seen.empty());
+            EXPECT_EQ(answer, dlg_->m_edtGameDir->GetValue());
+            EXPECT_EQ(kStartRows.size(), static_cast<size_t>(List().GetItemCount()));
+        } else {
+            ASSERT_EQ(1u, boxes.seen.size());
+            EXPECT_EQ(wxICON_WARNING, boxes.seen[0].icon);
+            EXPECT_NE(wxNOT_FOUND, boxes.seen[0].message.Find(answer + "\ncannot be used: its name holds \"" +
+                                                              wxString::FromUTF8(name) + "\""))
+                << boxes.seen[0].message;
+            EXPECT_EQ(used, g_szGameDir) << "the game folder stays";
+        }
+    }
 }
 
 // Enter presses Exit, the default button, from Exit itself and from the

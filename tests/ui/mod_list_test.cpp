@@ -34,6 +34,10 @@ TEST(ModListOrder, CompareByStatusOrdersByStatusAloneForEachColumn) {
 TEST(ShownModName, IsTheNameCutTo79Characters) {
     EXPECT_EQ(79u, ShownModName(std::string(120, 'x')).size());
     EXPECT_EQ("short", ShownModName("short"));
+    // Characters, not bytes: a Cyrillic letter takes two.
+    std::string cyrillic;
+    for (int i = 0; i < 100; ++i) cyrillic += "Д";
+    EXPECT_EQ(cyrillic.substr(0, 2 * 79), ShownModName(cyrillic));
 }
 
 }  // namespace
