@@ -353,8 +353,8 @@ std::string Porcelain(const std::string& status) {
 }
 
 void PrintRow(const ModRow& row, const InstallerCore& core, bool porcelain) {
-    Write(stdout, core.m_strModFolder[SlotOf(row)] + "\t" + (porcelain ? Porcelain(row.status) : Tr(row.status.c_str())) +
-                      "\t" + row.name + "\n");
+    Write(stdout, core.m_strModFolder[SlotOf(row)] + "\t" +
+                      (porcelain ? Porcelain(row.status) : Tr(row.status.c_str())) + "\t" + row.name + "\n");
 }
 
 // The game folder to use: the one given, else the one the dialog would
