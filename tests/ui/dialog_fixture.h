@@ -4,7 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/msgdlg.h>
+#include <wx/statbox.h>
 #include <wx/stopwatch.h>
 #include <wx/testing.h>
 #include <wx/uiaction.h>
@@ -12,6 +14,7 @@
 
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,6 +45,75 @@ bool PumpUntil(Condition condition, int milliseconds = 5000) {
         wxMilliSleep(10);
     }
     return condition();
+}
+
+// The languages the program ships, as po/LINGUAS named them when it was
+// built ("C" first: English), for tests that go through every one of them.
+inline std::vector<std::string> ShippedLanguages() {
+    std::vector<std::string> languages{"C"};
+    std::istringstream names(VELDRIN_TEST_LANGUAGES);
+    for (std::string name; names >> name;) languages.push_back(name);
+    return languages;
+}
+
+// Fails for each shown control of dialog whose text is wider (or taller)
+// than the control leaves it, measured in the control's own font: a button's
+// label within the native padding, a check box's box and label within its
+// size, a label's words wrapped within its width and height. Static boxes
+// frame and are not measured. Returns the controls measured, for the
+// overlap check.
+inline std::vector<wxWindow*> ExpectEveryTextFits(wxWindow* dialog) {
+    constexpr int kButtonPadding = 8;  // GTK's and Windows' border and inner space of a push button
+    std::vector<wxWindow*> controls;
+    for (wxWindow* child : dialog->GetChildren()) {
+        if (!child->IsShown()) continue;
+        wxRect r = child->GetRect();
+        const std::string label = child->GetLabel().utf8_string();
+        SCOPED_TRACE(label);
+        EXPECT_TRUE(wxRect(dialog->GetClientSize()).Contains(r)) << "inside the dialog";
+        wxString text = wxStripMenuCodes(child->GetLabel());
+        wxSize extent = child->GetTextExtent(text);
+        if (dynamic_cast<wxStaticBox*>(child)) continue;
+        controls.push_back(child);
+        if (dynamic_cast<wxCheckBox*>(child)) {
+            wxSize best = child->GetBestSize();
+            EXPECT_LE(best.x, r.width) << "check box \"" << label << "\" needs " << best.x << " px, has " << r.width;
+            EXPECT_LE(best.y, r.height) << "check box \"" << label << "\" needs " << best.y << " px high, has "
+                                        << r.height;
+        } else if (dynamic_cast<wxButton*>(child)) {
+            EXPECT_LE(extent.x + kButtonPadding, r.width)
+                << "button \"" << label << "\" needs " << extent.x + kButtonPadding << " px, has " << r.width;
+            EXPECT_LE(extent.y, r.height)
+                << "button \"" << label << "\" needs " << extent.y << " px high, has " << r.height;
+        } else if (dynamic_cast<wxStaticText*>(child)) {
+            // A label too long for one line wraps between words.
+            int lines = 1, line = 0;
+            for (const wxString& word : wxSplit(text, ' ')) {
+                int w = child->GetTextExtent(word).x;
+                int withSpace = line ? line + child->GetTextExtent(" ").x + w : w;
+                EXPECT_LE(w, r.width) << "label \"" << label << "\": the word \"" << word.utf8_string() << "\" needs "
+                                      << w << " px, has " << r.width;
+                if (withSpace > r.width) {
+                    ++lines;
+                    line = w;
+                } else {
+                    line = withSpace;
+                }
+            }
+            EXPECT_LE(lines * child->GetCharHeight(), r.height)
+                << "label \"" << label << "\" needs " << lines << " lines, " << lines * child->GetCharHeight()
+                << " px high, has " << r.height;
+        }
+    }
+    return controls;
+}
+
+// Fails for each two of controls that overlap.
+inline void ExpectNoneOverlaps(const std::vector<wxWindow*>& controls) {
+    for (size_t i = 0; i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
+                << controls[i]->GetLabel() << " / " << controls[j]->GetLabel();
 }
 
 // The start-up question, answered as the test says, after checking that it

@@ -31,6 +31,7 @@
 #include "ui/admin_restart.h"
 #include "ui/narrow_text.h"
 #include "ui/resource.h"
+#include "core/translations.h"
 
 namespace {
 
@@ -920,46 +921,92 @@ TEST_F(DialogTest, EscapeClosesTheDialogToo) {
 // Every control of the template shows its whole text in the room the
 // template gives it, and no two controls share a pixel, except those inside
 // the group box, which frames them.
+// In English and in every language the program ships: every label, check
+// box and button of the dialog holds its text, nothing overlaps, the list's
+// column titles and status words fit their columns, and each box the dialog
+// shows speaks the language, no line of it wider than the screen (the
+// system's box sizes and wraps itself).
 TEST_F(DialogTest, TheLayoutFitsEveryTextAndNothingOverlaps) {
-    Start();
-    Select(RowOfSlot(test::kFrontLine));  // the weapon box shows
-    std::vector<wxWindow*> controls;
-    for (wxWindow* child : dlg_->GetChildren()) {
-        if (!child->IsShown()) continue;
-        wxRect r = child->GetRect();
-        SCOPED_TRACE(child->GetLabel().ToStdString());
-        EXPECT_TRUE(wxRect(dlg_->GetClientSize()).Contains(r)) << "inside the dialog";
-        wxString text = wxStripMenuCodes(child->GetLabel());
-        wxSize extent = child->GetTextExtent(text);
-        if (dynamic_cast<wxStaticBox*>(child)) continue;
-        controls.push_back(child);
-        if (dynamic_cast<wxCheckBox*>(child)) {
-            EXPECT_LE(child->GetBestSize().x, r.width);
-            EXPECT_LE(child->GetBestSize().y, r.height);
-        } else if (dynamic_cast<wxButton*>(child)) {
-            EXPECT_LE(extent.x + 8, r.width);
-            EXPECT_LE(extent.y, r.height);
-        } else if (dynamic_cast<wxStaticText*>(child)) {
-            // A label too long for one line wraps between words.
-            int lines = 1, line = 0;
-            for (const wxString& word : wxSplit(text, ' ')) {
-                int w = child->GetTextExtent(word).x;
-                int withSpace = line ? line + child->GetTextExtent(" ").x + w : w;
-                EXPECT_LE(w, r.width) << word;
-                if (withSpace > r.width) {
-                    ++lines;
-                    line = w;
-                } else {
-                    line = withSpace;
-                }
-            }
-            EXPECT_LE(lines * child->GetCharHeight(), r.height);
+    using platform::FileError;
+    using platform::FileOp;
+    constexpr int kCellPadding = 8;  // the list's space around a cell's text
+    const wxSize screen = wxGetDisplaySize();
+    std::vector<wxString> englishBoxes;
+    const fs::path outsideTheGame = fs::current_path();
+    for (const std::string& language : test::ShippedLanguages()) {
+        SCOPED_TRACE("language " + language);
+        fs::current_path(outsideTheGame);
+        UsePlayersLanguage({language});
+        EXPECT_EQ(language == "C" ? std::string() : language, translations::Language());
+        MessageBoxes boxes(wxID_YES);  // answers the start-up question too
+        auto start = [this] {
+            dlg_ = std::make_unique<CVeldrinInsDlg>();
+            dlg_->OnInitDialog();
+            dlg_->Show();
+            Pump(300);
+        };
+        // Without a game folder: the start-up question and the box that says
+        // to browse.
+        start();
+        ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 2; }));
+        dlg_.reset();
+
+        fs::current_path(game_ / "Veldrin");
+        start();
+        ASSERT_EQ(3u, boxes.seen.size());
+        Select(RowOfSlot(test::kFrontLine));  // the weapon box shows
+        test::ExpectNoneOverlaps(test::ExpectEveryTextFits(dlg_.get()));
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT);
+        for (int c = 0; c < List().GetColumnCount(); ++c) {
+            List().GetColumn(c, column);
+            int needs = List().GetTextExtent(column.GetText()).x + kCellPadding;
+            EXPECT_LE(needs, List().GetColumnWidth(c))
+                << "column title \"" << column.GetText().utf8_string() << "\" needs " << needs << " px, has "
+                << List().GetColumnWidth(c);
         }
+        for (long row = 0; row < List().GetItemCount(); ++row) {
+            wxString status = List().GetItemText(row, 1);
+            int needs = List().GetTextExtent(status).x + kCellPadding;
+            EXPECT_LE(needs, List().GetColumnWidth(1)) << "status \"" << status.utf8_string() << "\" needs " << needs
+                                                       << " px, has " << List().GetColumnWidth(1);
+        }
+
+        // Browse to a folder without the package, an Install that fails.
+        dlg_->m_fnChooseFolder = [this](const wxString&) { return wxString(root_.string()); };
+        wxCommandEvent click;
+        dlg_->OnBrowse(click);
+        platform::SetFaultHook(
+            [](FileOp op, const std::string& path) {
+                return op == FileOp::Copy && path.find("veldrin.dll") != std::string::npos;
+            },
+            FileError::InUse);
+        Select(RowOfSlot(test::kOpFor));
+        dlg_->OnInstall(click);
+        platform::SetFaultHook({});
+        ASSERT_EQ(5u, boxes.seen.size());
+
+        for (size_t b = 0; b < boxes.seen.size(); ++b) {
+            const wxString& message = boxes.seen[b].message;
+            SCOPED_TRACE(message.utf8_string());
+            if (language == "C") {
+                englishBoxes.push_back(message);
+            } else if (b < englishBoxes.size()) {
+                EXPECT_NE(englishBoxes[b], message) << "the box is translated";
+            }
+            int lines = 0;
+            for (const wxString& line : wxSplit(message, '\n', '\0')) {
+                ++lines;
+                int w = dlg_->GetTextExtent(line).x;
+                EXPECT_LE(w, screen.x) << "a line of the box needs " << w << " px, the screen has " << screen.x;
+            }
+            EXPECT_LE(lines * dlg_->GetCharHeight(), screen.y) << lines << " lines";
+        }
+        dlg_->Hide();
+        dlg_.reset();
+        Pump(50);
     }
-    for (size_t i = 0; i < controls.size(); ++i)
-        for (size_t j = i + 1; j < controls.size(); ++j)
-            EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
-                << controls[i]->GetLabel() << " / " << controls[j]->GetLabel();
+    UsePlayersLanguage({"C"});
 }
 
 }  // namespace
