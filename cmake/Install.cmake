@@ -31,8 +31,8 @@ set(VELDRIN_APP_ID io.github.veldrin.VeldrinIns)
 set(VELDRIN_PACKAGE_MAINTAINER "The Veldrin developers <veldrin-dev@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
-# The two install components, each one package: the program's target, its
-# package and its documentation folder.
+# The two install components, each one package: its program's target, and
+# the package, which also names its documentation folder.
 set(veldrin_components)
 if(TARGET VeldrinIns)
   list(APPEND veldrin_components window)
