@@ -12,6 +12,15 @@
 #include <wx/translation.h>
 #include <wx/uilocale.h>
 #include <wx/xml/xml.h>
+#include <wx/xrc/xh_bmp.h>
+#include <wx/xrc/xh_bttn.h>
+#include <wx/xrc/xh_chckb.h>
+#include <wx/xrc/xh_dlg.h>
+#include <wx/xrc/xh_listc.h>
+#include <wx/xrc/xh_stbmp.h>
+#include <wx/xrc/xh_stbox.h>
+#include <wx/xrc/xh_sttxt.h>
+#include <wx/xrc/xh_text.h>
 #include <wx/xrc/xmlres.h>
 
 #include "core/translations.h"
@@ -124,7 +133,21 @@ bool LoadVeldrinInsResources() {
     // The templates are compiled in and never change while the program runs;
     // without this flag an edited copy of the tree could be read again.
     resources->SetFlags(resources->GetFlags() | wxXRC_NO_RELOADING);
-    resources->InitAllHandlers();
+    // Only the handlers of the classes res/veldrinins_main.xrc uses: each
+    // one links its control into the program, and all of them (trees,
+    // books, pickers, HTML windows...) would make the Windows program
+    // several times larger. A template given a class not listed here fails
+    // to load, which the dialog tests see.
+    resources->AddHandler(new wxDialogXmlHandler);
+    resources->AddHandler(new wxButtonXmlHandler);
+    resources->AddHandler(new wxCheckBoxXmlHandler);
+    resources->AddHandler(new wxListCtrlXmlHandler);
+    resources->AddHandler(new wxStaticBitmapXmlHandler);
+    resources->AddHandler(new wxStaticBoxXmlHandler);
+    resources->AddHandler(new wxStaticTextXmlHandler);
+    resources->AddHandler(new wxTextCtrlXmlHandler);
+    resources->AddHandler(new wxBitmapXmlHandler);
+    resources->AddHandler(new wxIconXmlHandler);
     RegisterResourceIds();
     InitVeldrinInsXmlResource();
     complete = resources->GetResourceNode("IDD_VELDRININS_DIALOG") && resources->GetResourceNode("IDD_ABOUTBOX");

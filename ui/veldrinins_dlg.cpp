@@ -77,8 +77,10 @@ CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
     m_fnChooseFolder = [this](const wxString& start) {
+        // Named here: wx's default name lives beside its generic folder tree,
+        // which would otherwise be linked into the Windows program unused.
         wxDirDialog chooser(this, wxString::FromUTF8(ChooseFolderTitle()), start,
-                            wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+                            wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST, wxDefaultPosition, wxDefaultSize, "chooser");
         return chooser.ShowModal() == wxID_OK ? chooser.GetPath() : wxString();
     };
 }

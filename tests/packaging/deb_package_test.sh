@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build, then checks its control
-# fields and its file list, and unpacks it to check that the menu entry, the
-# icons and the metainfo point at files the package really installs, and
-# that its copyright and changelog are what Debian wants; lintian, pedantic,
-# finds nothing in it. Exit 77 (skipped) where dpkg-deb is missing.
+# Builds the Debian packages from a finished build: veldrinins, the window
+# program, and veldrinins-cli, the console program alone. Checks the window
+# package's control fields and its file list, and unpacks it to check that
+# the menu entry, the icons and the metainfo point at files the package
+# really installs, and that its copyright and changelog are what Debian
+# wants; checks that the console package and its program need no desktop
+# library (its Depends and ldd name no wxWidgets, GTK or X11), carry the same
+# manual page, licence and changelog, and that the console program started
+# without arguments hands over to the window program beside it. lintian,
+# pedantic, finds nothing in either. Exit 77 (skipped) where dpkg-deb is
+# missing.
 #
-# usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM hardened|unhardened
-# (unhardened: a build without the distribution's hardening flags, a debug or
-# sanitizer build, whose package is never shipped; lintian's hardening tags
-# are then shown, not failed.)
+# usage: deb_package_test.sh CPACK CPACK_CONFIG PROGRAM|- hardened|unhardened
+# (PROGRAM: the window program's file name, or - for a build without the
+# window, which packs the console package alone. unhardened: a build without
+# the distribution's hardening flags, a debug or sanitizer build, whose
+# packages are never shipped; lintian's hardening tags are then shown, not
+# failed.)
 set -euo pipefail
 cpack=$1 config=$2 program=$3 hardening=${4:-hardened}
+console=veldrinins
 command -v dpkg-deb >/dev/null || { echo "dpkg-deb is not installed"; exit 77; }
 [ -f "$config" ] || { echo "no $config: the build defines no package"; exit 1; }
 
@@ -22,13 +31,108 @@ if ! "$cpack" --config "$config" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; 
     exit 1
 fi
 debs=("$work"/out/*.deb)
-[ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || { echo "cpack made no single .deb"; cat "$work/cpack.log"; exit 1; }
-deb=${debs[0]}
-echo "package: $(basename "$deb")"
+wanted=2; [ "$program" = - ] && wanted=1
+[ -f "${debs[0]}" ] && [ ${#debs[@]} -eq $wanted ] \
+    || { echo "cpack made ${#debs[@]} .deb, not $wanted"; cat "$work/cpack.log"; exit 1; }
+console_deb=$(ls "$work"/out/veldrinins-cli_*.deb 2>/dev/null || true)
+[ -f "$console_deb" ] || { echo "cpack made no veldrinins-cli package: $(ls "$work/out")"; exit 1; }
+echo "console package: $(basename "$console_deb")"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
+
+# Debian's own checks of a package, pedantic ones and infos included: any
+# tag fails, among them the hardening ones (the program built with
+# dpkg-buildflags' flags: fortified functions, full RELRO, bind now) and
+# unneeded sections left by the strip.
+lint() {
+    local deb=$1 out status
+    command -v lintian >/dev/null || return 0
+    out=$(lintian --pedantic --display-info "$deb" 2>&1) && status=0 || status=$?
+    out=$(grep -v '^running with root privileges' <<<"$out" || true)
+    if [ "$hardening" = unhardened ] && grep -q ' hardening-' <<<"$out"; then
+        echo "note: a build without the hardening flags; lintian's hardening tags are not failed here:"
+        grep ' hardening-' <<<"$out"
+        out=$(grep -v ' hardening-' <<<"$out" || true)
+    fi
+    if [ "$status" -eq 0 ] && [ -z "$out" ]; then
+        ok "lintian --pedantic --display-info $(basename "$deb"): no tag"
+    else
+        fail "lintian --pedantic --display-info $(basename "$deb") (status $status): $out"
+    fi
+}
+
+# The console package: the program, its manual page, licence and changelog,
+# and nothing of a desktop, neither in its files nor in what it depends on.
+cfield() { dpkg-deb -f "$console_deb" "$1"; }
+[ "$(cfield Package)" = veldrinins-cli ] && ok "console: Package: veldrinins-cli" \
+    || fail "console: Package is '$(cfield Package)'"
+[ "$(cfield Source)" = veldrinins ] && ok "console: Source: veldrinins" || fail "console: Source is '$(cfield Source)'"
+[ "$(cfield Version)" = 1.0.0.2 ] && ok "console: Version: 1.0.0.2" || fail "console: Version is '$(cfield Version)'"
+[ "$(cfield Section)" = utils ] && ok "console: Section: utils" || fail "console: Section is '$(cfield Section)'"
+desktop_libraries='libwx|libgtk|libgdk|libx11|libxcb|libxext|libxrender|libcairo|libpango|libatk|libwayland|libgl|libegl|libsm|libice|hicolor|icon-theme'
+cdepends=$(cfield Depends)
+for kind in Depends Recommends Suggests Pre-Depends; do
+    value=$(cfield "$kind")
+    if grep -qiE "$desktop_libraries" <<<"$value"; then
+        fail "console: $kind names a desktop library: $value"
+    fi
+done
+grep -q 'libc6' <<<"$cdepends" && ! grep -qiE "$desktop_libraries" <<<"$cdepends" \
+    && ok "console: Depends: $cdepends, no wxWidgets, GTK or X11" || fail "console: Depends is '$cdepends'"
+dpkg-deb -c "$console_deb" | awk '$1 !~ /^d/ { print $1, $6 }' | sort -k 2 >"$work/console-files"
+expected=$(printf '%s\n' "-rwxr-xr-x ./usr/bin/$console" "-rw-r--r-- ./usr/share/doc/veldrinins-cli/changelog.gz" \
+    "-rw-r--r-- ./usr/share/doc/veldrinins-cli/copyright" "-rw-r--r-- ./usr/share/man/man1/$console.1.gz")
+[ "$(cat "$work/console-files")" = "$expected" ] && ok "console: lists /usr/bin/$console, its manual page, copyright and changelog alone" \
+    || fail "console: lists [$(cat "$work/console-files")], not [$expected]"
+croot=$work/console-root
+dpkg-deb -x "$console_deb" "$croot"
+if [ -x "$croot/usr/bin/$console" ]; then
+    if command -v ldd >/dev/null; then
+        linked=$(ldd "$croot/usr/bin/$console")
+        if grep -qiE "$desktop_libraries" <<<"$linked"; then
+            fail "console: ldd $console names a desktop library: $(grep -iE "$desktop_libraries" <<<"$linked" | tr -s '\t\n' '  ')"
+        else
+            ok "console: ldd $console lists $(wc -l <<<"$linked") lines, no wxWidgets, GTK or X11"
+        fi
+    fi
+    version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" --version 2>&1) \
+        && [ "$version" = "VeldrinIns $(cfield Version)" ] && ok "console: --version without a display: $version" \
+        || fail "console: --version without a display: $version"
+    # Alone, without arguments, it names the window program it would start.
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" 2>&1) && status=0 || status=$?
+    [ "$status" -eq 1 ] && grep -qF "/usr/bin/VeldrinIns" <<<"$out" && grep -qF -- "$console --help" <<<"$out" \
+        && ok "console: alone, without arguments, names the missing window program and --help (status 1)" \
+        || fail "console: alone, without arguments (status $status): $out"
+fi
+crootcopy=$croot/usr/share/doc/veldrinins-cli/copyright
+head -n 1 "$crootcopy" 2>/dev/null | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    && grep -qx 'License: Expat' "$crootcopy" && ok "console: copyright: machine-readable, Expat" \
+    || fail "console: copyright: $(cat "$crootcopy" 2>&1)"
+latest=$(gzip -dc "$croot/usr/share/doc/veldrinins-cli/changelog.gz" 2>/dev/null | sed -n '1s/^veldrinins (\([^)]*\)).*/\1/p')
+[ "$latest" = "$(cfield Version)" ] && ok "console: changelog: latest entry $latest" \
+    || fail "console: changelog: latest entry '$latest', not the package's $(cfield Version)"
+cmanpage=$croot/usr/share/man/man1/$console.1.gz
+if command -v man >/dev/null && [ -f "$cmanpage" ]; then
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$cmanpage" 2>&1 >/dev/null)
+    [ -z "$warnings" ] && ok "console: manual page renders without a warning" || fail "console: manual page: $warnings"
+    MANWIDTH=250 man -l "$cmanpage" 2>/dev/null | col -b >"$work/console-man.txt"
+    names=$(awk '/^[A-Z][A-Z ]*$/ { on = ($0 == "NAME"); next } on' "$work/console-man.txt")
+    grep -qE "(^|[ ,])$console( |,)" <<<"$names" && ok "console: manual page NAME names $console" \
+        || fail "console: manual page NAME does not name $console: $names"
+fi
+lint "$console_deb"
+
+if [ "$program" = - ]; then
+    [ "$failures" -eq 0 ]
+    exit
+fi
+
+# The window package, and the same page, licence and changelog in both.
+deb=$(ls "$work"/out/veldrinins_*.deb 2>/dev/null || true)
+[ -f "$deb" ] || { echo "cpack made no veldrinins package: $(ls "$work/out")"; exit 1; }
+echo "package: $(basename "$deb")"
 
 # Control fields.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -144,24 +248,29 @@ if [ -f "$manpage" ] && command -v man >/dev/null; then
         || fail "manual page: COPYRIGHT does not name the copyright file's holder '$holder'"
 fi
 
-# Debian's own checks of the package, pedantic ones and infos included: any
-# tag fails, among them the hardening ones (the program built with
-# dpkg-buildflags' flags: fortified functions, full RELRO, bind now) and
-# unneeded sections left by the strip.
-if command -v lintian >/dev/null; then
-    out=$(lintian --pedantic --display-info "$deb" 2>&1) && status=0 || status=$?
-    out=$(grep -v '^running with root privileges' <<<"$out" || true)
-    if [ "$hardening" = unhardened ] && grep -q ' hardening-' <<<"$out"; then
-        echo "note: a build without the hardening flags; lintian's hardening tags are not failed here:"
-        grep ' hardening-' <<<"$out"
-        out=$(grep -v ' hardening-' <<<"$out" || true)
-    fi
-    if [ "$status" -eq 0 ] && [ -z "$out" ]; then
-        ok "lintian --pedantic --display-info: no tag"
-    else
-        fail "lintian --pedantic --display-info (status $status): $out"
-    fi
-fi
+# The console package's manual page, licence and changelog are the window
+# package's, and its program's help and version are the window program's;
+# without arguments it hands over to the window program beside it (here
+# without a display, so both end alike).
+for file in usr/share/man/man1/VeldrinIns.1.gz:usr/share/man/man1/$console.1.gz \
+        usr/share/doc/veldrinins/copyright:usr/share/doc/veldrinins-cli/copyright \
+        usr/share/doc/veldrinins/changelog.gz:usr/share/doc/veldrinins-cli/changelog.gz; do
+    cmp -s "$root/${file%%:*}" "$croot/${file#*:}" && ok "/${file#*:} is the window package's /${file%%:*}" \
+        || fail "/${file#*:} is not the window package's /${file%%:*}"
+done
+for args in --help --version; do
+    [ "$("$croot/usr/bin/$console" $args 2>&1)" = "$("$root/usr/bin/$program" $args 2>&1)" ] \
+        && ok "$console $args prints what $program $args prints" || fail "$console $args differs from $program $args"
+done
+cp "$croot/usr/bin/$console" "$root/usr/bin/"
+window_out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" 2>&1) && window_status=0 || window_status=$?
+console_out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$console" 2>&1) && console_status=0 || console_status=$?
+[ "$console_status" = "$window_status" ] && [ "$console_out" = "$window_out" ] \
+    && ok "$console without arguments starts $program beside it (no display: status $window_status)" \
+    || fail "$console without arguments: status $console_status, '$console_out'; $program: status $window_status, '$window_out'"
+rm "$root/usr/bin/$console"
+
+lint "$deb"
 
 # AppStream's own check of an installed tree: metainfo, desktop entry and
 # icons together. Of its pedantic hints only the one about the upper-case

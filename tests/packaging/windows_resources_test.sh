@@ -3,7 +3,10 @@
 # back, and checks that it holds what the program loads: icon groups 128 (two
 # 16-colour images) and 132 (six images), bitmap 130, string 101, the version
 # block for US English, naming the copyright holder of LICENSE with its
-# copyright line, and the manifest. Exit 77 (skipped) without windres or the
+# copyright line, and the manifest. Compiled for the console program
+# (VELDRIN_CONSOLE), it holds the application icon, the same version block
+# and manifest, naming VeldrinIns.com, and nothing that only the window
+# loads. Exit 77 (skipped) without windres or the
 # Windows headers (packages binutils-mingw-w64-x86-64, mingw-w64-x86-64-dev).
 #
 # usage: windows_resources_test.sh RC_FILE LICENSE
@@ -32,15 +35,27 @@ trap 'rm -rf "$work"' EXIT
 # check ours.
 "$windres" "${pp_args[@]}" -DVELDRIN_WITHOUT_WX_RC "$rc" -O coff -o "$work/res.o"
 "$windres" -J coff -i "$work/res.o" -O rc -o "$work/dump.rc"
+"$windres" "${pp_args[@]}" -DVELDRIN_WITHOUT_WX_RC -DVELDRIN_CONSOLE "$rc" -O coff -o "$work/console.o"
+"$windres" -J coff -i "$work/console.o" -O rc -o "$work/console.rc"
 
 failures=0
+dump=$work/dump.rc
 expect() {
     local what=$1 pattern=$2
-    if grep -qF -- "$pattern" "$work/dump.rc"; then
+    if grep -qF -- "$pattern" "$dump"; then
         echo "ok: $what"
     else
         echo "MISSING: $what (no line with: $pattern)"
         failures=$((failures + 1))
+    fi
+}
+absent() {
+    local what=$1 pattern=$2
+    if grep -qF -- "$pattern" "$dump"; then
+        echo "WRONG: $what (a line with: $pattern)"
+        failures=$((failures + 1))
+    else
+        echo "ok: $what"
     fi
 }
 
@@ -63,6 +78,31 @@ expect "LICENSE's holder"           "VALUE \"CompanyName\", \"${holder^}\""
 expect "manifest"                   '1 24 /* RT_MANIFEST */'
 expect "common controls 6"          'Microsoft.Windows.Common-Controls'
 expect "DPI awareness"              'dpiAware'
+expect "named VeldrinIns.exe"       'VALUE "OriginalFilename", "VeldrinIns.exe"'
+
+# The console program's: its icon, version block and manifest as the
+# window's, under its own file name and description.
+copy=$(grep -v -e OriginalFilename -e FileDescription "$work/dump.rc" | sed -n '/VERSIONINFO/,/^END/p')
+dump=$work/console.rc
+echo "VeldrinIns.com:"
+expect "icon group 128"             '128 14 /* RT_GROUP_ICON */'
+absent "no icon group 132"          '132 14 /* RT_GROUP_ICON */'
+absent "no logo"                    '130 2 /* RT_BITMAP */'
+absent "no About string"            '&About VeldrinIns...'
+expect "named VeldrinIns.com"       'VALUE "OriginalFilename", "VeldrinIns.com"'
+expect "described as the command line" 'VALUE "FileDescription", "VeldrinIns: installs the Veldrin bot into Half-Life mods, from the command line"'
+expect "LICENSE's copyright line"   "VALUE \"LegalCopyright\", \"$copyright\""
+expect "manifest"                   '1 24 /* RT_MANIFEST */'
+expect "common controls 6"          'Microsoft.Windows.Common-Controls'
+expect "DPI awareness"              'dpiAware'
+[ "$(grep -v -e OriginalFilename -e FileDescription "$dump" | sed -n '/VERSIONINFO/,/^END/p')" = "$copy" ] \
+    && echo "ok: the window's version block but for the name and description" \
+    || { echo "WRONG: the version blocks differ beyond the name and description"; failures=$((failures + 1)); }
+manifest() { sed -n '/RT_MANIFEST/,/^END/p' "$1"; }
+[ "$(manifest "$work/console.rc")" = "$(manifest "$work/dump.rc")" ] \
+    && echo "ok: the window's manifest" \
+    || { echo "WRONG: the manifests differ"; failures=$((failures + 1)); }
+dump=$work/dump.rc
 
 # The two icon groups: 128 holds a 32 and a 16 pixel image in 16 colours
 # (4 bits), 132 holds six images.
