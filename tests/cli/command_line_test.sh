@@ -173,8 +173,8 @@ catalogue=$game/Veldrin/veldrinins.ini
 cp "$catalogue" "$work/catalogue"
 printf '\xc4\xe5\xed\xfc \xcf\xee\xe1\xe5\xe4\xfb\r\ncstrike\r\nmp\r\n' >"$catalogue"
 # (Wine takes the Windows locale from LC_ALL even where the host lacks it.)
-out=$($without_display LC_ALL=ru_RU.UTF-8 $emulator "$program" --list --quiet --game-dir "$(winpath "$game")" \
-    2>"$work/err" | tr -d '\r')
+out=$($without_display LC_ALL=ru_RU.UTF-8 $emulator "$program" --list --quiet --porcelain \
+    --game-dir "$(winpath "$game")" 2>"$work/err" | tr -d '\r')
 [ "$out" = "cstrike${tab}installed${tab}День Победы" ] || fail "Windows-1251 catalogue under ru_RU: got $out"
 printf '\xef\xbb\xbfCondici\xc3\xb3n Zero\r\ncstrike\r\nmp\r\n' >"$catalogue"
 run --list --quiet --game-dir "$(winpath "$game")"
