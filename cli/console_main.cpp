@@ -24,42 +24,49 @@
 #include "platform/failure.h"
 #include "platform/game_dir.h"
 #include "cli/command_line.h"
+#include "core/translations.h"
 
 int main(int argc, char** argv) {
     if (argc > 1) return RunCommandLine(argc, argv);
-
+#ifdef _WIN32
     // Without arguments the player wants the window, as from the window
     // program itself, which lies beside this one when it is installed.
-#ifdef _WIN32
     const std::string program = platform::ProgramDirectory() + "\\VeldrinIns.exe";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::fprintf(stderr, "VeldrinIns: could not start the installer's window, %s: %s\n", program.c_str(),
-                     platform::SystemMessage(GetLastError()).c_str());
+        std::fputs(Fill(Tr("VeldrinIns: could not start the installer's window, %s: %s\n"),
+                        {program, platform::SystemMessage(GetLastError())})
+                       .c_str(),
+                   stderr);
         return kCommandNotChanged;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return kCommandDone;
 #else
-    // The window program takes this process over; its own checks (a
-    // display, one copy at a time) and its exit status then hold.
+    // Without arguments the player wants the window, as from the window
+    // program itself, which lies beside this one when it is installed. It
+    // takes this process over; its own checks (a display, one copy at a
+    // time) and its exit status then hold.
     const std::string directory = platform::ProgramDirectory();
     const std::string program = (directory == "/" ? "" : directory) + "/VeldrinIns";
     char* const windowArgs[] = {const_cast<char*>(program.c_str()), nullptr};
     ::execv(program.c_str(), windowArgs);
     const int error = errno;
     if (error == ENOENT)
-        std::fprintf(stderr,
-                     "VeldrinIns: without arguments the installer opens its window, and the window program %s "
-                     "is not installed (the package veldrinins holds it).\n"
-                     "The command line lists, installs and removes without it: see veldrinins --help.\n",
-                     program.c_str());
+        std::fputs(Fill(Tr("VeldrinIns: without arguments the installer opens its window, and the window program "
+                           "%s is not installed (the package veldrinins holds it).\n"
+                           "The command line lists, installs and removes without it: see veldrinins --help.\n"),
+                        {program})
+                       .c_str(),
+                   stderr);
     else
-        std::fprintf(stderr, "VeldrinIns: could not start the installer's window, %s: %s\n", program.c_str(),
-                     std::strerror(error));
+        std::fputs(
+            Fill(Tr("VeldrinIns: could not start the installer's window, %s: %s\n"), {program, std::strerror(error)})
+                .c_str(),
+            stderr);
     return kCommandNotChanged;
 #endif
 }

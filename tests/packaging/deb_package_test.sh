@@ -84,7 +84,12 @@ grep -q 'libc6' <<<"$cdepends" && ! grep -qiE "$desktop_libraries" <<<"$cdepends
 dpkg-deb -c "$console_deb" | awk '$1 !~ /^d/ { print $1, $6 }' | sort -k 2 >"$work/console-files"
 expected=$(printf '%s\n' "-rwxr-xr-x ./usr/bin/$console" "-rw-r--r-- ./usr/share/doc/veldrinins-cli/changelog.gz" \
     "-rw-r--r-- ./usr/share/doc/veldrinins-cli/copyright" "-rw-r--r-- ./usr/share/man/man1/$console.1.gz")
-[ "$(cat "$work/console-files")" = "$expected" ] && ok "console: lists /usr/bin/$console, its manual page, copyright and changelog alone" \
+# Besides, the catalogues of both programs, each a compiled one of its language.
+catalogues=$(grep -c ' ./usr/share/locale/' "$work/console-files")
+grep ' ./usr/share/locale/' "$work/console-files" | grep -vqE '^-rw-r--r-- \./usr/share/locale/[a-z]{2}(_[A-Z]{2})?/LC_MESSAGES/veldrinins\.mo$' &&
+    fail "console: a file under /usr/share/locale that is not a catalogue: $(grep ' ./usr/share/locale/' "$work/console-files")"
+[ "$(grep -v ' ./usr/share/locale/' "$work/console-files")" = "$expected" ] &&
+    ok "console: lists /usr/bin/$console, its manual page, copyright, changelog and $catalogues catalogues alone" \
     || fail "console: lists [$(cat "$work/console-files")], not [$expected]"
 croot=$work/console-root
 dpkg-deb -x "$console_deb" "$croot"
