@@ -7,6 +7,7 @@
 #include "core/locks.h"
 #include "core/paths.h"
 #include "core/trace.h"
+#include "core/translations.h"
 #include "platform/file_system.h"
 
 namespace change {
@@ -26,8 +27,9 @@ bool StillOffered(InstallerCore& core, int slot, bool install, ChangeOutcome& ou
     const std::string& folder = core.m_strModFolder[slot];
     Trace(core, "%s changed since the list was read, nothing changed\n", folder.c_str());
     outcome.problem = ChangeProblem::StateChanged;
-    outcome.detail = status != 0 ? folder + ": its status is now \"" + StatusText(status) + "\""
-                                 : folder + ": its liblist.gam can no longer be read";
+    outcome.detail = folder + ": " +
+                     (status != 0 ? Fill(Tr("its status is now \"%s\""), {Tr(StatusText(status))})
+                                  : std::string(Tr("its liblist.gam can no longer be read")));
     return false;
 }
 
@@ -86,20 +88,20 @@ ChangeOutcome FailureOutcome(const char* path) {
         case platform::FileError::Busy: outcome.problem = ChangeProblem::Busy; break;
         default: outcome.problem = ChangeProblem::Failed; break;
     }
-    outcome.detail = layout::ForPlayer(path) + ": " + failure.reason;
+    outcome.detail = layout::ForPlayer(path) + ": " + PlayerReason(failure);
     return outcome;
 }
 
 ChangeOutcome TooLongOutcome(const std::string& folder) {
     ChangeOutcome outcome;
     outcome.problem = ChangeProblem::Failed;
-    outcome.detail = folder + ": its paths are too long for the installer";
+    outcome.detail = folder + ": " + Tr("its paths are too long for the installer");
     return outcome;
 }
 
 void NoteExtraNotCopied(ChangeOutcome& outcome, const char* target) {
     const std::string shown = layout::ForPlayer(target);
-    const std::string& reason = platform::LastFailure().reason;
+    const std::string reason = PlayerReason(platform::LastFailure());
     // Each reason told once, with the first extra that failed for it: the
     // player mends each cause, and a hundred waypoints that failed for one
     // reason are one line.

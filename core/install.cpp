@@ -12,6 +12,7 @@
 #include "core/libraries.h"
 #include "core/paths.h"
 #include "core/trace.h"
+#include "core/translations.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -147,9 +148,9 @@ bool Installation::CheckPrepared(liblist::RewriteResult result) {
     if (prepared_.earlierUnfit) {
         Trace(core_, "%s keeps other lines, never given back, nothing changed\n", paths_.stored);
         outcome_.problem = ChangeProblem::KeptLinesNotGivenBack;
-        outcome_.detail = layout::ForPlayer(paths_.stored) +
-                          ": it keeps the gamedll lines an earlier Install replaced, which no Remove gave back, and "
-                          "Install would have to keep other lines in their place";
+        outcome_.detail = layout::ForPlayer(paths_.stored) + ": " +
+                          Tr("it keeps the gamedll lines an earlier Install replaced, which no Remove gave back, and "
+                             "Install would have to keep other lines in their place");
         return false;
     }
     if (result != liblist::RewriteResult::Written || prepared_.earlierFailed) {
@@ -161,7 +162,8 @@ bool Installation::CheckPrepared(liblist::RewriteResult result) {
     if (prepared_.rewrite.Replaced() > 0) return true;
     Trace(core_, "No gamedll line in %s, nothing changed\n", paths_.libList);
     outcome_.problem = ChangeProblem::NoGamedllLine;
-    outcome_.detail = layout::ForPlayer(paths_.libList) + ": it has no gamedll line naming the mod's game library";
+    outcome_.detail =
+        layout::ForPlayer(paths_.libList) + ": " + Tr("it has no gamedll line naming the mod's game library");
     return false;
 }
 
@@ -209,17 +211,18 @@ bool Installation::PutInPlace() {
 
 void Installation::TellNotRestored() {
     // It may hold lines no Remove gave back yet: the player must hear where.
-    const std::string reason = platform::LastFailure().reason;
-    Trace(core_, "Could not put %s back: %s\n", paths_.stored, reason.c_str());
-    outcome_.detail += "; " + layout::ForPlayer(paths_.stored) + " was set aside and could not be put back (" + reason +
-                       "): it lies beside it under a temporary name";
+    const platform::Failure failure = platform::LastFailure();
+    Trace(core_, "Could not put %s back: %s\n", paths_.stored, failure.reason.c_str());
+    outcome_.detail +=
+        "; " + Fill(Tr("%s was set aside and could not be put back (%s): it lies beside it under a temporary name"),
+                    {layout::ForPlayer(paths_.stored), PlayerReason(failure)});
 }
 
 bool Installation::CheckModFolder() {
     if (platform::IsDirectory(paths_.dlls)) return true;
     Trace(core_, "%s is missing, nothing changed\n", paths_.dlls);
     outcome_.problem = ChangeProblem::ModFolderIncomplete;
-    outcome_.detail = layout::ForPlayer(paths_.dlls) + ": the mod has no dlls folder";
+    outcome_.detail = layout::ForPlayer(paths_.dlls) + ": " + Tr("the mod has no dlls folder");
     return false;
 }
 
@@ -229,8 +232,10 @@ bool Installation::CheckPackageLibrary() {
     platform::FileInfo source;
     bool usable =
         !core_.m_strSourceDll.empty() && platform::ReadableFile(core_.m_strSourceDll.c_str(), &source, paths_.package);
-    if (core_.m_strSourceDll.empty()) platform::Fail(platform::FileError::NotFound, "the package has no library");
-    if (usable && source.size == 0) usable = platform::Fail(platform::FileError::Failed, "the file is empty");
+    if (core_.m_strSourceDll.empty())
+        platform::FailInWords(platform::FileError::NotFound, PlayerWords("the package has no library"));
+    if (usable && source.size == 0)
+        usable = platform::FailInWords(platform::FileError::Failed, PlayerWords("the file is empty"));
     if (usable) return true;
     Trace(core_, "Cannot read %s, nothing changed\n", core_.m_strSourceDll.c_str());
     outcome_ = change::FailureOutcome(core_.m_strSourceDll.c_str());

@@ -5,6 +5,7 @@
 #include "core/installer_core.h"
 #include "core/liblist.h"
 #include "core/paths.h"
+#include "core/translations.h"
 #include "platform/wildcard.h"
 
 namespace libraries {
@@ -52,12 +53,12 @@ bool EndsWithDll(const std::string& path) {
 const char* VerdictWords(Verdict verdict) {
     switch (verdict) {
         case Verdict::Present: return "";
-        case Verdict::Bot: return "it is the bot's own library";
-        case Verdict::Missing: return "there is no such file";
-        case Verdict::NotRegular: return "it is not a regular file";
-        case Verdict::NotLibrary: return "it is not a .dll library";
-        case Verdict::Unreadable: return "it cannot be read";
-        case Verdict::Outside: return "it lies outside the game folder";
+        case Verdict::Bot: return TrMark("it is the bot's own library");
+        case Verdict::Missing: return TrMark("there is no such file");
+        case Verdict::NotRegular: return TrMark("it is not a regular file");
+        case Verdict::NotLibrary: return TrMark("it is not a .dll library");
+        case Verdict::Unreadable: return TrMark("it cannot be read");
+        case Verdict::Outside: return TrMark("it lies outside the game folder");
     }
     return "";
 }
@@ -99,26 +100,31 @@ const ModLibraries::Judged& ModLibraries::Find(const std::string& path) {
     return found->second;
 }
 
-Verdict ModLibraries::Judge(const std::string& path, std::string* shown, std::string* why) {
+Verdict ModLibraries::Judge(const std::string& path, std::string* shown, std::string* why, std::string* told) {
     const Judged& judged = Find(path);
     if (shown) *shown = judged.shown;
     if (why) *why = judged.why;
+    if (told) *told = judged.told;
     return judged.verdict;
 }
 
 ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
-    Judged judged{Verdict::Outside, layout::ForPlayerInMod(folder_, path), ""};
+    Judged judged{Verdict::Outside, layout::ForPlayerInMod(folder_, path), "", ""};
     std::string normal;
     layout::PathBuffer file;
     if (!FromGameFolder(folder_, path, normal) ||
         !layout::ComposePath(file, layout::kGameFile, g_szGameDir, normal.c_str())) {
         judged.why = VerdictWords(judged.verdict);
+        judged.told = Tr(judged.why.c_str());
         return judged;
     }
     judged.shown = layout::ForPlayer(file);
-    auto verdict = [&judged](Verdict v, const std::string& why = std::string()) {
+    // The trace keeps the English words, the player reads them translated.
+    auto verdict = [&judged](Verdict v, const std::string& why = std::string(),
+                             const std::string& told = std::string()) {
         judged.verdict = v;
         judged.why = why.empty() ? VerdictWords(v) : why;
+        judged.told = told.empty() ? Tr(VerdictWords(v)) : told;
         return judged;
     };
     // The bot's library by its name, in whichever folder: a line that names
@@ -134,7 +140,9 @@ ModLibraries::Judged ModLibraries::JudgeNow(const std::string& path) {
         if (!platform::PathExists(file)) return verdict(Verdict::Missing);
         if (platform::IsDirectory(file) || failure.error == platform::FileError::NotFound)
             return verdict(Verdict::NotRegular);
-        return verdict(Verdict::Unreadable, std::string(VerdictWords(Verdict::Unreadable)) + ": " + failure.reason);
+        const char* words = VerdictWords(Verdict::Unreadable);
+        return verdict(Verdict::Unreadable, std::string(words) + ": " + failure.reason,
+                       std::string(Tr(words)) + ": " + PlayerReason(failure));
     }
     // Another name of the bot's own file (a hard link, a link, a folder
     // spelled otherwise) is the bot all the same.

@@ -33,13 +33,14 @@ public:
     // gives it (either separator, "." and ".." allowed while they stay inside
     // the game folder). shown, when given, receives the path for the player;
     // why, the rule it failed in words ("there is no such file", ...), empty
-    // for Present.
-    Verdict Judge(const std::string& path, std::string* shown = nullptr, std::string* why = nullptr);
+    // for Present; told, the same in the player's language.
+    Verdict Judge(const std::string& path, std::string* shown = nullptr, std::string* why = nullptr,
+                  std::string* told = nullptr);
 
 private:
     struct Judged {
         Verdict verdict;
-        std::string shown, why;
+        std::string shown, why, told;
     };
     const Judged& Find(const std::string& path);
     Judged JudgeNow(const std::string& path);

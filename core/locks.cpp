@@ -9,7 +9,7 @@ std::unique_ptr<platform::FileLock> LockGameFolder() {
 
 std::unique_ptr<platform::FileLock> LockModFolder(const std::string& folder, layout::PathBuffer& path) {
     if (!layout::ComposePath(path, layout::kModFolder, g_szGameDir, folder.c_str())) {
-        platform::Fail(platform::FileError::NotFound, "its path is too long for the installer");
+        platform::FailInWords(platform::FileError::NotFound, PlayerWords("its path is too long for the installer"));
         return nullptr;
     }
     return platform::FileLock::Acquire(path, kLockWaitMilliseconds);

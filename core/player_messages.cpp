@@ -284,7 +284,7 @@ std::vector<UnreadableMod> UnreadableMods(const InstallerCore& core) {
         // A mod the game folder lacks is no failure: the catalogue names
         // every mod the package knows.
         if (failure.error == platform::FileError::NotFound && !platform::PathExists(path)) continue;
-        unreadable.push_back({slot, layout::ForPlayer(path) + ": " + failure.reason});
+        unreadable.push_back({slot, layout::ForPlayer(path) + ": " + PlayerReason(failure)});
     }
     return unreadable;
 }

@@ -10,6 +10,7 @@
 #include "core/libraries.h"
 #include "core/paths.h"
 #include "core/trace.h"
+#include "core/translations.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -23,23 +24,22 @@ struct KeptLines {
         Unfit      // it does not fit liblist.gam: nothing changes
     };
     State state = State::None;
-    size_t count = 0;     // its lines that are not blank
-    std::string missing;  // State::Missing: the first library the game could not load, for the player
-    std::string rule;     // State::Missing: the rule that library failed
-    std::string why;      // State::Unfit: why, for the player
+    size_t count = 0;      // its lines that are not blank
+    std::string missing;   // State::Missing: the first library the game could not load, for the player
+    std::string rule;      // State::Missing: the rule that library failed, for the trace
+    std::string ruleTold;  // the same for the player
+    std::string why;       // State::Unfit: why, for the player
 };
-
-std::string Lines(size_t count, const char* what) {
-    return std::to_string(count) + " " + what + (count == 1 ? " line" : " lines");
-}
 
 // Why kept lines do not fit liblist.gam: it has another number of gamedll
 // lines (more than were read, with more), or none.
 std::string UnfitWhy(size_t keeps, size_t has, bool more) {
-    if (has == 0 && !more) return "liblist.gam has no gamedll line to give its lines back to";
-    const std::string count = more ? "more" : std::to_string(has);
-    return "it keeps " + Lines(keeps, "gamedll") + ", and liblist.gam has " + count +
-           (count == "1" ? " gamedll line" : " gamedll lines");
+    if (has == 0 && !more) return Tr("liblist.gam has no gamedll line to give its lines back to");
+    const std::string lines = more ? std::string(Tr("more gamedll lines"))
+                                   : Fill(TrPlural("%s gamedll line", "%s gamedll lines", has), {std::to_string(has)});
+    return Fill(TrPlural("it keeps %s gamedll line, and liblist.gam has %s",
+                         "it keeps %s gamedll lines, and liblist.gam has %s", keeps),
+                {std::to_string(keeps), lines});
 }
 
 ChangeOutcome Unfit(const char* stored, const std::string& why) {
@@ -76,7 +76,7 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, bool linu
         ++kept.count;
         if (!liblist::IsGamedllRow(line.Text().c_str())) {
             kept.state = KeptLines::State::Unfit;
-            kept.why = "line " + std::to_string(number) + " is not a gamedll line";
+            kept.why = Fill(Tr("line %s is not a gamedll line"), {std::to_string(number)});
             return kept;
         }
         // Judged once a path, in one room: a file may hold millions of lines.
@@ -85,7 +85,7 @@ KeptLines ReadKeptLines(const char* stored, const std::string& folder, bool linu
         const libraries::Verdict verdict = judge.Judge(path);
         if (verdict != libraries::Verdict::Present && !(verdict == libraries::Verdict::Missing && linuxServes)) {
             kept.state = KeptLines::State::Missing;
-            judge.Judge(path, &kept.missing, &kept.rule);
+            judge.Judge(path, &kept.missing, &kept.rule, &kept.ruleTold);
         }
     }
     if (reader->Failed()) outcome = change::FailureOutcome(stored);
@@ -96,10 +96,10 @@ bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept,
                      ChangeOutcome& outcome) {
     const std::string& folder = core.m_strModFolder[slot];
     const std::string& base = core.m_strModDll[slot];
-    std::string shown, rule;
-    const libraries::Verdict verdict = base.empty()
-                                           ? libraries::Verdict::Missing
-                                           : libraries::ModLibraries(folder).Judge(OwnLibraryPath(base), &shown, &rule);
+    std::string shown, rule, told;
+    const libraries::Verdict verdict =
+        base.empty() ? libraries::Verdict::Missing
+                     : libraries::ModLibraries(folder).Judge(OwnLibraryPath(base), &shown, &rule, &told);
     if (verdict == libraries::Verdict::Present) return true;
     // A Linux server's tree holds the mod's .so library only: the line goes
     // back for the Windows game, and the server loads its own line's library.
@@ -110,14 +110,15 @@ bool CheckOwnLibrary(const InstallerCore& core, int slot, const KeptLines& kept,
     Trace(core, "The mod's own library %s cannot be loaded (%s), nothing changed\n", shown.c_str(), rule.c_str());
     outcome.problem =
         verdict == libraries::Verdict::Missing ? ChangeProblem::OwnLibraryMissing : ChangeProblem::OwnLibraryUnusable;
-    if (base.empty()) outcome.detail = folder + ": the catalogue names no game library for this mod";
-    else if (verdict == libraries::Verdict::Bot) outcome.detail = shown + ": the catalogue names the bot's own";
+    if (base.empty()) outcome.detail = folder + ": " + Tr("the catalogue names no game library for this mod");
+    else if (verdict == libraries::Verdict::Bot)
+        outcome.detail = shown + ": " + Tr("the catalogue names the bot's own");
     else if (verdict == libraries::Verdict::Missing) outcome.detail = shown;
-    else outcome.detail = shown + ": " + rule;
+    else outcome.detail = shown + ": " + told;
     // The same library named twice is told once.
     if (kept.state == KeptLines::State::Missing && kept.missing != shown)
-        outcome.detail +=
-            "; " + kept.missing + ", which liblist.gam named before the bot, cannot be loaded either: " + kept.rule;
+        outcome.detail += "; " + Fill(Tr("%s, which liblist.gam named before the bot, cannot be loaded either: %s"),
+                                      {kept.missing, kept.ruleTold});
     return false;
 }
 
@@ -219,7 +220,7 @@ ChangeOutcome RemoveFromSlot(InstallerCore& core, int slot) {
     // until then it stays, whatever else happens.
     if (kept.state == KeptLines::State::GiveBack && allBack && !platform::RemoveFile(stored))
         Trace(core, "Could not delete %s: %s\n", stored, platform::LastFailure().reason.c_str());
-    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing + ": " + kept.rule;
+    if (kept.state == KeptLines::State::Missing) outcome.keptLinesNotGivenBack = kept.missing + ": " + kept.ruleTold;
     if (kept.state == KeptLines::State::GiveBack && !allBack) outcome.keptLinesStay = layout::ForPlayer(stored);
 
     // The library may go only now that nothing names it: the new liblist.gam
@@ -228,7 +229,7 @@ ChangeOutcome RemoveFromSlot(InstallerCore& core, int slot) {
     // open only stays behind, named by nothing, and the player is told.
     if (!platform::RemoveFile(library)) {
         Trace(core, "Could not delete %s: %s\n", library, platform::LastFailure().reason.c_str());
-        outcome.libraryLeft = layout::ForPlayer(library) + ": " + platform::LastFailure().reason;
+        outcome.libraryLeft = layout::ForPlayer(library) + ": " + PlayerReason(platform::LastFailure());
     }
     Trace(core, "Deleted veldrin.dll\n");
     return outcome;

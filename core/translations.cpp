@@ -6,6 +6,11 @@
 
 #include "platform/language.h"
 
+std::string PlayerReason(const platform::Failure& failure) {
+    if (failure.words.empty()) return failure.reason;
+    return Fill(Tr(failure.words.c_str()), {failure.value});
+}
+
 namespace translations {
 
 namespace {
@@ -223,6 +228,8 @@ bool Catalogue::Read(const std::string& bytes) {
 }
 
 const char* Catalogue::Find(const char* english) const {
+    // The empty id holds the catalogue's header, no message.
+    if (!*english) return nullptr;
     const auto found = m_messages.find(english);
     return found == m_messages.end() || found->second.size() <= 1 ? nullptr : found->second.c_str();
 }

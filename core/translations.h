@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/failure.h"
+
 // Marks an English text for the template without translating it where it
 // stands: the text is data (the list's status words) that a front end
 // translates where it shows it, through Tr.
@@ -29,6 +31,11 @@
 // language needs.
 [[nodiscard]] std::string Fill(const char* format, std::initializer_list<std::string> values);
 [[nodiscard]] std::string Fill(const std::string& format, std::initializer_list<std::string> values);
+
+// The reason of a file layer's failure in the player's language: its own
+// words translated, their value filled in; the system's reason as the
+// system gives it.
+[[nodiscard]] std::string PlayerReason(const platform::Failure& failure);
 
 namespace translations {
 

@@ -26,6 +26,24 @@ const Failure& LastFailure() { return t_lastFailure; }
 bool Fail(FileError error, std::string reason) {
     t_lastFailure.error = error;
     t_lastFailure.reason = std::move(reason);
+    t_lastFailure.words.clear();
+    t_lastFailure.value.clear();
+    return false;
+}
+
+bool FailInWords(FileError error, const char* words, std::string value) {
+    std::string reason = words;
+    const size_t at = reason.find("%s");
+    if (at != std::string::npos) reason.replace(at, 2, value);
+    t_lastFailure.error = error;
+    t_lastFailure.reason = std::move(reason);
+    t_lastFailure.words = words;
+    t_lastFailure.value = std::move(value);
+    return false;
+}
+
+bool Fail(Failure failure) {
+    t_lastFailure = std::move(failure);
     return false;
 }
 

@@ -6,6 +6,11 @@
 #include <functional>
 #include <string>
 
+// Marks the program's own words for a failure for the translators' template
+// without translating them here: the file layer knows no language, and the
+// player's front end translates the words where it shows them.
+#define PlayerWords(english) english
+
 namespace platform {
 
 // What kind of failure a file operation met.
@@ -21,16 +26,28 @@ enum class FileError {
 
 // The last failure of a file operation on this thread: its kind and the
 // system's reason in words. Each failing operation sets it; a succeeding one
-// leaves it alone.
+// leaves it alone. When the reason is the program's own words rather than
+// the system's, words holds them as an English format whose "%s" is value,
+// for a front end to translate; the reason is that format filled.
 struct Failure {
     FileError error = FileError::None;
     std::string reason;
+    std::string words;  // empty when the reason is the system's own
+    std::string value;
 };
 const Failure& LastFailure();
 
-// Used by the implementations: records a failure of this thread. Returns
-// false, for the caller to pass on.
+// Used by the implementations: records a failure of this thread with the
+// system's reason. Returns false, for the caller to pass on.
 bool Fail(FileError error, std::string reason);
+
+// Records a failure of this thread told in the program's own words (marked
+// with PlayerWords), their "%s" standing for value. Returns false.
+bool FailInWords(FileError error, const char* words, std::string value = std::string());
+
+// Records failure, one kept earlier, as this thread's last again. Returns
+// false.
+bool Fail(Failure failure);
 
 // The system's words for a kind of failure, as it would report it.
 std::string ReasonText(FileError error);

@@ -102,15 +102,16 @@ const std::string& RealFolderOf(const char* within) {
 bool InsideFolder(native::Handle file, const char* within) {
     if (native::RealPathInside(native::RealPathOf(file), RealFolderOf(within))) return true;
     // The folder as the host spells it, as every path the player reads.
-    return Fail(FileError::NotFound, "it lies outside " + ResolvePath(within) + ", reached through a link");
+    return FailInWords(FileError::NotFound, PlayerWords("it lies outside %s, reached through a link"),
+                       ResolvePath(within));
 }
 
 }  // namespace
 
 bool RefusesChange(const FileInfo& info) {
-    if (info.directory) return !Fail(FileError::AccessDenied, "a folder stands at this name");
+    if (info.directory) return !FailInWords(FileError::AccessDenied, PlayerWords("a folder stands at this name"));
     // Windows refuses a read-only file even to an administrator.
-    if (info.readOnly && !info.link) return !Fail(FileError::AccessDenied, "the file is read-only");
+    if (info.readOnly && !info.link) return !FailInWords(FileError::AccessDenied, PlayerWords("the file is read-only"));
     return false;
 }
 
@@ -140,7 +141,7 @@ bool TargetOf(const char* target, LinkAtTarget links, std::string& host, bool& e
     // A link to a device or a pipe would have the temporary made in /dev or
     // wherever the pipe lies.
     if (exists && links == LinkAtTarget::Follow && !info.regular && !info.directory)
-        return Fail(FileError::NotFound, "it is a link to something that is not a file");
+        return FailInWords(FileError::NotFound, PlayerWords("it is a link to something that is not a file"));
     return true;
 }
 
@@ -185,11 +186,11 @@ std::unique_ptr<NewFile> NewFile::Create(const char* target, std::string targetH
         // The file may well be writable: it is its folder that refuses the
         // new file the change is written to first.
         if (!taken && LastFailure().error == FileError::AccessDenied)
-            Fail(FileError::AccessDenied,
-                 "its folder does not let new files be made in it (" + LastFailure().reason + ")");
+            FailInWords(FileError::AccessDenied, PlayerWords("its folder does not let new files be made in it (%s)"),
+                        LastFailure().reason);
         if (!taken) return nullptr;
     }
-    Fail(FileError::Failed, "no free temporary name beside " + file->targetHost_);
+    FailInWords(FileError::Failed, PlayerWords("no free temporary name beside %s"), file->targetHost_);
     return nullptr;
 }
 
@@ -205,7 +206,7 @@ void NewFile::Discard() {
         // Keeps the failure that made the file go, not the delete's.
         const Failure kept = LastFailure();
         native::Unlink(temp_);
-        Fail(kept.error, kept.reason);
+        Fail(kept);
     }
 }
 
@@ -296,7 +297,8 @@ bool CopyOver(const char* source, const char* target, const CopyRules& rules, bo
         usable = in != native::kNoHandle;
         if (usable && rules.within) usable = InsideFolder(in, rules.within);
     }
-    if (usable && rules.nonEmpty && from.size == 0) usable = Fail(FileError::Failed, "the file is empty");
+    if (usable && rules.nonEmpty && from.size == 0)
+        usable = FailInWords(FileError::Failed, PlayerWords("the file is empty"));
     // The seam's read of the source comes after it was judged: a test can
     // change the file there, as another program could.
     if (usable && FaultInjected(FileOp::Read, source)) usable = false;
@@ -391,7 +393,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const char* path, int waitMillisecon
         if (folder != native::kNoHandle) return std::unique_ptr<FileLock>(new FileLock(folder, now));
         if (!busy) return nullptr;
         if (std::chrono::steady_clock::now() >= deadline) {
-            Fail(FileError::Busy, "another installer holds its lock");
+            FailInWords(FileError::Busy, PlayerWords("another installer holds its lock"));
             return nullptr;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -423,7 +425,7 @@ int RemoveStaleTemporaries(const char* folder, int64_t olderThan) {
         }
     }
     // A sweep that could not delete something is no failure of the change.
-    Fail(kept.error, kept.reason);
+    Fail(kept);
     return removed;
 }
 

@@ -154,7 +154,8 @@ Handle OpenRead(const char* path, Info* info) {
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        Fail(FileError::NotFound, S_ISDIR(st.st_mode) ? "a folder stands at this name" : "not a regular file");
+        FailInWords(FileError::NotFound, S_ISDIR(st.st_mode) ? PlayerWords("a folder stands at this name")
+                                                             : PlayerWords("not a regular file"));
         return kNoHandle;
     }
     if (info) FillInfo(st, *info);
@@ -339,7 +340,7 @@ bool CopyData(Handle from, Handle to, uint64_t size) {
     // copied: neither copy is the file the caller looked at.
     size_t more = 0;
     if (left == 0 && !Read(from, buffer, 1, more)) return false;
-    if (left != 0 || more != 0) return Fail(FileError::Failed, kChangedWhileCopied);
+    if (left != 0 || more != 0) return FailInWords(FileError::Failed, kChangedWhileCopied);
     return true;
 }
 
@@ -456,7 +457,8 @@ bool FollowLinks(const std::string& host, std::string& reached) {
     if (host.empty() || ::lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
     char* real = ::realpath(host.c_str(), nullptr);
     if (!real) {
-        if (errno == ENOENT || errno == ENOTDIR) return Fail(FileError::NotFound, "it is a link to a missing file");
+        if (errno == ENOENT || errno == ENOTDIR)
+            return FailInWords(FileError::NotFound, PlayerWords("it is a link to a missing file"));
         return FailErrno();
     }
     reached = real;

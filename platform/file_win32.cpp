@@ -138,7 +138,7 @@ Handle OpenRead(const char* path, Info* info) {
     // Only a file on a disk: a pipe or a device would never end or never answer.
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        Fail(FileError::NotFound, "not a regular file");
+        FailInWords(FileError::NotFound, PlayerWords("not a regular file"));
         return kNoHandle;
     }
     if (info && !InfoOf(file, *info)) {
@@ -171,7 +171,7 @@ Handle OpenToLookAt(const char* path, Info* info) {
     Info seen;
     if (GetFileType(file) != FILE_TYPE_DISK || !InfoOf(file, seen) || !seen.regular) {
         CloseHandle(file);
-        Fail(FileError::NotFound, "not a regular file");
+        FailInWords(FileError::NotFound, PlayerWords("not a regular file"));
         return kNoHandle;
     }
     if (info) *info = seen;
@@ -235,7 +235,7 @@ bool CopyData(Handle from, Handle to, uint64_t size) {
     // copied: neither copy is the file the caller looked at.
     size_t more = 0;
     if (left == 0 && !Read(from, buffer.get(), 1, more)) return false;
-    if (left != 0 || more != 0) return Fail(FileError::Failed, kChangedWhileCopied);
+    if (left != 0 || more != 0) return FailInWords(FileError::Failed, kChangedWhileCopied);
     return true;
 }
 
@@ -344,7 +344,7 @@ bool FollowLinks(const std::string& host, std::string& reached) {
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return Fail(FileError::NotFound, "it is a link to a missing file");
+            return FailInWords(FileError::NotFound, PlayerWords("it is a link to a missing file"));
         return FailCode(code);
     }
     const std::string path = FinalPathOf(file);

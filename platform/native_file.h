@@ -64,7 +64,7 @@ bool Write(Handle file, const char* data, size_t size);
 bool CopyData(Handle from, Handle to, uint64_t size);
 
 // The reason CopyData gives for a file that changed while it was copied.
-constexpr const char* kChangedWhileCopied = "the file changed while it was copied";
+constexpr const char* kChangedWhileCopied = PlayerWords("the file changed while it was copied");
 
 // Forces what was written to the disk.
 bool Sync(Handle file);

@@ -427,6 +427,13 @@ one_line_error "read-only liblist.gam" gearbox/liblist.gam "left as it was"
 expect_changed "read-only liblist.gam"
 run --list --game-dir "$(winpath "$game")"
 [ "$out" = "$sample_list" ] || fail "read-only liblist.gam: the list now reads $out"
+# In the test language the file layer's reason is the catalogue's too.
+if [ -z "$emulator" ]; then
+    LANGUAGE=qaa run --install gearbox --game-dir "$game"
+    expect "read-only liblist.gam in the test language" 1
+    one_line_error "read-only liblist.gam in the test language" "gearbox/liblist.gam: Datei nur zum Lesen"
+    expect_changed "read-only liblist.gam in the test language"
+fi
 
 # A writable liblist.gam in a folder that refuses new files (as a user the
 # folder's mode binds): the folder's refusal is told, not the file's.

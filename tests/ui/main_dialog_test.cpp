@@ -590,6 +590,28 @@ TEST_F(DialogTest, WhatAChangeCouldNotDoIsToldInABox) {
             }
         }
     }
+    // In the player's language the file layer's reason is the player's too,
+    // while the trace keeps the English one.
+    {
+        SCOPED_TRACE("a library that stays, in the test language, with the trace on");
+        const fs::path library = game_ / "valve/dlls/veldrin.dll";
+        fs::permissions(library, fs::perms::owner_read | fs::perms::group_read);
+        UsePlayersLanguage({"qaa"});
+        dlg_->m_bLog = 1;
+        ClickRow(RowOfSlot(test::kHalfLife));
+        MessageBoxes boxes;
+        ClickAction(dlg_->m_btnRemove);
+        dlg_->m_bLog = 0;
+        UsePlayersLanguage({"C"});
+        fs::permissions(library, fs::perms::owner_write, fs::perm_options::add);
+        ASSERT_EQ(1u, boxes.seen.size());
+        EXPECT_NE(std::string::npos, boxes.seen.front().message.utf8_string().find(ForPlayer("valve/dlls/veldrin.dll") +
+                                                                                   ": Datei nur zum Lesen"))
+            << boxes.seen.front().message;
+        const std::string log = test::ReadBytes(fs::current_path() / "Veldrin.log");
+        EXPECT_NE(std::string::npos, log.find(": the file is read-only\r\n")) << log;
+        EXPECT_EQ(std::string::npos, log.find("Datei nur zum Lesen")) << log;
+    }
     // Another installer holds the game folder: the change waits for it, a
     // few seconds, under a busy cursor, then says so.
     {
