@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/path_posix.h"
+#include "platform/text_encoding_native.h"
 #include "platform/wildcard.h"
 
 namespace platform {
@@ -31,24 +32,6 @@ const char kGameValue[] = "directory";
 unsigned long HexValue(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) ? static_cast<unsigned long>(c - '0')
                                                        : static_cast<unsigned long>(std::tolower(c) - 'a' + 10);
-}
-
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // Reads "\x" and up to four hex digits at text[pos] (pos after the "x"):
@@ -101,7 +84,7 @@ bool ReadRegString(const std::string& text, size_t& pos, std::string& out) {
                     code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                     pos = next;
                 }
-                AppendUtf8(out, code);
+                AppendUtf8(out, static_cast<char32_t>(code));
                 break;
             }
             default:
@@ -110,7 +93,7 @@ bool ReadRegString(const std::string& text, size_t& pos, std::string& out) {
                     for (int digits = 1; digits < 3 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7';
                          ++digits)
                         code = code * 8 + static_cast<unsigned long>(text[pos++] - '0');
-                    AppendUtf8(out, code);
+                    AppendUtf8(out, static_cast<char32_t>(code));
                 } else {
                     out += e;  // \\ and \" stand for themselves
                 }
