@@ -16,6 +16,18 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Makes sure the system's locale data holds the named UTF-8 locale
+# (ru_RU.UTF-8, zh_CN.UTF-8), generating it where it is missing: GTK's own
+# words and Wine's Windows locale follow it. Needs the locales package.
+need_locale() {
+    local name=$1
+    locale -a 2>/dev/null | grep -qix "${name/.UTF-8/.utf8}" && return 0
+    section "Generating the locale $name"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo localedef -i "${name%.UTF-8}" -c -f UTF-8 -A /usr/share/locale/locale.alias "$name"
+}
+
 # Runs ctest in a build folder, inside a private X server so the dialog tests
 # have a real window, with nothing of the user's own Wine or home read.
 run_ctest() {

@@ -235,28 +235,39 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
     }
 #ifdef __WXMSW__
     else {
-        // The registry names a folder in Chinese, which the code page of an
-        // older Windows, or of this test program (which asks for no UTF-8),
-        // may lack: the field shows it exactly, and the box tells why it
-        // cannot be used rather than calling it a folder without the package.
-        const std::wstring folder = L"C:\\\u6E38\u620F\\Half-Life";
+        // The registry names a Half-Life folder in Cyrillic, then one in
+        // Chinese, without the package: the field shows each exactly, and
+        // the box says what the Steam case says; or, where the code page (of
+        // an older Windows, or a Wine that keeps the locale's for a program
+        // asking for UTF-8) cannot hold the name, why it cannot be used
+        // rather than calling it a folder without the package.
         const wchar_t* key = L"Software\\Sierra OnLine\\Setup\\HALFLIFE";
-        HKEY handle = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
-                                                 nullptr, &handle, nullptr));
-        RegSetValueExW(handle, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(handle);
-        if (!PathToNarrow(folder).unheld.empty()) {
+        for (const std::wstring name : {L"\u0418\u0433\u0440\u044B", L"\u6E38\u620F"}) {
+            const std::wstring folder = L"C:\\" + name + L"\\Half-Life";
+            SCOPED_TRACE(wxString(folder).utf8_string());
+            fs::create_directories(fs::path(folder));
+            HKEY handle = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
+                                                     KEY_WRITE | KEY_WOW64_32KEY, nullptr, &handle, nullptr));
+            RegSetValueExW(handle, L"directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(handle);
             MessageBoxes boxes;
             StartFromHere();
             ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; }));
-            EXPECT_TRUE(boxes.seen[0].message.StartsWith(
-                "The folder\n" + folder + "\ncannot be used: its name holds \"" + std::wstring(L"\u6E38\u620F") + "\""))
-                << boxes.seen[0].message;
             EXPECT_EQ(folder, dlg_->m_edtGameDir->GetValue().ToStdWstring()) << "the field shows the path exactly";
-            EXPECT_EQ("", std::string(g_szGameDir));
+            if (PathToNarrow(folder).unheld.empty()) {
+                EXPECT_EQ(
+                    wxString("The Half-Life folder\n") + folder + "\ndoes not hold the Veldrin package." + howToGoOn,
+                    boxes.seen[0].message);
+            } else {
+                EXPECT_TRUE(boxes.seen[0].message.StartsWith(wxString("The folder\n") + folder +
+                                                             "\ncannot be used: its name holds \"" + name + "\""))
+                    << boxes.seen[0].message;
+                EXPECT_EQ("", std::string(g_szGameDir));
+            }
             dlg_.reset();
+            fs::remove_all(fs::path(folder).parent_path());
         }
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
     }
