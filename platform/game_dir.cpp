@@ -4,10 +4,10 @@
 #include "platform/game_dir.h"
 #include "platform/steam_roots.h"
 
-#include <fstream>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/native_file.h"
 #include "platform/wildcard.h"
 
 namespace platform {
@@ -35,10 +35,22 @@ std::vector<std::string> VdfTokens(const std::string& line) {
 // or in the older layout entries keyed by a number.
 std::vector<std::string> SteamLibraries(const std::string& vdfFile) {
     std::vector<std::string> libraries;
-    std::ifstream in(vdfFile, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> tokens = VdfTokens(line);
+    // Read through the file layer rather than a C++ stream: the streams
+    // would bring the C++ library's locale machinery into the Windows
+    // program for this one small file.
+    std::string text;
+    const native::Handle file = native::OpenRead(vdfFile.c_str());
+    if (file == native::kNoHandle) return libraries;
+    char buffer[4096];
+    size_t got = 0;
+    while (native::Read(file, buffer, sizeof buffer, got) && got > 0) text.append(buffer, got);
+    (void)native::Close(file);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::vector<std::string> tokens = VdfTokens(text.substr(start, end - start));
+        start = end + 1;
         if (tokens.size() != 2 || tokens[0].empty()) continue;
         // A path is handed to the file calls as a C string: one holding a NUL
         // would name a different, shorter folder than the file says.
@@ -83,8 +95,7 @@ std::vector<std::string> SteamGameDirectories() {
     };
     for (const std::string& root : roots) add(HalfLifeIn(root));
     for (const std::string& root : roots)
-        for (const std::string& library :
-             SteamLibraries(ResolvePath((root + "\\steamapps\\libraryfolders.vdf").c_str()))) {
+        for (const std::string& library : SteamLibraries(root + "\\steamapps\\libraryfolders.vdf")) {
             // Steam writes its list in UTF-8.
             const NarrowPath path = NarrowPathOfUtf8(library);
             if (path.unheld.empty()) add(HalfLifeIn(path.narrow));

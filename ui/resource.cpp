@@ -128,7 +128,9 @@ bool LoadVeldrinInsResources() {
     if (loaded) return complete;
     loaded = true;
 
+#if wxUSE_LIBPNG
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+#endif
     wxXmlResource* resources = wxXmlResource::Get();
     // The templates are compiled in and never change while the program runs;
     // without this flag an edited copy of the tree could be read again.

@@ -8,7 +8,7 @@
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 #ifdef __WXMSW__
-#include <wx/msw/wrapwin.h>  // WM_QUERYDRAGICON
+#include <wx/msw/wrapwin.h>  // WM_QUERYDRAGICON, GetModuleHandle
 #endif
 
 #include <cstdio>
@@ -73,8 +73,14 @@ wxEND_EVENT_TABLE()
 CVeldrinInsDlg::CVeldrinInsDlg(wxWindow* parent) {
     LoadDialogTemplate(this, parent, "IDD_VELDRININS_DIALOG", kDialogSize);
     Centre();
+#ifdef __WXMSW__
+    // The program's own icon group, each size it holds: the Windows program
+    // reads no PNG, which the templates' icons are for the other hosts.
+    m_hIcon.AddIcon(wxString::Format("#%d", IDR_MAINFRAME), ::GetModuleHandle(nullptr));
+#else
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME"));
     m_hIcon.AddIcon(wxXmlResource::Get()->LoadIcon("IDR_MAINFRAME_SMALL"));
+#endif
     ShowPictureCentred(BindControl<wxStaticBitmap>(this, IDC_LOGO), wxXmlResource::Get()->LoadBitmap("IDB_LOGO"));
     m_fnChooseFolder = [this](const wxString& start) {
         // Named here: wx's default name lives beside its generic folder tree,

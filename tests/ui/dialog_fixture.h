@@ -24,6 +24,12 @@
 #include "ui/admin_restart.h"
 #include "ui/veldrinins_dlg.h"
 
+#if !wxUSE_STD_IOSTREAM
+// The Windows wxWidgets is built without its output to the standard
+// streams; the tests' messages show a wxString as UTF-8 all the same.
+inline std::ostream& operator<<(std::ostream& out, const wxString& text) { return out << text.utf8_string(); }
+#endif
+
 namespace test {
 
 // Lets the window system and the dialog handle what is pending.
