@@ -193,10 +193,27 @@ size_t Columns(const std::string& text) {
     return columns;
 }
 
-std::string HelpText() {
+// The name the command was started by, for the help's forms and the
+// pointer to it: a Linux server with only the console package has
+// "veldrinins", and no "VeldrinIns" to type. On Windows "VeldrinIns", which
+// cmd.exe runs as the .com whatever the case typed.
+std::string CommandName(const char* argv0) {
+#ifndef _WIN32
+    if (argv0 && *argv0) {
+        const char* slash = std::strrchr(argv0, '/');
+        const std::string name = slash ? slash + 1 : argv0;
+        if (!name.empty()) return name;
+    }
+#else
+    (void)argv0;
+#endif
+    return "VeldrinIns";
+}
+
+std::string HelpText(const std::string& command) {
     std::string text;
     const std::string usage = Tr("Usage:");
-    const std::string program = " VeldrinIns ";
+    const std::string program = " " + command + " ";
     const size_t indent = Columns(usage) + program.size();
     for (const char* form : kUsage)
         text +=
@@ -574,7 +591,11 @@ int RunCommandLine(int argc, char** argv) {
     Request request;
     const std::string mistake = Parse(argc, argv, request);
     if (!mistake.empty()) {
-        Tell(Fill(Tr("%s; see 'VeldrinIns --help'"), {mistake}));
+        // Every catalogue keeps the command as it is; it is the one typed.
+        std::string told = Fill(Tr("%s; see 'VeldrinIns --help'"), {mistake});
+        const size_t at = told.rfind("VeldrinIns --help");
+        if (at != std::string::npos) told.replace(at, std::strlen("VeldrinIns"), CommandName(argv[0]));
+        Tell(told);
         return kCommandUsage;
     }
 #ifdef _WIN32
@@ -587,7 +608,7 @@ int RunCommandLine(int argc, char** argv) {
         return kCommandNoGame;
     }
 #endif
-    if (request.help) return Print(HelpText());
+    if (request.help) return Print(HelpText(CommandName(argv[0])));
     if (request.version) return Print(std::string("VeldrinIns ") + VELDRIN_VERSION + "\n");
 
     std::string dir;

@@ -105,6 +105,12 @@ if [ -x "$croot/usr/bin/$console" ]; then
     version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" --version 2>&1) \
         && [ "$version" = "VeldrinIns $(cfield Version)" ] && ok "console: --version without a display: $version" \
         || fail "console: --version without a display: $version"
+    # Its help and its pointer to it name the command a server has.
+    help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" --help 2>&1) || true
+    mistake=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" --frob 2>&1) || true
+    grep -q "^Usage: $console --list" <<<"$help" && grep -qF "see '$console --help'" <<<"$mistake" \
+        && ok "console: --help and a usage error name the command as $console" \
+        || fail "console: --help or a usage error names another command: $(head -n 1 <<<"$help"); $mistake"
     # Alone, without arguments, it names the window program it would start.
     out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$croot/usr/bin/$console" 2>&1) && status=0 || status=$?
     [ "$status" -eq 1 ] && grep -qF "/usr/bin/VeldrinIns" <<<"$out" && grep -qF -- "$console --help" <<<"$out" \
@@ -264,7 +270,9 @@ for file in usr/share/man/man1/VeldrinIns.1.gz:usr/share/man/man1/$console.1.gz 
         || fail "/${file#*:} is not the window package's /${file%%:*}"
 done
 for args in --help --version; do
-    [ "$("$croot/usr/bin/$console" $args 2>&1)" = "$("$root/usr/bin/$program" $args 2>&1)" ] \
+    # (The help's forms name the command as it was started.)
+    [ "$("$croot/usr/bin/$console" $args 2>&1 | sed -E "s/^(Usage: | +)$console /\1$program /")" = \
+        "$("$root/usr/bin/$program" $args 2>&1)" ] \
         && ok "$console $args prints what $program $args prints" || fail "$console $args differs from $program $args"
 done
 cp "$croot/usr/bin/$console" "$root/usr/bin/"
