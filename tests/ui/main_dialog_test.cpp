@@ -238,9 +238,9 @@ TEST_F(DialogTest, WithoutAGameDirectoryTheListIsEmptyAndABoxSaysToBrowse) {
         // The registry names a Half-Life folder in Cyrillic, then one in
         // Chinese, without the package: the field shows each exactly, and
         // the box says what the Steam case says; or, where the code page (of
-        // an older Windows, or a Wine that keeps the locale's for a program
-        // asking for UTF-8) cannot hold the name, why it cannot be used
-        // rather than calling it a folder without the package.
+        // an older Windows, which ignores the program's asking for UTF-8)
+        // cannot hold the name, why it cannot be used rather than calling it
+        // a folder without the package.
         const wchar_t* key = L"Software\\Sierra OnLine\\Setup\\HALFLIFE";
         for (const std::wstring name : {L"\u0418\u0433\u0440\u044B", L"\u6E38\u620F"}) {
             const std::wstring folder = L"C:\\" + name + L"\\Half-Life";
