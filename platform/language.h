@@ -13,16 +13,12 @@ namespace platform {
 // UI languages ("pt-BR"). Empty when none is set.
 [[nodiscard]] std::vector<std::string> SystemLanguages();
 
-// The compiled catalogue (.mo) of domain in language ("pt_BR"), as the
-// program ships it: on Linux the file <language>/LC_MESSAGES/<domain>.mo in
-// the locale folders (the install's share/locale beside the program's
-// folder, then the build's own); on Windows the program's resource
-// "<domain>_<language>" of type MOFILE. Empty when there is none or it
-// cannot be read.
+// The compiled catalogue of domain in language ("pt_BR"), as the program
+// ships it: on Linux the file <language>/LC_MESSAGES/<domain>.mo in the
+// locale folders (the install's share/locale beside the program's folder,
+// then the build's own); on Windows the program's resource
+// "<domain>_<language>" of type MOFILE, a .mo or its compact form. Empty
+// when there is none or it cannot be read.
 [[nodiscard]] std::string ShippedCatalogue(const std::string& domain, const std::string& language);
-
-// The folders the catalogues are looked for in, in that order; empty on
-// Windows, where they are the program's resources.
-[[nodiscard]] std::vector<std::string> CatalogueFolders();
 
 }  // namespace platform

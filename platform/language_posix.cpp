@@ -30,6 +30,9 @@ std::vector<std::string> SystemLanguages() {
     return languages;
 }
 
+namespace {
+
+// The folders the catalogues are looked for in, in that order.
 std::vector<std::string> CatalogueFolders() {
     std::vector<std::string> folders;
     const std::string program = ProgramDirectory();
@@ -39,6 +42,8 @@ std::vector<std::string> CatalogueFolders() {
 #endif
     return folders;
 }
+
+}  // namespace
 
 std::string ShippedCatalogue(const std::string& domain, const std::string& language) {
     for (const std::string& folder : CatalogueFolders()) {

@@ -27,8 +27,6 @@ std::vector<std::string> SystemLanguages() {
     return languages;
 }
 
-std::vector<std::string> CatalogueFolders() { return {}; }
-
 std::string ShippedCatalogue(const std::string& domain, const std::string& language) {
     const std::string name = domain + "_" + language;
     HRSRC resource = FindResourceA(nullptr, name.c_str(), "MOFILE");

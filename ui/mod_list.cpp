@@ -2,8 +2,6 @@
 
 #include "ui/narrow_text.h"
 
-#include <wx/intl.h>
-
 #include "core/translations.h"
 
 namespace {
@@ -43,8 +41,8 @@ wxEND_EVENT_TABLE()
 
 void CModListCtrl::SetUpColumns() {
     int w = GetSize().GetWidth() - 4;
-    InsertColumn(0, _("Mod name"), wxLIST_FORMAT_LEFT, w - w / 3);
-    InsertColumn(1, _("Status"), wxLIST_FORMAT_LEFT, w / 3);
+    InsertColumn(0, wxString::FromUTF8(Tr("Mod name")), wxLIST_FORMAT_LEFT, w - w / 3);
+    InsertColumn(1, wxString::FromUTF8(Tr("Status")), wxLIST_FORMAT_LEFT, w / 3);
 }
 
 void CModListCtrl::ClearModRows() {

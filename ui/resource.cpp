@@ -9,8 +9,10 @@
 #include <wx/dialog.h>
 #include <wx/fontenum.h>
 #include <wx/image.h>
+#if wxUSE_INTL
 #include <wx/translation.h>
 #include <wx/uilocale.h>
+#endif
 #include <wx/xml/xml.h>
 #include <wx/xrc/xh_bmp.h>
 #include <wx/xrc/xh_bttn.h>
@@ -24,7 +26,6 @@
 #include <wx/xrc/xmlres.h>
 
 #include "core/translations.h"
-#include "platform/language.h"
 
 // Made by wxrc from res/veldrinins_main.xrc at build time.
 extern void InitVeldrinInsXmlResource();
@@ -76,6 +77,75 @@ void UseSystemFontWithoutTemplateFace() {
     }
 }
 
+// A text of the templates (a label or a title) in English, as the loader
+// reads it: the node that holds it and the text itself, from which each
+// dialog gets its translation when it is built.
+struct TemplateText {
+    wxXmlNode* node;
+    wxString english;
+};
+
+std::vector<TemplateText>& TemplateTexts() {
+    static std::vector<TemplateText> texts;
+    return texts;
+}
+
+// The text the loader makes of a node's content: "_X" stands for the
+// mnemonic "&X" and "__" for "_"; \n, \t, \r and \\ for their characters.
+wxString LoaderText(const wxString& content) {
+    wxString text;
+    for (auto c = content.begin(); c != content.end(); ++c) {
+        if (*c == '_' && c + 1 != content.end()) {
+            ++c;
+            if (*c != '_') text << '&';
+            text << *c;
+        } else if (*c == '\\' && c + 1 != content.end()) {
+            ++c;
+            if (*c == 'n') text << '\n';
+            else if (*c == 't') text << '\t';
+            else if (*c == 'r') text << '\r';
+            else if (*c == '\\') text << '\\';
+            else text << '\\' << *c;
+        } else {
+            text << *c;
+        }
+    }
+    return text;
+}
+
+// The node content the loader reads as text: LoaderText's inverse.
+wxString LoaderContent(const wxString& text) {
+    wxString content;
+    for (const wxUniChar c : text) {
+        if (c == '_') content << "__";
+        else if (c == '\\') content << "\\\\";
+        else if (c == '\n') content << "\\n";
+        else if (c == '\t') content << "\\t";
+        else if (c == '\r') content << "\\r";
+        else content << c;
+    }
+    return content;
+}
+
+void CollectTemplateTexts(wxXmlNode* node) {
+    for (wxXmlNode* child = node->GetChildren(); child; child = child->GetNext()) {
+        if (child->GetType() != wxXML_ELEMENT_NODE) continue;
+        wxXmlNode* content = child->GetChildren();
+        if ((child->GetName() == "label" || child->GetName() == "title") && content)
+            TemplateTexts().push_back({content, LoaderText(content->GetContent())});
+        else CollectTemplateTexts(child);
+    }
+}
+
+// The templates' texts are translated by the program, as its messages are,
+// into the language in use when a dialog is built: the loader itself
+// translates nothing (it would take wx's words for "OK" or "Browse" over
+// ours, and the Windows program has no wx catalogue at all).
+void TranslateTemplateTexts() {
+    for (const TemplateText& text : TemplateTexts())
+        text.node->SetContent(LoaderContent(wxString::FromUTF8(Tr(text.english.utf8_str()))));
+}
+
 }  // namespace
 
 const char* LoadResourceString(int id) {
@@ -88,6 +158,7 @@ const char* LoadResourceString(int id) {
 }
 
 void UsePlayersLanguage(const std::vector<std::string>& languages) {
+#if wxUSE_INTL
     static bool localeSet = false;
     if (!localeSet) {
         localeSet = true;
@@ -97,29 +168,19 @@ void UsePlayersLanguage(const std::vector<std::string>& languages) {
         (void)wxUILocale::UseDefault();
         std::setlocale(LC_NUMERIC, "C");
     }
+#endif
     translations::UseLanguages(languages);
+#if wxUSE_INTL
+    // wx's own words, where a toolkit dialog has any, in the language the
+    // core chose: one the program has no catalogue of is English
+    // throughout, not English buttons' words in another language. The
+    // Windows build has none: its boxes and folder chooser are the system's.
     auto* catalogues = new wxTranslations;
     wxTranslations::Set(catalogues);
-#ifdef __WXMSW__
-    catalogues->SetLoader(new wxResourceTranslationsLoader);
-#else
-    static bool prefixesAdded = false;
-    if (!prefixesAdded) {
-        prefixesAdded = true;
-        for (const std::string& folder : platform::CatalogueFolders())
-            wxFileTranslationsLoader::AddCatalogLookupPathPrefix(wxString::FromUTF8(folder));
-    }
-#endif
-    // The core's choice holds for wx's catalogues too: a language the
-    // program has no catalogue of is English throughout, not English
-    // buttons' words in another language.
     const std::string& language = translations::Language();
     catalogues->SetLanguage(language.empty() ? wxString("en") : wxString::FromUTF8(language));
-    // wx looks in the catalogue added last first: ours goes after wx's own,
-    // so that our words for "OK", "Browse" or "&About", chosen to fit their
-    // buttons, win over the toolkit's.
     (void)catalogues->AddStdCatalog();
-    (void)catalogues->AddCatalog("veldrinins", wxLANGUAGE_ENGLISH_US);
+#endif
 }
 
 bool LoadVeldrinInsResources() {
@@ -134,7 +195,7 @@ bool LoadVeldrinInsResources() {
     wxXmlResource* resources = wxXmlResource::Get();
     // The templates are compiled in and never change while the program runs;
     // without this flag an edited copy of the tree could be read again.
-    resources->SetFlags(resources->GetFlags() | wxXRC_NO_RELOADING);
+    resources->SetFlags((resources->GetFlags() | wxXRC_NO_RELOADING) & ~wxXRC_USE_LOCALE);
     // Only the handlers of the classes res/veldrinins_main.xrc uses: each
     // one links its control into the program, and all of them (trees,
     // books, pickers, HTML windows...) would make the Windows program
@@ -154,6 +215,9 @@ bool LoadVeldrinInsResources() {
     InitVeldrinInsXmlResource();
     complete = resources->GetResourceNode("IDD_VELDRININS_DIALOG") && resources->GetResourceNode("IDD_ABOUTBOX");
     UseSystemFontWithoutTemplateFace();
+    for (const char* name : {"IDD_VELDRININS_DIALOG", "IDD_ABOUTBOX"})
+        if (const wxXmlNode* dialog = resources->GetResourceNode(name))
+            CollectTemplateTexts(const_cast<wxXmlNode*>(dialog));
     FitToolkitStyleToTemplates();
     GiveMessageBoxesTheirIcons();
     return complete;
@@ -161,6 +225,7 @@ bool LoadVeldrinInsResources() {
 
 void LoadDialogTemplate(wxDialog* dialog, wxWindow* parent, const char* name, const wxSize& size) {
     LoadVeldrinInsResources();
+    TranslateTemplateTexts();
     wxXmlResource::Get()->LoadDialog(dialog, parent, name);
     // The loader sizes the dialog before it applies the template's font, so
     // the size is converted again with the font the controls were laid out in.

@@ -35,9 +35,10 @@ constexpr int IDC_BROWSE = 1014;
 
 // Uses the first of languages that the program has a catalogue of (on Linux
 // the system's names, "de_DE.UTF-8"; empty: the system's languages) for
-// the program's texts, the dialog templates' and wxWidgets' own; English
-// when there is none. The first call also sets the process's locale to the
-// system's (numbers aside), for the toolkit's own dialogs.
+// the program's texts and the dialog templates' (translated as each dialog
+// is built), and on GTK for wxWidgets' own; English when there is none. On
+// GTK the first call also sets the process's locale to the system's
+// (numbers aside), for the toolkit's own dialogs.
 void UsePlayersLanguage(const std::vector<std::string>& languages = {});
 
 // The string table. Returns the text of string id in the player's language

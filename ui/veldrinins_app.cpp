@@ -16,7 +16,7 @@ wxIMPLEMENT_APP_NO_MAIN(CVeldrinInsApp);
 
 namespace {
 
-const char kAlreadyRunning[] = wxTRANSLATE(
+const char kAlreadyRunning[] = TrMark(
     "VeldrinIns is already running.\n\n"
     "Only one installer at a time may change the game's mods. Its window comes to the front when you press OK.");
 
@@ -36,7 +36,7 @@ bool CVeldrinInsApp::OnInit() {
     UsePlayersLanguage();
     // The first installer keeps the game folders to itself while it is open.
     if (!ClaimSingleInstance()) {
-        wxMessageBox(wxGetTranslation(kAlreadyRunning), "VeldrinIns", wxOK | wxICON_INFORMATION);
+        wxMessageBox(wxString::FromUTF8(Tr(kAlreadyRunning)), "VeldrinIns", wxOK | wxICON_INFORMATION);
         BringRunningInstanceToFront();
         g_nExitStatus = 0;
         return false;

@@ -31,12 +31,12 @@
 
 namespace {
 
-const char kStartQuestion[] = wxTRANSLATE(
+const char kStartQuestion[] = TrMark(
     "\nBrowse to your <steam>\\<email>\\counter-strike\\ folder if you install in CS 1.6\n\n"
     "You are using this program at you own risk!\n"
     "Make sure to backup any important files and read the readme file.\n"
     "Do you wish to continue?");
-const char kStartCaption[] = wxTRANSLATE("Are you sure?");
+const char kStartCaption[] = TrMark("Are you sure?");
 const char kMessageCaption[] = "VeldrinIns";
 
 // Template 102's client size, in dialog units.
@@ -193,7 +193,7 @@ std::string CVeldrinInsDlg::StartText(const std::string& dir) const {
 }
 
 void CVeldrinInsDlg::ConfirmStartOrExit() {
-    int answer = wxMessageBox(wxGetTranslation(kStartQuestion), wxGetTranslation(kStartCaption),
+    int answer = wxMessageBox(wxString::FromUTF8(Tr(kStartQuestion)), wxString::FromUTF8(Tr(kStartCaption)),
                               wxYES_NO | wxICON_EXCLAMATION, this);
     if (answer == wxYES) return;
 #ifdef __WXMSW__
