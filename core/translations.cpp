@@ -16,6 +16,10 @@ namespace translations {
 namespace {
 
 constexpr uint32_t kMagic = 0x950412de;
+// The compact form: "VCAT", the message count, then for each message its
+// key (8 bytes), the place and the length of its translation (4 bytes
+// each), all little-endian; the translations follow, a NUL after each.
+const char kCompactMagic[] = "VCAT";
 const char kDomain[] = "veldrinins";
 
 uint32_t Word(const std::string& bytes, size_t at, bool swapped) {
@@ -184,10 +188,34 @@ Current& Loaded() {
 
 }  // namespace
 
+uint64_t KeyOf(const char* id) {
+    uint64_t key = 0xcbf29ce484222325u;
+    for (const char* c = id; *c; ++c) key = (key ^ static_cast<unsigned char>(*c)) * 0x100000001b3u;
+    return key;
+}
+
 bool Catalogue::Read(const std::string& bytes) {
     m_messages.clear();
     m_plural.clear();
     m_forms = 2;
+    const auto fits = [&](uint64_t at, uint64_t length) { return at + length <= bytes.size(); };
+    if (bytes.compare(0, 4, kCompactMagic) == 0 && bytes.size() >= 8) {
+        const uint32_t count = Word(bytes, 4, false);
+        if (!fits(8, uint64_t{count} * 16)) return false;
+        for (uint32_t i = 0; i < count; ++i) {
+            const size_t entry = 8 + size_t{i} * 16;
+            const uint64_t key = Word(bytes, entry, false) | uint64_t{Word(bytes, entry + 4, false)} << 32;
+            const uint32_t textAt = Word(bytes, entry + 8, false);
+            const uint32_t textLength = Word(bytes, entry + 12, false);
+            if (!fits(textAt, uint64_t{textLength} + 1)) {
+                m_messages.clear();
+                return false;
+            }
+            m_messages[key] = bytes.substr(textAt, textLength) + '\0';
+        }
+        ReadHeader();
+        return true;
+    }
     if (bytes.size() < 28) return false;
     const bool swapped = Word(bytes, 0, false) != kMagic;
     if (swapped && Word(bytes, 0, true) != kMagic) return false;
@@ -196,7 +224,6 @@ bool Catalogue::Read(const std::string& bytes) {
     const uint32_t translated = Word(bytes, 16, swapped);
     // Every table and string within the file, lengths measured in 64 bits
     // so that no sum wraps.
-    const auto fits = [&](uint64_t at, uint64_t length) { return at + length <= bytes.size(); };
     if (!fits(originals, uint64_t{count} * 8) || !fits(translated, uint64_t{count} * 8)) return false;
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t idLength = Word(bytes, originals + i * 8, swapped);
@@ -208,10 +235,14 @@ bool Catalogue::Read(const std::string& bytes) {
             return false;
         }
         // Of a plural, the id is its first form.
-        const std::string id(bytes.c_str() + idAt);
-        m_messages[id] = bytes.substr(textAt, textLength) + '\0';
+        m_messages[KeyOf(bytes.c_str() + idAt)] = bytes.substr(textAt, textLength) + '\0';
     }
-    const auto header = m_messages.find(std::string());
+    ReadHeader();
+    return true;
+}
+
+void Catalogue::ReadHeader() {
+    const auto header = m_messages.find(KeyOf(""));
     if (header != m_messages.end()) {
         const std::string& text = header->second;
         const size_t line = text.find("Plural-Forms:");
@@ -224,13 +255,12 @@ bool Catalogue::Read(const std::string& bytes) {
         }
         m_messages.erase(header);
     }
-    return true;
 }
 
 const char* Catalogue::Find(const char* english) const {
     // The empty id holds the catalogue's header, no message.
     if (!*english) return nullptr;
-    const auto found = m_messages.find(english);
+    const auto found = m_messages.find(KeyOf(english));
     return found == m_messages.end() || found->second.size() <= 1 ? nullptr : found->second.c_str();
 }
 
@@ -243,7 +273,7 @@ unsigned long Catalogue::PluralForm(unsigned long n) const {
 }
 
 const char* Catalogue::FindPlural(const char* one, const char*, unsigned long n) const {
-    const auto found = m_messages.find(one);
+    const auto found = m_messages.find(KeyOf(one));
     if (found == m_messages.end()) return nullptr;
     // The forms, a NUL after each: the one the rule picks, when the
     // catalogue has it and it is not empty.

@@ -4,6 +4,7 @@
 // is the English one it is looked up by. Nothing here needs a window.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <unordered_map>
@@ -39,11 +40,13 @@
 
 namespace translations {
 
-// A compiled gettext catalogue (.mo): its messages and plural rule.
+// A compiled gettext catalogue: its messages and plural rule.
 class Catalogue {
 public:
-    // Reads the .mo held in bytes, in either byte order. Returns false, and
-    // holds no message, when bytes is no such file.
+    // Reads the catalogue held in bytes: a .mo file, in either byte order,
+    // or its compact form, which the Windows program carries (KeyOf of each
+    // message id in place of the id). Returns false, and holds no message,
+    // when bytes is neither.
     [[nodiscard]] bool Read(const std::string& bytes);
     // The translation of english (its form for n, when plural), or null.
     [[nodiscard]] const char* Find(const char* english) const;
@@ -55,12 +58,20 @@ public:
     [[nodiscard]] unsigned long PluralForm(unsigned long n) const;
 
 private:
-    // Each message id (of a plural, its first form) with its translation:
-    // of a plural, its forms with a NUL after each.
-    std::unordered_map<std::string, std::string> m_messages;
+    // Takes the plural rule from the header (the message of the empty id)
+    // and drops it from the messages.
+    void ReadHeader();
+
+    // Each message, by the key of its id (of a plural, its first form), with
+    // its translation: of a plural, its forms with a NUL after each.
+    std::unordered_map<uint64_t, std::string> m_messages;
     std::string m_plural;  // the Plural-Forms' plural= expression
     unsigned long m_forms = 2;
 };
+
+// The key a message is found by: the 64-bit FNV-1a hash of its id. The
+// compact form is made only when no two ids of the catalogue share a key.
+[[nodiscard]] uint64_t KeyOf(const char* id);
 
 // The value of the C-like plural expression (n, numbers, ! % * / + - < <=
 // > >= == != && || ?: and parentheses) for n. Sets ok to false on an

@@ -5,7 +5,8 @@
 # translations_test.sh catalogues SOURCE_DIR: every catalogue po/LINGUAS
 # names exists, passes msgfmt --check (placeholders that disagree with the
 # English among its faults), and has no untranslated or fuzzy message, nor
-# one the template no longer has.
+# one the template no longer has, and can be made into the compact form
+# the Windows programs carry.
 # Exits 77 (skipped) without gettext's tools.
 set -euo pipefail
 mode=$1 src=$2
@@ -59,6 +60,12 @@ catalogues)
             echo "po/$lang.po holds messages the template no longer has (msgmerge it):" >&2
             cat "$work/cmp" >&2
             failed=1
+        fi
+        # The Windows programs carry the catalogue in its compact form, which
+        # cannot be made when two of its ids share a key.
+        if command -v python3 >/dev/null; then
+            msgfmt -o "$work/$lang.mo" "$po"
+            "$src/po/compact-catalogue" "$work/$lang.mo" "$work/$lang.cat" || failed=1
         fi
     done <"$src/po/LINGUAS"
     exit $failed
