@@ -22,6 +22,14 @@ constexpr uint32_t kMagic = 0x950412de;
 const char kCompactMagic[] = "VCAT";
 const char kDomain[] = "veldrinins";
 
+// The key a message is found by: the 64-bit FNV-1a hash of its id, as
+// po/compact-catalogue makes it.
+uint64_t KeyOf(const char* id) {
+    uint64_t key = 0xcbf29ce484222325u;
+    for (const char* c = id; *c; ++c) key = (key ^ static_cast<unsigned char>(*c)) * 0x100000001b3u;
+    return key;
+}
+
 uint32_t Word(const std::string& bytes, size_t at, bool swapped) {
     const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])); };
     return swapped ? byte(3) | byte(2) << 8 | byte(1) << 16 | byte(0) << 24
@@ -187,12 +195,6 @@ Current& Loaded() {
 }
 
 }  // namespace
-
-uint64_t KeyOf(const char* id) {
-    uint64_t key = 0xcbf29ce484222325u;
-    for (const char* c = id; *c; ++c) key = (key ^ static_cast<unsigned char>(*c)) * 0x100000001b3u;
-    return key;
-}
 
 bool Catalogue::Read(const std::string& bytes) {
     m_messages.clear();

@@ -44,9 +44,10 @@ namespace translations {
 class Catalogue {
 public:
     // Reads the catalogue held in bytes: a .mo file, in either byte order,
-    // or its compact form, which the Windows program carries (KeyOf of each
-    // message id in place of the id). Returns false, and holds no message,
-    // when bytes is neither.
+    // or its compact form, which the Windows program carries (the 64-bit
+    // FNV-1a hash of each message id in place of the id, made only where no
+    // two ids share one). Returns false, and holds no message, when bytes is
+    // neither.
     [[nodiscard]] bool Read(const std::string& bytes);
     // The translation of english (its form for n, when plural), or null.
     [[nodiscard]] const char* Find(const char* english) const;
@@ -68,10 +69,6 @@ private:
     std::string m_plural;  // the Plural-Forms' plural= expression
     unsigned long m_forms = 2;
 };
-
-// The key a message is found by: the 64-bit FNV-1a hash of its id. The
-// compact form is made only when no two ids of the catalogue share a key.
-[[nodiscard]] uint64_t KeyOf(const char* id);
 
 // The value of the C-like plural expression (n, numbers, ! % * / + - < <=
 // > >= == != && || ?: and parentheses) for n. Sets ok to false on an
