@@ -29,9 +29,12 @@ need_locale() {
 }
 
 # Runs ctest in a build folder, inside a private X server so the dialog tests
-# have a real window, with nothing of the user's own Wine or home read.
+# have a real window, with nothing of the user's own Wine or home read. The
+# server is never reset (-noreset): by default it resets when its last client
+# leaves, and a test program connecting just then is turned away as if there
+# were no display.
 run_ctest() {
     local dir=$1
-    NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+    NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         ctest --test-dir "$dir" --output-on-failure -j"${JOBS:-2}"
 }

@@ -17,9 +17,11 @@ what=$1 program=$2 emulator=${3:-}
 # The cases with windows run in a private X server of their own, where
 # nothing another test left or holds on the shared display can come between:
 # neither a window manager kept out nor a connection refused (a Windows
-# program stays on the display its Wine prefix was started on).
+# program stays on the display its Wine prefix was started on). The server
+# is never reset: one that resets when the program of the first start leaves
+# may turn the second start away as if there were no display.
 if [ "$what" != no-display ] && [ -z "$emulator" ] && [ -z "${VELDRIN_START_TEST_INNER:-}" ] && command -v xvfb-run >/dev/null; then
-    VELDRIN_START_TEST_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    VELDRIN_START_TEST_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
 fi
 
 work=$(mktemp -d)
