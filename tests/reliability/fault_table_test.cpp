@@ -1207,12 +1207,15 @@ TEST_F(FaultTableTest, TwoThreads) {
                 core.ScanMods(sink);
                 // Busy only says the other thread held the game folder longer
                 // than a change waits, which a slow machine may do; after a
-                // busy Install there is nothing to remove.
+                // busy Install there is nothing to remove, and after a busy
+                // Remove the mod is still in, so the next round removes it.
                 const auto note = [&](const ChangeOutcome& o) {
                     if (!o.Done() && o.problem != ChangeProblem::Busy) failures[slot] += Describe(o) + "; ";
                     return o.problem != ChangeProblem::Busy;
                 };
-                if (note(core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink)))
+                const auto* row = sink.ForSlot(slot);
+                const bool stillIn = row && row->status == "installed";
+                if (stillIn || note(core.InstallMod(ItemData(StatusNotInstalled, slot), kEverything, sink)))
                     note(core.RemoveMod(ItemData(StatusInstalled, slot), sink));
             }
         };
