@@ -28,13 +28,18 @@ need_locale() {
     $sudo localedef -i "${name%.UTF-8}" -c -f UTF-8 -A /usr/share/locale/locale.alias "$name"
 }
 
+# Runs a command in a private X server with a screen of SIZE
+# ("1280x1024x24"), the accessibility bridge off. The server is never reset
+# (-noreset): by default it resets when its last client leaves, and a
+# program connecting just then is turned away as if there were no display.
+in_private_x() {  # SIZE COMMAND...
+    local size=$1
+    shift
+    NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 $size -noreset" "$@"
+}
+
 # Runs ctest in a build folder, inside a private X server so the dialog tests
-# have a real window, with nothing of the user's own Wine or home read. The
-# server is never reset (-noreset): by default it resets when its last client
-# leaves, and a test program connecting just then is turned away as if there
-# were no display.
+# have a real window, with nothing of the user's own Wine or home read.
 run_ctest() {
-    local dir=$1
-    NO_AT_BRIDGE=1 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-        ctest --test-dir "$dir" --output-on-failure -j"${JOBS:-2}"
+    in_private_x 1280x1024x24 ctest --test-dir "$1" --output-on-failure -j"${JOBS:-2}"
 }
